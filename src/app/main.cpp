@@ -1,0 +1,48 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "app/options.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/programstarter.h"
+#include "platform/widgets.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"kemoro"_s);
+
+    const kemoro::ProgramOptions options = kemoro::parseProgramOptions(QCoreApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fputs(qPrintable(options.error + u'\n'), stderr);
+        return 2;
+    }
+
+    kemoro::ui::installFontSubstitutions();
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+
+    kemoro::SystemClock clock;
+    // Seeded from the time of day, as the drill's questions always were.
+    kemoro::SystemRandom random(quint64(clock.now().time().msecsSinceStartOfDay()));
+    kemoro::QtMessages messages;
+    kemoro::SystemProgramStarter programs;
+
+    kemoro::AppContext context;
+    context.services = {&clock, &random, &messages, &programs};
+    context.session.folders.programDir = options.programDir;
+
+    kemoro::Navigator navigator(context);
+    navigator.start();
+    return QApplication::exec();
+}

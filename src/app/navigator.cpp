@@ -1,0 +1,149 @@
+#include "app/navigator.h"
+
+#include "app/context.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/programstarter.h"
+#include "platform/widgets.h"
+#include "roster/nameselectionscreen.h"
+#include "state/splashwindow.h"
+#include "state/startup.h"
+#include "windows/versiondialog.h"
+#include "windows/waitwindow.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro {
+
+Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
+{
+    m_context.navigator = this;
+}
+
+Navigator::~Navigator()
+{
+    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
+                       static_cast<QWidget *>(m_wait.data())})
+        delete w;
+}
+
+SplashWindow *Navigator::splash() const { return m_splash; }
+NameSelectionScreen *Navigator::nameSelection() const { return m_nameSelection; }
+WaitWindow *Navigator::waitWindow() const { return m_wait; }
+
+void Navigator::start()
+{
+    m_splash = new SplashWindow(m_context);
+    connect(m_splash, &SplashWindow::firstTick, this, [this] {
+        if (!configure())
+            return;
+        showNameSelection();
+        close(m_splash);
+    });
+    m_splash->startUp();
+}
+
+bool Navigator::configure()
+{
+    Diagnostics diagnostics;
+    const QString programDir = m_context.session.folders.programDir;
+    const bool ok = kemoro::configure(m_context.session, programDir, m_context.services.clock->today(), diagnostics);
+    for (const Diagnostic &d : diagnostics) {
+        if (d.severity != Diagnostic::Severity::Check)
+            report(d, m_splash);
+        if (d.severity == Diagnostic::Severity::Fatal)
+            break;
+    }
+    if (!ok) {
+        quit(1);
+        return false;
+    }
+    return true;
+}
+
+void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
+{
+    std::fputs(qPrintable(diagnostic.toLine() + u'\n'), stderr);
+    std::fflush(stderr);
+    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    m_context.services.messages->inform(parent, title, diagnostic.toMessage());
+}
+
+void Navigator::showNameSelection()
+{
+    if (!m_nameSelection)
+        m_nameSelection = new NameSelectionScreen(m_context);
+    m_nameSelection->show();
+    m_nameSelection->activate();
+}
+
+void Navigator::showVersionDialog(QWidget *over)
+{
+    VersionDialog dialog(m_context, over);
+    dialog.adjustSize();
+    // Centred on the screen, as the name selection screen places it.
+    const QRect area = over && over->screen() ? over->screen()->geometry()
+                                              : QGuiApplication::primaryScreen()->geometry();
+    dialog.move(area.x() + (area.width() - dialog.width()) / 2, area.y() + (area.height() - dialog.height()) / 2);
+    dialog.exec();
+    if (m_nameSelection && over == m_nameSelection)
+        m_nameSelection->activate();
+}
+
+void Navigator::showWaitWindow()
+{
+    if (!m_wait)
+        m_wait = new WaitWindow();
+    m_wait->show();
+    m_wait->raise();
+    ui::letEventsRun();
+}
+
+void Navigator::closeWaitWindow()
+{
+    close(m_wait);
+}
+
+DrillScreen Navigator::startDrill()
+{
+    resetForDrillStart(m_context.session.drill);
+    ui::letEventsRun();
+    return drillScreenFor(m_context.session.curLevel);
+}
+
+void Navigator::leaveToLauncher()
+{
+    const QString launcher = m_context.session.folders.launcherProgram();
+    const QString failure = m_context.services.programs->startDetached(launcher, {u"001"_s});
+    if (!failure.isEmpty())
+        report({Diagnostic::Severity::Warning, launcher, Diagnostic::fileLocation(),
+                u"ランチャーを起動できません (the launcher cannot be started): "_s + failure},
+               m_nameSelection);
+    quit(0);
+}
+
+void Navigator::quit(int exitCode)
+{
+    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
+                       static_cast<QWidget *>(m_wait.data())})
+        close(w);
+    emit finished(exitCode);
+    QTimer::singleShot(0, qApp, [exitCode] { QCoreApplication::exit(exitCode); });
+}
+
+void Navigator::close(QWidget *screen)
+{
+    if (!screen)
+        return;
+    screen->hide();
+    screen->deleteLater();
+}
+
+} // namespace kemoro

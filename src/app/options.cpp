@@ -1,0 +1,36 @@
+#include "app/options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro {
+
+ProgramOptions parseProgramOptions(const QStringList &arguments)
+{
+    ProgramOptions options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption programDir(u"program-dir"_s, u"The program folder (default: the executable's)."_s,
+                                        u"DIR"_s);
+    parser.addOption(programDir);
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error = u"unexpected argument: "_s + parser.positionalArguments().first();
+        return options;
+    }
+    if (parser.values(programDir).size() > 1) {
+        options.error = u"--program-dir given more than once"_s;
+        return options;
+    }
+    options.programDir = parser.isSet(programDir) ? QFileInfo(parser.value(programDir)).absoluteFilePath()
+                                                  : QCoreApplication::applicationDirPath();
+    return options;
+}
+
+} // namespace kemoro

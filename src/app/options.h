@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kemoro {
+
+// The program's command line: only the options the README lists.
+struct ProgramOptions
+{
+    QString programDir; // --program-dir DIR; default: the executable's folder
+    QString error;      // set when the command line is not usable
+};
+
+ProgramOptions parseProgramOptions(const QStringList &arguments);
+
+} // namespace kemoro

@@ -1,0 +1,69 @@
+#include "platform/widgets.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro::ui {
+
+void placeTw(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(rectTw(left, top, width, height));
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void installFontSubstitutions()
+{
+    QFont::insertSubstitution(u"ＭＳ ゴシック"_s, u"IPAGothic"_s);
+    QFont::insertSubstitution(u"ＭＳ 明朝"_s, u"IPAMincho"_s);
+    QFont::insertSubstitution(u"ＭＳ Ｐゴシック"_s, u"IPAPGothic"_s);
+    QFont::insertSubstitution(u"ＭＳ Ｐ明朝"_s, u"IPAPMincho"_s);
+    QFont::insertSubstitution(u"MS Gothic"_s, u"IPAGothic"_s);
+    QFont::insertSubstitution(u"MS PGothic"_s, u"IPAPGothic"_s);
+}
+
+namespace {
+QFont face(const QString &family, double pointSize, bool fixedPitch)
+{
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setFixedPitch(fixedPitch);
+    if (fixedPitch)
+        font.setStyleHint(QFont::Monospace);
+    return font;
+}
+} // namespace
+
+QFont gothicFont(double pointSize) { return face(u"ＭＳ ゴシック"_s, pointSize, true); }
+QFont pGothicFont(double pointSize) { return face(u"ＭＳ Ｐゴシック"_s, pointSize, false); }
+QFont minchoFont(double pointSize) { return face(u"ＭＳ 明朝"_s, pointSize, false); }
+
+QString controlName(const QString &name, int index)
+{
+    return name + u'(' + QString::number(index) + u')';
+}
+
+void letEventsRun()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void waitWithEvents(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace kemoro::ui

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace kemoro::ui {
+
+// Screens are laid out in twips, 15 to a pixel. Every conversion goes through
+// these, so a zoom could be applied in one place.
+inline constexpr int twipsPerPixel = 15;
+constexpr int px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / twipsPerPixel; }
+inline QRect rectTw(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+void placeTw(QWidget *widget, int left, int top, int width, int height);
+
+// Stored colour numbers hold blue in the high byte and red in the low byte.
+inline QColor storedColour(quint32 value)
+{
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+void setBackground(QWidget *widget, const QColor &colour);
+
+// Maps the Windows face names used by the screens to the IPA fonts of Debian.
+void installFontSubstitutions();
+QFont gothicFont(double pointSize);   // "ＭＳ ゴシック", fixed pitch
+QFont pGothicFont(double pointSize);  // "ＭＳ Ｐゴシック"
+QFont minchoFont(double pointSize);   // "ＭＳ 明朝"
+
+// The control name of a screen: "Label1", or "Label1(3)" for element 3 of a
+// control array.
+QString controlName(const QString &name, int index);
+template<typename T>
+T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+template<typename T>
+T *named(T *widget, const QString &name, int index)
+{
+    widget->setObjectName(controlName(name, index));
+    return widget;
+}
+
+// Lets pending window events run, as long steps do between their parts.
+void letEventsRun();
+// Waits with window events running (no busy loop).
+void waitWithEvents(int milliseconds);
+
+} // namespace kemoro::ui

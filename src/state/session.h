@@ -1,0 +1,89 @@
+#pragma once
+
+#include "criteria/criteria.h"
+#include "state/config.h"
+#include "state/folders.h"
+#include "state/soundnames.h"
+
+#include <QString>
+
+#include <array>
+
+namespace kemoro {
+
+// Level names and which slots belong to the level set.
+struct LevelTable
+{
+    std::array<QString, levelSlots> levelName;
+    std::array<qint16, levelSlots> levelInUse{};
+};
+
+// A level whose name contains "練" is untimed practice, never recorded.
+bool isPracticeLevel(const QString &levelName);
+
+// The counters of the drill that is running.
+struct DrillState
+{
+    double drillStartTime = 0;  // clock reading when the drill clock started, seconds
+    qint64 drillStartTick = 0;  // the same moment on the monotonic tick, ms
+    qint32 elapsedSeconds = 0;
+    qint32 resultTime = 0;      // elapsedSeconds, or 99999 after a time-out
+    qint16 judgeResult = 0;     // 0 none, 1 right, 2 wrong
+    qint32 correctCount = 0;    // net right answers, never below 0
+    qint16 questionCount = 0;   // right answers that finish a drill
+    qint32 timeLimit = 0;       // minTime x 5
+    qint16 drillFinished = 0;
+    qint16 endStarted = 0;
+    qint16 timeUp = 0;
+};
+
+inline constexpr qint32 noTime = 99999; // a time-out, or no best yet
+
+// The program-wide state of one run: who is practising, the level set, the
+// settings read at start-up and the drill that is running. One object, handed
+// to every screen that needs it.
+struct Session
+{
+    QString programTitle;
+    Folders folders;
+    CommonSettings settings;
+    quint32 seasonColour = 0;
+    CriteriaTable criteria;
+    SoundTable sounds;
+
+    LevelTable levels;
+    qint16 levelCount = 0;
+    double goalLevel = 0;
+    qint16 curLevel = 0;
+    int allLevelsSelectable = 0;
+    int teacherPrintEnabled = 0;
+
+    qint16 curPupilNo = 0;
+    QString curPupilName;
+    QString curPupilGrade;
+    qint32 sessionStartTime = 0; // seconds since midnight when the name was confirmed
+    qint64 sessionStartTick = 0; // the same moment on the monotonic tick, ms
+
+    DrillState drill;
+};
+
+// The 24 level names of the default level table.
+const std::array<QString, 25> &defaultLevelNames();
+
+// Builds the default level table: levelCount and goalLevel 1, slots 1..24
+// named and in use. The criteria stay as loaded.
+void buildDefaultLevelTable(Session &session);
+
+enum class DrillScreen { None, QuestionDrill, TimedTask };
+// Odd levels 1..19 open the question drill screen, even levels 2..20 the
+// timed-task screen, anything else no screen.
+DrillScreen drillScreenFor(int level);
+
+// The reset at the start of every drill.
+void resetForDrillStart(DrillState &drill);
+
+// Whole minutes since the name was confirmed, on the monotonic tick so that
+// midnight never makes it negative.
+int minutesSinceStart(const Session &session, qint64 monotonicNowMs);
+
+} // namespace kemoro

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+
+namespace kemoro {
+
+struct AppContext;
+
+// Firstfrm: the splash window shown while the program starts.
+class SplashWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SplashWindow(AppContext &context, QWidget *parent = nullptr);
+
+    // The start-up sequence up to enabling Timer1.
+    void startUp();
+
+signals:
+    // The first Timer1 tick: the configuration runs now.
+    void firstTick();
+
+private:
+    AppContext &m_context;
+    QLabel *m_picture;
+    QLabel *m_date;
+    QTimer *m_timer;
+};
+
+} // namespace kemoro

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/diagnostic.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+namespace kemoro::demo {
+
+// A demo installation for trying the program:
+//   DIR/パスデータ.txt           the path file (data root "データ\", relative)
+//   DIR/kemoro/                 the program folder
+//   DIR/データ/共通データ.txt      school settings (teacher password "1234")
+//   DIR/データ/新名簿.txt          about 30 pupils and one teacher
+//   DIR/データ/音フォルダ/         the sound-name file and generated cues
+//   DIR/データ/kemoro/            criteria of 24 levels
+// Files that exist are left alone. All text is CP932 with CR LF.
+struct Installation
+{
+    QString root;
+    QString programDir() const { return root + QStringLiteral("/kemoro"); }
+    QString dataRoot() const;
+    QString dataFolder() const;
+    QString soundFolder() const;
+};
+
+inline constexpr auto teacherPassword = "1234";
+
+// Creates what is missing; returns the problems met (nothing written twice).
+Diagnostics create(const QString &root, QDate today);
+
+// The single files, for tests that need one of them.
+QByteArray pathFileText();
+QByteArray commonSettingsText();
+QByteArray rosterText(QDate today, int yearStartMonth = 4);
+QByteArray soundNamesText();
+QByteArray criteriaText();
+// A short 16-bit PCM mono tone.
+QByteArray toneWav(double frequency, int milliseconds, int sampleRate = 22050);
+
+} // namespace kemoro::demo

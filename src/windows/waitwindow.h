@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+namespace kemoro {
+
+// BASEFRM: shown while the program switches between the drill, the
+// end-of-drill screen and the hub.
+class WaitWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit WaitWindow(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
+
+} // namespace kemoro
