@@ -43,6 +43,7 @@ int main(int argc, char *argv[])
     context.session.folders.programDir = options.programDir;
 
     kemoro::Navigator navigator(context);
+    QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
     navigator.start();
     return QApplication::exec();
 }

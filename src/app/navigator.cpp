@@ -135,7 +135,6 @@ void Navigator::quit(int exitCode)
                        static_cast<QWidget *>(m_wait.data())})
         close(w);
     emit finished(exitCode);
-    QTimer::singleShot(0, qApp, [exitCode] { QCoreApplication::exit(exitCode); });
 }
 
 void Navigator::close(QWidget *screen)

@@ -47,7 +47,8 @@ public:
     // Shows a problem found in a file (and writes it to standard error).
     void report(const Diagnostic &diagnostic, QWidget *parent = nullptr);
 
-    // Ends the program with an exit status, after the current event returns.
+    // Closes every screen and reports the end of the program (finished); the
+    // program's main loop ends on it.
     void quit(int exitCode);
 
     SplashWindow *splash() const;

@@ -50,7 +50,8 @@ std::optional<QByteArray> encode(const QString &text, qsizetype *badIndex)
         for (qsizetype i = 0; i < mapped.size(); ++i) {
             const qsizetype len = (mapped.at(i).isHighSurrogate() && i + 1 < mapped.size()) ? 2 : 1;
             QStringEncoder one(codecName, QStringConverter::Flag::Stateless);
-            (void)one.encode(QStringView(mapped).mid(i, len));
+            const QByteArray encoded = one.encode(QStringView(mapped).mid(i, len));
+            Q_UNUSED(encoded);
             if (one.hasError()) {
                 *badIndex = i;
                 break;

@@ -1,0 +1,158 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "platform/messages.h"
+#include "roster/nameselectionscreen.h"
+#include "state/splashwindow.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+// One run of the program against a temporary installation, with fakes for
+// the clock, chance, message boxes and the launcher.
+struct Run
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    test::FakeRandom random;
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+    std::unique_ptr<QSignalSpy> finished;
+
+    Run()
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        context.session.folders.programDir = install.programDir();
+        navigator = std::make_unique<Navigator>(context);
+        finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
+    }
+    void start() { navigator->start(); }
+};
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void splashThenNameSelection();
+    void brokenInstallationEndsWithAMessage();
+    void warningsAreShownAndStartUpGoesOn();
+    void titleClickOpensVersionDialog();
+    void zeroKeyLeavesToTheLauncher();
+    void missingLauncherIsNamed();
+};
+
+void TestStartup::splashThenNameSelection()
+{
+    Run run;
+    run.start();
+    SplashWindow *splash = run.navigator->splash();
+    QVERIFY(splash);
+    QCOMPARE(splash->findChild<QLabel *>(u"Label5"_s)->text(), u"令和9年 1月 05日（火）"_s);
+    QCOMPARE(run.context.session.seasonColour, 33023u); // January
+    QTRY_VERIFY(run.navigator->nameSelection());
+    NameSelectionScreen *names = run.navigator->nameSelection();
+    QTRY_VERIFY(names->isVisible());
+    QCOMPARE(names->objectName(), u"namesel"_s);
+    QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->text(), u"ケモロ"_s);
+    QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->font().pointSize(), 48);
+    QCOMPARE(names->findChild<QPushButton *>(u"Command7"_s)->text(), u"ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"_s);
+    QTRY_VERIFY(!run.navigator->splash());
+    QCOMPARE(run.messages.shown.size(), 0);
+    QCOMPARE(run.finished->size(), 0);
+}
+
+void TestStartup::brokenInstallationEndsWithAMessage()
+{
+    Run run;
+    QVERIFY(QFile::remove(run.install.dataFolder() + u"タイム回数データ.txt"_s));
+    run.start();
+    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->first().first().toInt(), 1);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(run.install.dataFolder() + u"タイム回数データ.txt"_s));
+    QVERIFY(!run.navigator->nameSelection());
+}
+
+void TestStartup::warningsAreShownAndStartUpGoesOn()
+{
+    Run run;
+    QVERIFY(test::writeCp932(run.install.soundFolder() + u"新音ファイル.txt"_s, u"正解音2,a,b\r\n"_s));
+    run.start();
+    QTRY_VERIFY(run.navigator->nameSelection());
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(u"新音ファイル.txt"_s));
+    QCOMPARE(run.finished->size(), 0);
+}
+
+void TestStartup::titleClickOpensVersionDialog()
+{
+    Run run;
+    run.start();
+    QTRY_VERIFY(run.navigator->nameSelection());
+    QString caption, title, version, maker;
+    bool hiddenCommand2 = false;
+    QTimer::singleShot(50, this, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        title = dialog->findChild<QLabel *>(u"Label1"_s)->text();
+        version = dialog->findChild<QLabel *>(u"Label2"_s)->text();
+        maker = dialog->findChild<QLabel *>(u"Label4"_s)->text();
+        hiddenCommand2 = !dialog->findChild<QPushButton *>(u"Command2"_s)->isVisible();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    });
+    QLabel *titleLabel = run.navigator->nameSelection()->findChild<QLabel *>(u"Label4"_s);
+    QTest::mouseClick(titleLabel, Qt::LeftButton);
+    QCOMPARE(caption, u"ﾊﾞｰｼﾞｮﾝ情報"_s);
+    QCOMPARE(title, u"ケモロ"_s);
+    QVERIFY(version.startsWith(u"Version1."_s));
+    QVERIFY(!version.contains(u' '));
+    QCOMPARE(maker, u"Quorvex"_s);
+    QVERIFY(hiddenCommand2);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestStartup::zeroKeyLeavesToTheLauncher()
+{
+    Run run;
+    run.start();
+    QTRY_VERIFY(run.navigator->nameSelection());
+    NameSelectionScreen *names = run.navigator->nameSelection();
+    names->activateWindow();
+    QTest::keyClick(names, Qt::Key_0);
+    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->first().first().toInt(), 0);
+    QCOMPARE(run.programs.started.size(), 1);
+    QCOMPARE(run.programs.started.first().first, run.install.root() + u"/起動/プログラムメニューc.exe"_s);
+    QCOMPARE(run.programs.started.first().second, QStringList{u"001"_s});
+    QCOMPARE(run.messages.shown.size(), 0);
+}
+
+void TestStartup::missingLauncherIsNamed()
+{
+    Run run;
+    run.programs.failure = u"not found"_s;
+    run.start();
+    QTRY_VERIFY(run.navigator->nameSelection());
+    QTest::mouseClick(run.navigator->nameSelection()->findChild<QPushButton *>(u"Command7"_s), Qt::LeftButton);
+    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(u"プログラムメニューc.exe"_s));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,157 @@
+#include "state/config.h"
+#include "state/startup.h"
+#include "testsupport/fixtures.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+class TestConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void schoolCode_data();
+    void schoolCode();
+    void seasonColour_data();
+    void seasonColour();
+    void demoInstallationConfigures();
+    void foldersFollowTheProgramFolder();
+    void brokenFiles_data();
+    void brokenFiles();
+    void startUpWritesNothing();
+};
+
+void TestConfig::schoolCode_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    // clang-format off
+    QTest::newRow("code and name")    << u"12345ケモロ教室"_s << u"12345"_s << u"ケモロ教室"_s;
+    QTest::newRow("starts with text") << u"ケモロ教室"_s      << QString()  << u"ケモロ教室"_s;
+    QTest::newRow("only five digits") << u"12345"_s           << u"12345"_s << QString();
+    QTest::newRow("zeros are no code")<< u"00000教室"_s       << QString()  << u"00000教室"_s;
+    QTest::newRow("numeric start")    << u"12ab教室"_s        << u"12ab教"_s << u"室"_s;
+    // clang-format on
+}
+
+void TestConfig::schoolCode()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    const SchoolName split = splitSchoolCode(field);
+    QCOMPARE(split.code, code);
+    QCOMPARE(split.name, name);
+}
+
+void TestConfig::seasonColour_data()
+{
+    QTest::addColumn<int>("month");
+    QTest::addColumn<quint32>("colour");
+    QTest::newRow("January") << 1 << 33023u;
+    QTest::newRow("February") << 2 << 33023u;
+    QTest::newRow("March") << 3 << 12648384u;
+    QTest::newRow("May") << 5 << 12648384u;
+    QTest::newRow("June") << 6 << 12632064u;
+    QTest::newRow("August") << 8 << 12632064u;
+    QTest::newRow("September") << 9 << 16576u;
+    QTest::newRow("November") << 11 << 16576u;
+    QTest::newRow("December is spring's") << 12 << 12648384u;
+}
+
+void TestConfig::seasonColour()
+{
+    QFETCH(int, month);
+    QFETCH(quint32, colour);
+    QCOMPARE(kemoro::seasonColour(month), colour);
+}
+
+void TestConfig::demoInstallationConfigures()
+{
+    test::TempInstallation install;
+    QVERIFY(install.isValid());
+    Session session;
+    Diagnostics diagnostics;
+    QVERIFY(configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics));
+    QCOMPARE(diagnostics.size(), 0);
+    QCOMPARE(session.folders.dataRoot, install.dataRoot());
+    QCOMPARE(session.folders.dataFolder, install.dataFolder());
+    QCOMPARE(session.folders.soundFolder, install.soundFolder());
+    QCOMPARE(session.settings.schoolCode, u"12345"_s);
+    QCOMPARE(session.settings.schoolName, u"ケモロ算数教室"_s);
+    QCOMPARE(session.settings.teacherPassword, u"1234"_s);
+    QCOMPARE(session.settings.yearStartMonth, 4);
+    QCOMPARE(session.programTitle, u"ケモロ"_s);
+    QCOMPARE(session.allLevelsSelectable, 1);
+    QCOMPARE(session.seasonColour, 12648384u);
+    QVERIFY(session.criteria[1].targetTime > 0);
+    QVERIFY(session.sounds.count(SoundTable::Right2) > 0);
+}
+
+void TestConfig::foldersFollowTheProgramFolder()
+{
+    Folders folders;
+    folders.programDir = u"/school/prog/drill/"_s;
+    folders.dataRoot = u"/school/data/"_s;
+    folders.derive();
+    QCOMPARE(folders.progFolderName, u"drill"_s);
+    QCOMPARE(folders.dataFolder, u"/school/data/drill/"_s);
+    QCOMPARE(folders.soundFolder, u"/school/data/音フォルダ/"_s);
+    QCOMPARE(folders.pathFile(), u"/school/prog/パスデータ.txt"_s);
+    QCOMPARE(folders.launcherProgram(), u"/school/prog/起動/プログラムメニューc.exe"_s);
+}
+
+void TestConfig::brokenFiles_data()
+{
+    QTest::addColumn<QString>("file");    // relative to the installation root
+    QTest::addColumn<QString>("content"); // empty: the file is removed
+    QTest::addColumn<QString>("named");   // bare name the fatal message must carry
+    // clang-format off
+    QTest::newRow("no path file")        << u"パスデータ.txt"_s << QString()       << u"パスデータ.txt"_s;
+    QTest::newRow("empty path file")     << u"パスデータ.txt"_s << u"\r\n"_s        << u"パスデータ.txt"_s;
+    QTest::newRow("data root elsewhere") << u"パスデータ.txt"_s << u"../nowhere/\r\n"_s << u"共通データ.txt"_s;
+    QTest::newRow("no common settings")  << u"データ/共通データ.txt"_s << QString() << u"共通データ.txt"_s;
+    QTest::newRow("short settings")      << u"データ/共通データ.txt"_s << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n"_s << u"共通データ.txt"_s;
+    QTest::newRow("no criteria")         << u"データ/kemoro/タイム回数データ.txt"_s << QString() << u"タイム回数データ.txt"_s;
+    QTest::newRow("no sound names")      << u"データ/音フォルダ/新音ファイル.txt"_s << QString() << u"新音ファイル.txt"_s;
+    // clang-format on
+}
+
+void TestConfig::brokenFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, content);
+    QFETCH(QString, named);
+    test::TempInstallation install;
+    const QString path = install.root() + u'/' + file;
+    if (content.isEmpty())
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(test::writeCp932(path, content));
+    Session session;
+    Diagnostics diagnostics;
+    QVERIFY(!configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics));
+    QVERIFY(hasFatal(diagnostics));
+    const auto fatal = std::find_if(diagnostics.cbegin(), diagnostics.cend(), [](const Diagnostic &d) {
+        return d.severity == Diagnostic::Severity::Fatal;
+    });
+    QCOMPARE(fatal->fileName(), named);
+    QVERIFY(!fatal->text.isEmpty());
+}
+
+void TestConfig::startUpWritesNothing()
+{
+    test::TempInstallation install;
+    QFile::remove(install.dataFolder() + u"タイム回数データ.txt"_s);
+    const QStringList before = QDir(install.dataFolder()).entryList(QDir::Files);
+    Session session;
+    Diagnostics diagnostics;
+    configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics);
+    QCOMPARE(QDir(install.dataFolder()).entryList(QDir::Files), before);
+}
+
+QTEST_APPLESS_MAIN(TestConfig)
+#include "tst_config.moc"
