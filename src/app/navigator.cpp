@@ -84,6 +84,18 @@ void Navigator::showNameSelection()
     m_nameSelection->activate();
 }
 
+void Navigator::pupilConfirmed()
+{
+    buildDefaultLevelTable(m_context.session);
+    showHub();
+}
+
+void Navigator::showHub()
+{
+    m_context.session.curLevel = 1;
+    startDrill();
+}
+
 void Navigator::showVersionDialog(QWidget *over)
 {
     VersionDialog dialog(m_context, over);

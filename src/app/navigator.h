@@ -32,6 +32,11 @@ public:
     bool configure();
 
     void showNameSelection();
+    // A pupil confirmed a name: builds the default level table and opens the
+    // hub without waiting for it.
+    void pupilConfirmed();
+    // Opens the progress hub. Until the hub screen exists this starts level 1.
+    void showHub();
     void showVersionDialog(QWidget *over);
     void showWaitWindow();
     void closeWaitWindow();

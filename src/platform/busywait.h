@@ -1,0 +1,18 @@
+#pragma once
+
+#include "results/resultfile.h"
+
+class QLabel;
+
+namespace kemoro::ui {
+
+// The text a screen shows while the result file is locked by another computer.
+QString waitingForOtherComputerText();
+
+// The wait every screen passes to the result file: says on `notice` (when
+// given) that it waits for another computer, then waits the seconds asked with
+// window events running, and never gives up. The notice keeps the text; the
+// screen hides it with its cover.
+WaitFunction waitForOtherComputer(QLabel *notice);
+
+} // namespace kemoro::ui
