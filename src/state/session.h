@@ -1,6 +1,7 @@
 #pragma once
 
 #include "criteria/criteria.h"
+#include "results/aggregation.h"
 #include "state/config.h"
 #include "state/folders.h"
 #include "state/soundnames.h"
@@ -65,6 +66,10 @@ struct Session
     qint64 sessionStartTick = 0; // the same moment on the monotonic tick, ms
 
     DrillState drill;
+
+    // Per-level, per-pupil results rebuilt by every aggregation, with the
+    // best-time flags of the last recorded drill.
+    ResultTables results;
 };
 
 // The 24 level names of the default level table.

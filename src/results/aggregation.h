@@ -1,0 +1,93 @@
+#pragma once
+
+#include "criteria/criteria.h"
+#include "results/resultfile.h"
+
+#include <QDateTime>
+
+#include <array>
+#include <vector>
+
+namespace kemoro {
+
+inline constexpr int maxPupil = 5000;
+inline constexpr int pupilSlots = maxPupil + 1; // pupil 0..5000; 0 is nobody
+inline constexpr qint64 resultWindow = 20000;   // the newest records aggregation reads
+inline constexpr qint32 countedTimeLimit = 6000; // from this time on a drill scores but is no try
+
+// One value per level 0..35 and pupil 0..5000.
+class LevelPupilTable
+{
+public:
+    explicit LevelPupilTable(qint32 initial = 0) : m_cells(size_t(levelSlots) * pupilSlots, initial) {}
+    qint32 &operator()(int level, int pupil) { return m_cells[size_t(level) * pupilSlots + size_t(pupil)]; }
+    qint32 operator()(int level, int pupil) const { return m_cells[size_t(level) * pupilSlots + size_t(pupil)]; }
+    void fill(qint32 value) { std::fill(m_cells.begin(), m_cells.end(), value); }
+
+private:
+    std::vector<qint32> m_cells;
+};
+
+// The per-level, per-pupil results every screen judges and ranks by. Counts
+// are 32-bit integers throughout (wider than some of the stored originals,
+// never narrower).
+struct ResultTables
+{
+    LevelPupilTable todayTries, todayPoints;
+    LevelPupilTable totalTries, totalPoints;
+    LevelPupilTable judgeTries, judgePoints; // within the level's judgeDays
+    LevelPupilTable limitTries, limitPoints; // within the level's overDays
+    LevelPupilTable best{99999};             // smallest result time; 99999 when none
+    std::array<qint32, levelSlots> levelBest; // over pupils 1..1000; 99999 when none
+
+    // Set by recording a drill, read by the end-of-drill screen.
+    bool clearedBefore = false;
+    bool newPersonalBest = false;
+    bool newLevelBest = false;
+
+    ResultTables() { levelBest.fill(99999); }
+};
+
+// A record as aggregation uses it.
+struct LoadedRecord
+{
+    double date = 0;
+    double timeOfDay = 0;
+    qint16 pupil = 0;
+    qint16 level = 0;
+    qint32 resultTime = 0; // a negative stored time reads as 99999
+};
+
+// LoadResults over raw whole records: resets and rebuilds the best times
+// and gives back the records that aggregation adds up. Every record of the
+// window that can be used is kept. A record whose level is outside 0..35 or
+// pupil outside 0..5000 is skipped (one corrupt record must not stop every
+// computer of a classroom); a record of level 0 or pupil 0, or whose date is
+// not a whole-day date or time of day not in [0, 1), is not added up, though
+// its time still counts for the best times.
+std::vector<LoadedRecord> loadRecords(const char *data, qint64 count, ResultTables &tables);
+
+// Reads the newest `resultWindow` records of the file, then loadRecords. A
+// missing file reads as no records. A folder that cannot be reached is tried
+// again every 5 seconds, four times; a lock every second while `wait` agrees.
+struct LoadOutcome
+{
+    std::vector<LoadedRecord> records;
+    std::optional<ResultFileError> error;
+};
+LoadOutcome loadResults(const ResultFile &file, const WaitFunction &wait, ResultTables &tables);
+
+// The message box text when the results cannot be read.
+QString loadFailureMessage(const ResultFileError &error);
+
+// Aggregate: clears the tries and points tables and adds up the records.
+// Periods count whole days back from `now` (a drill counts toward judgeDays
+// d when its date is later than now minus d days, time of day included).
+void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const std::vector<LoadedRecord> &records,
+                      ResultTables &tables);
+
+// loadResults, then aggregateRecords: the whole refresh before a screen.
+std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, const ResultFile &file,
+                                         const WaitFunction &wait, ResultTables &tables);
+
+} // namespace kemoro
