@@ -45,7 +45,7 @@ void Navigator::start()
         if (!configure())
             return;
         showNameSelection();
-        close(m_splash);
+        closeLater(m_splash);
     });
     m_splash->startUp();
 }
@@ -84,6 +84,11 @@ void Navigator::showNameSelection()
     m_nameSelection->activate();
 }
 
+void Navigator::closeNameSelection()
+{
+    closeLater(m_nameSelection);
+}
+
 void Navigator::pupilConfirmed()
 {
     buildDefaultLevelTable(m_context.session);
@@ -120,7 +125,7 @@ void Navigator::showWaitWindow()
 
 void Navigator::closeWaitWindow()
 {
-    close(m_wait);
+    closeLater(m_wait);
 }
 
 DrillScreen Navigator::startDrill()
@@ -145,11 +150,11 @@ void Navigator::quit(int exitCode)
 {
     for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
                        static_cast<QWidget *>(m_wait.data())})
-        close(w);
+        closeLater(w);
     emit finished(exitCode);
 }
 
-void Navigator::close(QWidget *screen)
+void Navigator::closeLater(QWidget *screen)
 {
     if (!screen)
         return;

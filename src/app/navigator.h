@@ -32,6 +32,7 @@ public:
     bool configure();
 
     void showNameSelection();
+    void closeNameSelection();
     // A pupil confirmed a name: builds the default level table and opens the
     // hub without waiting for it.
     void pupilConfirmed();
@@ -60,11 +61,13 @@ public:
     NameSelectionScreen *nameSelection() const;
     WaitWindow *waitWindow() const;
 
+    // Closes a screen once the running event handler has returned.
+    void closeLater(QWidget *screen);
+
 signals:
     void finished(int exitCode);
 
 private:
-    void close(QWidget *screen);
 
     AppContext &m_context;
     QPointer<SplashWindow> m_splash;
