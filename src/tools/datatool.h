@@ -1,0 +1,27 @@
+#pragma once
+
+#include "results/resultfile.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTextStream>
+
+namespace kemoro {
+
+// What kemoro-data takes from outside: the defaults of --program-dir and
+// --now, and how to wait a second for another computer's lock.
+struct DataToolEnvironment
+{
+    QString programDir;
+    QDateTime now;
+    WaitFunction wait;
+};
+
+// kemoro-data COMMAND [--program-dir DIR] [--now YYYY-MM-DDTHH:MM:SS] [--levels N]
+// with the commands check, export and summary. `args` excludes the program
+// name. Writes UTF-8 text with LF line ends; returns the exit code: 0 done
+// (check: clean), 1 problems found or a required file missing, 2 a usage
+// error or no data folder. Only reads: never creates, locks or writes a file.
+int runDataTool(const QStringList &args, const DataToolEnvironment &env, QTextStream &out, QTextStream &err);
+
+} // namespace kemoro

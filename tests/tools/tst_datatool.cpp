@@ -1,0 +1,227 @@
+#include "results/resultrecord.h"
+#include "testsupport/fixtures.h"
+#include "tools/datatool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+const QDateTime demoNow(QDate(2026, 12, 10), QTime(9, 0));
+constexpr double today = 46366; // 2026-12-10
+
+struct Run
+{
+    int code = 0;
+    QByteArray out;
+    QByteArray err;
+};
+
+ResultRecord rec(double date, double timeOfDay, int pupil, int level, int time, const QByteArray &school = "12345")
+{
+    ResultRecord r;
+    r.date = date;
+    r.timeOfDay = timeOfDay;
+    r.pupil = qint16(pupil);
+    r.level = qint16(level);
+    r.resultTime = time;
+    r.schoolCode = school;
+    return r;
+}
+
+QByteArray bytesOf(const QList<ResultRecord> &recs)
+{
+    QByteArray bytes;
+    for (const ResultRecord &r : recs)
+        bytes += encodeRecord(r);
+    return bytes;
+}
+
+// Records worth reporting, and a torn tail.
+QByteArray awkwardFile()
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return bytesOf({rec(today, 0.375, 12, 1, 45),
+                    rec(today - 1, (12 * 3600 + 0.4) / 86400, 3, 0, 99999, "     "),
+                    rec(nan, 86399.6 / 86400, -1, 36, -5, "1,2  "),
+                    rec(today + 0.5, 1.0, 4, 2, 30),
+                    rec(today + 2, 0.5, 4, 2, 30),
+                    rec(today + 1, 0.5, 4, 2, 30)}) +
+           QByteArray(10, '\0');
+}
+} // namespace
+
+class TestDataTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanDemoChecksClean();
+    void checkReportsEveryProblemSorted();
+    void exportIsExact();
+    void exportOfMissingFileIsHeaderOnly();
+    void summaryIsTheAggregation();
+    void usageErrors_data();
+    void usageErrors();
+    void requiredFileMissing();
+
+private:
+    Run run(const QStringList &args);
+    QString resultPath() const { return m_install->dataFolder() + u"成績累積データ.dat"_s; }
+    std::unique_ptr<test::TempInstallation> m_install;
+};
+
+void TestDataTool::init()
+{
+    m_install = std::make_unique<test::TempInstallation>();
+    QVERIFY(m_install->isValid());
+}
+
+Run TestDataTool::run(const QStringList &args)
+{
+    Run result;
+    QTextStream out(&result.out), err(&result.err);
+    DataToolEnvironment env{m_install->programDir(), demoNow, [](int) { return true; }};
+    result.code = runDataTool(args, env, out, err);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+void TestDataTool::cleanDemoChecksClean()
+{
+    QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today, 0.375, 12, 1, 45)})));
+    const Run r = run({u"check"_s});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.code, 0);
+}
+
+void TestDataTool::checkReportsEveryProblemSorted()
+{
+    const QByteArray file = awkwardFile();
+    QVERIFY(test::writeBytes(resultPath(), file));
+    QVERIFY(test::writeCp932(m_install->dataRoot() + u"共通データ.txt"_s,
+                             u"13\r\n12345ケモロ算数教室\r\n0\r\n0\r\n\r\n1234\r\n"_s));
+    const Run r = run({u"check"_s, u"--now=2026-12-10T09:00:00"_s});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.out),
+             u"共通データ.txt:line 1: field 1 (school-year start month) 13 is not a month 1..12\n"
+             "成績累積データ.dat:record 2: level 0 is outside 1..35 (not counted)\n"
+             "成績累積データ.dat:record 3: level 36 is outside 1..35 (not counted)\n"
+             "成績累積データ.dat:record 3: pupil -1 is outside 1..5000 (not counted)\n"
+             "成績累積データ.dat:record 3: result time -5 is negative (read as 99999)\n"
+             "成績累積データ.dat:record 3: date nan is not a valid date (not counted)\n"
+             "成績累積データ.dat:record 4: date 46366.5 is not a valid date (not counted)\n"
+             "成績累積データ.dat:record 4: time of day 1 is not in [0, 1) (not counted)\n"
+             "成績累積データ.dat:record 5: date 2026-12-12 lies in the future (counted in every period)\n"
+             "成績累積データ.dat:record 7: partial record of 10 bytes at the end "
+             "(ignored; the next append overwrites it)\n"_s);
+    QCOMPARE(test::readBytes(resultPath()), file); // only read
+}
+
+void TestDataTool::exportIsExact()
+{
+    QVERIFY(test::writeBytes(resultPath(), awkwardFile()));
+    const Run r = run({u"export"_s});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.out, QByteArray("record,date,time,pupil,level,result_time,school_code\n"
+                               "1,2026-12-10,09:00:00,12,1,45,12345\n"
+                               "2,2026-12-09,12:00:00,3,0,99999,\n"
+                               "3,,00:00:00,-1,36,-5,\"1,2\"\n"
+                               "4,,,4,2,30,12345\n"
+                               "5,2026-12-12,12:00:00,4,2,30,12345\n"
+                               "6,2026-12-11,12:00:00,4,2,30,12345\n"));
+}
+
+void TestDataTool::exportOfMissingFileIsHeaderOnly()
+{
+    const Run r = run({u"export"_s});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QByteArray("record,date,time,pupil,level,result_time,school_code\n"));
+    QVERIFY(!QFile::exists(resultPath()));
+}
+
+void TestDataTool::summaryIsTheAggregation()
+{
+    // Demo criteria: levels 1 and 3 have target 30, level 3 rate 1.5;
+    // judging 7 days, over-practice 1 day.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QVERIFY(test::writeBytes(resultPath(), bytesOf({
+                                               rec(today, 0.3, 12, 1, 15),      // 11 points
+                                               rec(today - 3, 0.3, 12, 1, 30),  // 5 points, judged only
+                                               rec(today, 0.3, 12, 3, 15),      // 11 x 1.5 = 16
+                                               rec(today - 10, 0.3, 7, 1, 99999), // nothing at all
+                                               rec(today, 0.3, 7, 1, -5),       // read as a time-out
+                                               rec(today, 0.3, 5001, 1, 20),    // skipped
+                                               rec(nan, 0.3, 3, 2, 40),         // only its best counts
+                                           })));
+    const Run r = run({u"summary"_s, u"--now"_s, u"2026-12-10T09:00:00"_s});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QByteArray("pupil,level,today_tries,today_points,total_tries,total_points,judge_tries,"
+                               "judge_points,limit_tries,limit_points,best\n"
+                               "3,2,0,0,0,0,0,0,0,0,40\n"
+                               "12,1,1,11,2,16,2,16,1,11,15\n"
+                               "12,3,1,16,1,16,1,16,1,16,15\n"));
+}
+
+void TestDataTool::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("breakInstallation");
+    // clang-format off
+    QTest::newRow("no command")             << QStringList{} << false;
+    QTest::newRow("unknown command")        << QStringList{u"repair"_s} << false;
+    QTest::newRow("two commands")           << QStringList{u"check"_s, u"export"_s} << false;
+    QTest::newRow("unknown option")         << QStringList{u"check"_s, u"--force"_s} << false;
+    QTest::newRow("repeated option")        << QStringList{u"check"_s, u"--levels=2"_s, u"--levels"_s, u"3"_s} << false;
+    QTest::newRow("missing value at end")   << QStringList{u"check"_s, u"--now"_s} << false;
+    QTest::newRow("option as a value")      << QStringList{u"check"_s, u"--now"_s, u"--levels=2"_s} << false;
+    QTest::newRow("now with a blank")       << QStringList{u"check"_s, u"--now=2026-12-10 09:00:00"_s} << false;
+    QTest::newRow("now on 30 February")     << QStringList{u"check"_s, u"--now=2026-02-30T09:00:00"_s} << false;
+    QTest::newRow("now without seconds")    << QStringList{u"check"_s, u"--now=2026-12-10T09:00"_s} << false;
+    QTest::newRow("levels 0")               << QStringList{u"summary"_s, u"--levels=0"_s} << false;
+    QTest::newRow("levels 36")              << QStringList{u"summary"_s, u"--levels=36"_s} << false;
+    QTest::newRow("levels not a number")    << QStringList{u"summary"_s, u"--levels=two"_s} << false;
+    QTest::newRow("no path file")           << QStringList{u"check"_s, u"--program-dir"_s, u"/nonexistent/kemoro"_s} << false;
+    QTest::newRow("data folder missing")    << QStringList{u"export"_s} << true;
+    // clang-format on
+}
+
+void TestDataTool::usageErrors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, breakInstallation);
+    if (breakInstallation)
+        QVERIFY(QDir(m_install->dataFolder()).removeRecursively());
+    const Run r = run(args);
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY(r.err.startsWith("kemoro-data: "));
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY(r.err.endsWith('\n'));
+}
+
+void TestDataTool::requiredFileMissing()
+{
+    const QString criteria = m_install->dataFolder() + u"タイム回数データ.txt"_s;
+    QVERIFY(QFile::remove(criteria));
+    for (const QString &command : {u"check"_s, u"summary"_s}) {
+        const Run r = run({command});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(QString::fromUtf8(r.err).contains(u"タイム回数データ.txt"_s));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestDataTool)
+#include "tst_datatool.moc"
