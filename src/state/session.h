@@ -2,6 +2,7 @@
 
 #include "criteria/criteria.h"
 #include "results/aggregation.h"
+#include "roster/roster.h"
 #include "state/config.h"
 #include "state/folders.h"
 #include "state/soundnames.h"
@@ -70,6 +71,11 @@ struct Session
     // Per-level, per-pupil results rebuilt by every aggregation, with the
     // best-time flags of the last recorded drill.
     ResultTables results;
+
+    // The roster tables of the last name list, and the grade box text last
+    // chosen on the name selection screen, where the hub starts from.
+    Roster roster;
+    QString gradeFilter = QStringLiteral("全学年");
 };
 
 // The 24 level names of the default level table.
