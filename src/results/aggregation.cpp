@@ -17,11 +17,12 @@ constexpr int levelBestPupils = 1000; // pupils above 1000 never set a level's b
 
 bool isWholeDay(double d)
 {
-    return std::isfinite(d) && d == std::floor(d) && d >= ole::minDay && d <= ole::maxDay;
+    // The range test first: it also turns NaN away, so the cast is safe.
+    return d >= ole::minDay && d <= ole::maxDay && d == double(qint64(d));
 }
 bool isTimeOfDay(double t)
 {
-    return std::isfinite(t) && t >= 0 && t < 1;
+    return t >= 0 && t < 1; // false for NaN
 }
 } // namespace
 

@@ -1,0 +1,25 @@
+#include "schooldata.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace kemoro::bench {
+void registerResultBenchmarks();
+}
+
+int main(int argc, char **argv)
+{
+    // The data is made before any timing starts, once per build folder.
+    if (kemoro::bench::schoolInstallation().isEmpty()) {
+        std::fputs("kemoro-bench: cannot create the school-scale data\n", stderr);
+        return 1;
+    }
+    kemoro::bench::registerResultBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
