@@ -8,6 +8,7 @@ class Clock;
 class RandomSource;
 class Messages;
 class ProgramStarter;
+class SoundPlayer;
 class Navigator;
 
 // The platform services a run uses. The program passes the real ones; tests
@@ -18,6 +19,7 @@ struct Services
     RandomSource *random = nullptr;
     Messages *messages = nullptr;
     ProgramStarter *programs = nullptr;
+    SoundPlayer *sound = nullptr; // none: every cue is silent
 };
 
 // Everything a screen needs: the session state, the services and the navigator

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
+#include "platform/soundplayer.h"
 #include "platform/widgets.h"
 
 #include <QApplication>
@@ -37,9 +38,12 @@ int main(int argc, char *argv[])
     kemoro::SystemRandom random(quint64(clock.now().time().msecsSinceStartOfDay()));
     kemoro::QtMessages messages;
     kemoro::SystemProgramStarter programs;
+    kemoro::SilentSoundPlayer silent;
+    kemoro::QtSoundPlayer sound;
 
     kemoro::AppContext context;
-    context.services = {&clock, &random, &messages, &programs};
+    context.services = {&clock, &random, &messages, &programs,
+                        options.soundOff ? static_cast<kemoro::SoundPlayer *>(&silent) : &sound};
     context.session.folders.programDir = options.programDir;
 
     kemoro::Navigator navigator(context);

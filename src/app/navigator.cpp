@@ -1,6 +1,9 @@
 #include "app/navigator.h"
 
 #include "app/context.h"
+#include "drill/endofdrillscreen.h"
+#include "drill/questiondrillscreen.h"
+#include "drill/timedtaskscreen.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
@@ -32,11 +35,15 @@ Navigator::~Navigator()
     for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
                        static_cast<QWidget *>(m_wait.data())})
         delete w;
+    delete m_drill.data();
+    delete m_end.data();
 }
 
 SplashWindow *Navigator::splash() const { return m_splash; }
 NameSelectionScreen *Navigator::nameSelection() const { return m_nameSelection; }
 WaitWindow *Navigator::waitWindow() const { return m_wait; }
+DrillForm *Navigator::drillScreen() const { return m_drill; }
+EndOfDrillScreen *Navigator::endScreen() const { return m_end; }
 
 void Navigator::start()
 {
@@ -132,7 +139,97 @@ DrillScreen Navigator::startDrill()
 {
     resetForDrillStart(m_context.session.drill);
     ui::letEventsRun();
-    return drillScreenFor(m_context.session.curLevel);
+    const DrillScreen kind = drillScreenFor(m_context.session.curLevel);
+    if (kind == DrillScreen::None)
+        return kind;
+    closeLater(m_drill);
+    if (kind == DrillScreen::QuestionDrill)
+        m_drill = new QuestionDrillScreen(m_context);
+    else
+        m_drill = new TimedTaskScreen(m_context);
+    m_drill->show();
+    m_drill->raise();
+    m_drill->activate();
+    return kind;
+}
+
+void Navigator::practiceDrillEnded(QWidget *drillScreen)
+{
+    showWaitWindow();
+    closeLater(drillScreen);
+    showMenuAfterDrill();
+    ui::letEventsRun();
+}
+
+void Navigator::drillRecorded(QWidget *drillScreen)
+{
+    showWaitWindow();
+    // The second is measured by a timer of the event loop: the cover and the
+    // wait window paint, and nothing spins.
+    QPointer<QWidget> screen(drillScreen);
+    QTimer::singleShot(1000, this, [this, screen] {
+        if (m_finished)
+            return;
+        closeLater(screen);
+        closeLater(m_end);
+        m_end = new EndOfDrillScreen(m_context);
+        m_end->show();
+        m_end->raise();
+        m_end->activate();
+    });
+}
+
+void Navigator::endScreenToMenu(QWidget *endScreen)
+{
+    showMenuAfterDrill();
+    closeLater(endScreen);
+    ui::letEventsRun();
+}
+
+void Navigator::drillAgain(QWidget *endScreen)
+{
+    showWaitWindow();
+    closeLater(endScreen);
+    ui::letEventsRun();
+    startDrill();
+}
+
+void Navigator::showMenuAfterDrill()
+{
+    // Nothing on the name selection screen closes the wait window, as a
+    // drill's set-up would, so it goes now.
+    closeWaitWindow();
+    showNameSelection();
+    if (m_nameSelection)
+        m_nameSelection->raise();
+}
+
+void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
+{
+    SoundPlayer *player = m_context.services.sound ? m_context.services.sound : &m_silent;
+    const QString file = cueFile(cue, m_context.session.sounds, m_context.session.folders, *m_context.services.random);
+    QPointer<QObject> alive(guard);
+    QPointer<Navigator> self(this);
+    const bool monitored = isMonitored(cue);
+    player->play(file, [self, alive, monitored, then = std::move(then)](const SoundResult &result) {
+        if (!self || self->m_finished)
+            return;
+        if (monitored && self->m_soundFailures.record(result)) {
+            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()), soundFailureTitle(),
+                                                    soundFailureMessage(result.error), Messages::Buttons::Ok);
+            self->quit(1);
+            return;
+        }
+        if (alive)
+            then();
+    });
+}
+
+void Navigator::stopWithMessage(QWidget *parent, const QString &text)
+{
+    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    m_context.services.messages->show(parent, title, text, Messages::Buttons::Ok);
+    quit(1);
 }
 
 void Navigator::leaveToLauncher()
@@ -151,6 +248,9 @@ void Navigator::quit(int exitCode)
     for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
                        static_cast<QWidget *>(m_wait.data())})
         closeLater(w);
+    closeLater(m_drill);
+    closeLater(m_end);
+    m_finished = true;
     emit finished(exitCode);
 }
 

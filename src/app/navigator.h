@@ -2,6 +2,7 @@
 
 #include "platform/diagnostic.h"
 #include "state/session.h"
+#include "state/soundcues.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,6 +15,8 @@ struct AppContext;
 class SplashWindow;
 class NameSelectionScreen;
 class WaitWindow;
+class DrillForm;
+class EndOfDrillScreen;
 
 // Opens and closes the screens. Every screen change goes through here, and a
 // screen is only ever closed by deferred deletion, never while one of its own
@@ -47,6 +50,26 @@ public:
     // 2..20). Returns which screen the level dispatches to.
     DrillScreen startDrill();
 
+    // A practice level ended: nothing is recorded; back to the menu.
+    void practiceDrillEnded(QWidget *drillScreen);
+    // A drill was recorded: the wait window for one second (events keep
+    // running), then the end-of-drill screen.
+    void drillRecorded(QWidget *drillScreen);
+    // The end-of-drill screen's "メニューへ".
+    void endScreenToMenu(QWidget *endScreen);
+    // The end-of-drill screen's "もう一度": the same level again.
+    void drillAgain(QWidget *endScreen);
+    // Where a pupil goes after a drill. Until the hub screen exists this is
+    // the name selection screen.
+    void showMenuAfterDrill();
+
+    // Plays a cue. `then` runs when it has ended, provided `guard` still
+    // exists. The answer cues are watched: the fourth failure in a row tells
+    // the pupil to call the teacher and ends the program, and `then` never runs.
+    void playCue(Cue cue, QObject *guard, std::function<void()> then);
+    // A failure the program cannot go on from: an OK-only message, then the end.
+    void stopWithMessage(QWidget *parent, const QString &text);
+
     // Starts the launcher of the product family and ends the program.
     void leaveToLauncher();
 
@@ -60,6 +83,8 @@ public:
     SplashWindow *splash() const;
     NameSelectionScreen *nameSelection() const;
     WaitWindow *waitWindow() const;
+    DrillForm *drillScreen() const;
+    EndOfDrillScreen *endScreen() const;
 
     // Closes a screen once the running event handler has returned.
     void closeLater(QWidget *screen);
@@ -73,6 +98,11 @@ private:
     QPointer<SplashWindow> m_splash;
     QPointer<NameSelectionScreen> m_nameSelection;
     QPointer<WaitWindow> m_wait;
+    QPointer<DrillForm> m_drill;
+    QPointer<EndOfDrillScreen> m_end;
+    SilentSoundPlayer m_silent; // when no sound service is given
+    SoundFailureMonitor m_soundFailures;
+    bool m_finished = false;
 };
 
 } // namespace kemoro

@@ -16,6 +16,9 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     const QCommandLineOption programDir(u"program-dir"_s, u"The program folder (default: the executable's)."_s,
                                         u"DIR"_s);
     parser.addOption(programDir);
+    const QCommandLineOption sound(u"sound"_s, u"off: play no sounds (a computer without a sound device)."_s,
+                                   u"off"_s);
+    parser.addOption(sound);
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -27,6 +30,13 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     if (parser.values(programDir).size() > 1) {
         options.error = u"--program-dir given more than once"_s;
         return options;
+    }
+    if (parser.isSet(sound)) {
+        if (parser.values(sound) != QStringList{u"off"_s}) {
+            options.error = u"--sound takes only the value off"_s;
+            return options;
+        }
+        options.soundOff = true;
     }
     options.programDir = parser.isSet(programDir) ? QFileInfo(parser.value(programDir)).absoluteFilePath()
                                                   : QCoreApplication::applicationDirPath();

@@ -9,6 +9,7 @@ namespace kemoro {
 struct ProgramOptions
 {
     QString programDir; // --program-dir DIR; default: the executable's folder
+    bool soundOff = false; // --sound=off: cues succeed at once without a sound
     QString error;      // set when the command line is not usable
 };
 
