@@ -24,4 +24,7 @@ inline int basePoints(qint32 t, qint32 targetTime) { return basePoints(t, target
 // first three decimal digits of t (t itself below 1000), then the rate.
 int drillPoints(qint32 t, const CriteriaRow &criteria);
 
+// The same without the rate: the points the result lists show per drill.
+int drillBasePoints(qint32 t, qint32 targetTime);
+
 } // namespace kemoro

@@ -76,6 +76,11 @@ struct Session
     // chosen on the name selection screen, where the hub starts from.
     Roster roster;
     QString gradeFilter = QStringLiteral("全学年");
+
+    // Kept by the hub between its entries: the first level column in view and
+    // the period of the period list.
+    int firstColumn = 0;
+    int listPeriod = 3;
 };
 
 // The 24 level names of the default level table.

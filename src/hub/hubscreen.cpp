@@ -1,0 +1,463 @@
+#include "hub/hubscreen.h"
+
+#include "app/context.h"
+#include "app/navigator.h"
+#include "hub/hubrules.h"
+#include "hub/rankings.h"
+#include "hub/recordlists.h"
+#include "platform/busywait.h"
+#include "platform/clicklabel.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/text.h"
+#include "platform/widgets.h"
+#include "results/aggregation.h"
+#include "roster/grades.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro {
+
+namespace {
+constexpr int windowWidthTw = 15360;
+constexpr int windowHeightTw = 11520;
+const QColor green(0, 192, 0);
+const QColor brightGreen(0, 255, 0);
+const QColor paleGreen(192, 255, 192);
+const QColor grey(224, 224, 224);
+const QColor lightYellow(255, 255, 192);
+const QColor cyan(0, 255, 255);
+
+QLabel *label(QWidget *parent, const QString &name, const QString &text = QString())
+{
+    auto *l = ui::named(new QLabel(text, parent), name);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+}
+
+QStringList periodItems()
+{
+    // The last item ends in a double quote, as it always has.
+    return {u"　　　今週の全成績"_s, u"　　先週からの全成績"_s, u"　　１ヶ月間の全成績"_s, u"　　１年間の全成績"_s,
+            u"　　今までの全成績\""_s};
+}
+} // namespace
+
+HubScreen::HubScreen(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
+{
+    setObjectName(u"seisekitime1"_s);
+    setWindowTitle(u"quendle"_s);
+    setFixedSize(ui::px(windowWidthTw), ui::px(windowHeightTw));
+    ui::setBackground(this, ui::storedColour(m_context.session.seasonColour));
+    m_context.session.listPeriod = 3;
+    buildTopBand();
+    buildColumns();
+    buildCovers();
+}
+
+HubScreen::~HubScreen() = default;
+
+void HubScreen::buildTopBand()
+{
+    m_titleBar = label(this, u"Label2"_s);
+    ui::setBackground(m_titleBar, green);
+    ui::placeTw(m_titleBar, 120, 120, 9645, 705);
+    m_title = label(this, u"Label11"_s);
+    m_title->setStyleSheet(u"color: white"_s);
+    ui::placeTw(m_title, 120, 150, 9660, 675);
+
+    m_dataButton = ui::named(new QPushButton(u"データ処理"_s, this), u"Command8"_s);
+    ui::placeTw(m_dataButton, 8370, 180, 1365, 585);
+    m_dataButton->hide();
+
+    m_pupilPanel = label(this, u"Label16"_s);
+    ui::setBackground(m_pupilPanel, paleGreen);
+    ui::placeTw(m_pupilPanel, 9795, 90, 2595, 735);
+    m_schoolLine = label(this, u"Label13"_s);
+    ui::placeTw(m_schoolLine, 9840, 135, 2505, 330);
+    m_pupilLine = label(this, u"Label12"_s);
+    ui::placeTw(m_pupilLine, 9840, 450, 2505, 330);
+
+    m_listChoice = ui::named(new QFrame(this), u"Picture1"_s);
+    ui::placeTw(m_listChoice, 12420, 90, 1320, 735);
+    const QStringList listCaptions = {u"BEST表示"_s, u"本日のみ"_s, u"オール表示"_s};
+    auto *listGroup = new QButtonGroup(this);
+    for (int j = 1; j <= 3; ++j) {
+        auto *option = ui::named(new QRadioButton(listCaptions.at(j - 1), m_listChoice), u"Option1"_s, j);
+        option->setFont(ui::pGothicFont(8));
+        ui::placeTw(option, 30, 15 + (j - 1) * 240, 1260, 240);
+        listGroup->addButton(option, j);
+        m_listOptions.append(option);
+    }
+    connect(listGroup, &QButtonGroup::idClicked, this, &HubScreen::chooseList);
+
+    m_back = ui::named(new QPushButton(u"戻る(0)"_s, this), u"Command1"_s);
+    ui::placeTw(m_back, 13800, 90, 1305, 735);
+    connect(m_back, &QPushButton::clicked, this, &HubScreen::goBack);
+
+    auto *minutesBox = ui::named(new QFrame(this), u"Picture3"_s);
+    ui::placeTw(minutesBox, 120, 840, 3090, 345);
+    m_minutes = label(minutesBox, u"Label17"_s);
+    m_minutes->setGeometry(0, 0, minutesBox->width(), minutesBox->height());
+    auto *todayBox = ui::named(new QFrame(this), u"Picture4"_s);
+    ui::placeTw(todayBox, 3210, 840, 3090, 345);
+    m_todayTotal = label(todayBox, u"Label18"_s);
+    m_todayTotal->setGeometry(0, 0, todayBox->width(), todayBox->height());
+
+    m_graph = ui::named(new QPushButton(u"グラフ"_s, this), u"Command17"_s);
+    ui::placeTw(m_graph, 10320, 840, 1065, 345);
+    m_graph->hide();
+
+    m_viewChoice = ui::named(new QFrame(this), u"Picture5"_s);
+    ui::placeTw(m_viewChoice, 11400, 840, 3690, 345);
+    const QStringList viewCaptions = {u"ﾀｲﾑ表示"_s, u"ﾎﾟｲﾝﾄ表示"_s, u"個人ﾀｲﾑ"_s};
+    auto *viewGroup = new QButtonGroup(this);
+    for (int k = 0; k <= 2; ++k) {
+        auto *option = ui::named(new QRadioButton(viewCaptions.at(k), m_viewChoice), u"Option2"_s, k);
+        option->setFont(ui::pGothicFont(9));
+        ui::placeTw(option, 30 + k * 1220, 30, 1200, 285);
+        viewGroup->addButton(option, k);
+        m_viewOptions.append(option);
+    }
+    connect(viewGroup, &QButtonGroup::idClicked, this, &HubScreen::switchView);
+
+    m_listTitle = label(this, u"Label5"_s, u"ベスト成績"_s);
+    ui::setBackground(m_listTitle, cyan);
+    m_listTitle->setFont(ui::pGothicFont(14));
+    ui::placeTw(m_listTitle, 120, 1200, 14985, 525);
+
+    m_periods = ui::named(new QComboBox(this), u"Combo2"_s);
+    m_periods->addItems(periodItems());
+    m_periods->setEditable(true);
+    m_periods->setEditText(u"　　１ヶ月間の全成績"_s);
+    ui::placeTw(m_periods, 6150, 1260, 3345, 405);
+    m_periods->hide();
+    connect(m_periods, &QComboBox::activated, this, &HubScreen::choosePeriod);
+
+    m_grades = ui::named(new QComboBox(this), u"Combo1"_s);
+    m_grades->addItems(gradeFilterTexts());
+    m_grades->setEditable(true);
+    m_grades->setEditText(m_context.session.gradeFilter);
+    m_grades->setToolTip(u"表示する学年を選びます"_s);
+    ui::placeTw(m_grades, 13440, 1260, 1305, 405);
+    connect(m_grades, &QComboBox::activated, this, &HubScreen::chooseGrade);
+
+    m_scroll = ui::named(new QScrollBar(Qt::Horizontal, this), u"HScroll1"_s);
+    ui::placeTw(m_scroll, 120, 10680, 15045, 330);
+    m_scroll->hide();
+    connect(m_scroll, &QScrollBar::valueChanged, this, &HubScreen::onScroll);
+
+    // Never shown: their colours are the list colours of the result lists.
+    auto *text4 = ui::named(new QLineEdit(this), u"Text4"_s);
+    ui::setBackground(text4, green);
+    text4->hide();
+    auto *text5 = ui::named(new QLineEdit(this), u"Text5"_s);
+    ui::setBackground(text5, paleGreen);
+    text5->hide();
+}
+
+void HubScreen::buildColumns()
+{
+    const int n = std::clamp(int(m_context.session.levelCount), 0, maxLevel);
+    const hub::ColumnGeometry g = hub::columnGeometry(n, windowWidthTw);
+    if (g.scrolls) {
+        // No scroll handling yet: activation restores the column kept from the last entry.
+        const QSignalBlocker block(m_scroll);
+        m_scroll->setRange(1, g.scrollMaximum);
+        m_scroll->show();
+    }
+    for (int i = 1; i <= n; ++i) {
+        Column c;
+        c.number = label(this, u"Label1"_s + u'(' + QString::number(i) + u')', QString::number(i));
+        ui::setBackground(c.number, green);
+        c.name = ui::named(new ui::ClickLabel(this), u"Label3"_s, i);
+        c.name->setAlignment(Qt::AlignCenter);
+        c.name->setText(m_context.session.levels.levelName[i]);
+        c.name->setToolTip(m_context.session.levels.levelName[i]);
+        ui::setBackground(c.name, brightGreen);
+        connect(c.name, &ui::ClickLabel::clicked, this, [this, i] { startByName(i); });
+        c.start = ui::named(new QPushButton(hub::startCaption(i), this), u"Command4"_s, i);
+        c.start->setToolTip(u"クリックしてスタートします。番号を押してもよろしい"_s);
+        connect(c.start, &QPushButton::clicked, this, [this, i] { startByButton(i); });
+        c.todayHeading = label(this, ui::controlName(u"Label9"_s, i));
+        c.totalHeading = label(this, ui::controlName(u"Label10"_s, i));
+        c.today = label(this, ui::controlName(u"Label14"_s, i));
+        c.total = label(this, ui::controlName(u"Label15"_s, i));
+        for (QLabel *l : {c.todayHeading, c.totalHeading, c.today, c.total})
+            ui::setBackground(l, grey);
+        c.recent = label(this, ui::controlName(u"Label8"_s, i));
+        c.list = ui::named(new QListWidget(this), u"List5"_s, i);
+        c.list->setFont(ui::gothicFont(10));
+        ui::setBackground(c.list, lightYellow);
+        c.criteria = label(this, ui::controlName(u"Label7"_s, i));
+        c.criteria->setFont(ui::pGothicFont(8));
+        c.recent->setFont(ui::pGothicFont(8));
+        c.notice = ui::named(new QLineEdit(this), u"Text1"_s, i);
+        c.notice->setReadOnly(true);
+        c.notice->setAlignment(Qt::AlignCenter);
+        c.notice->setFocusPolicy(Qt::NoFocus);
+        ui::setBackground(c.notice, QColor(128, 128, 128));
+        c.notice->hide();
+        c.todayHeading->setText(u"今日"_s);
+        c.totalHeading->setText(u"今まで"_s);
+        c.recent->setText(hub::recentText(m_context.session, i));
+        c.criteria->setText(hub::criteriaText(m_context.session, i));
+        m_columns.append(c);
+    }
+}
+
+void HubScreen::buildCovers()
+{
+    m_listCover = ui::named(new QFrame(this), u"Picture6"_s);
+    ui::setBackground(m_listCover, ui::storedColour(m_context.session.seasonColour));
+    ui::placeTw(m_listCover, 0, 1200, windowWidthTw, 10680 - 1200);
+    m_listProgress = ui::named(new QProgressBar(m_listCover), u"ProgressBar2"_s);
+    ui::placeTw(m_listProgress, 3000, 4000, 9000, 400);
+    m_listCoverLabel = label(m_listCover, u"Label21"_s, u"Just a momento, please."_s);
+    m_listCoverLabel->setFont(ui::gothicFont(20));
+    ui::placeTw(m_listCoverLabel, 1500, 2800, 12000, 800);
+    m_listCover->hide();
+
+    m_passwordPanel = ui::named(new QFrame(this), u"Picture7"_s);
+    ui::placeTw(m_passwordPanel, 4860, 3600, 6045, 3945);
+    m_passwordPanel->setFrameShape(QFrame::Box);
+    m_passwordPanel->hide();
+
+    m_waitCover = ui::named(new QFrame(this), u"Picture2"_s);
+    ui::setBackground(m_waitCover, ui::storedColour(m_context.session.seasonColour));
+    m_waitCover->setGeometry(rect());
+    m_waitProgress = ui::named(new QProgressBar(m_waitCover), u"ProgressBar1"_s);
+    ui::placeTw(m_waitProgress, 3000, 6600, 9000, 400);
+    m_waitLabel = label(m_waitCover, u"Label19"_s, u"Just a moment, please."_s);
+    m_waitLabel->setFont(ui::gothicFont(24));
+    ui::placeTw(m_waitLabel, 1500, 5200, 12000, 900);
+    m_waitCover->raise();
+}
+
+void HubScreen::placeColumns()
+{
+    const hub::ColumnGeometry g = hub::columnGeometry(m_columns.size(), windowWidthTw);
+    const int first = m_context.session.firstColumn;
+    const double top = 1200 + 1.05 * 525;
+    const double w = g.width;
+    auto place = [](QWidget *widget, double left, double t, double width, double height) {
+        widget->setGeometry(ui::px(int(left)), ui::px(int(t)), std::max(1, ui::px(int(width))), ui::px(int(height)));
+    };
+    for (int i = 1; i <= m_columns.size(); ++i) {
+        const Column &c = m_columns.at(i - 1);
+        const double left = g.left(i, first, windowWidthTw);
+        place(c.number, left, top, 0.2 * w, 420);
+        place(c.name, left + 0.2 * w, top, 0.8 * w, 420);
+        place(c.start, left, top + 420, w, 450);
+        place(c.notice, left, top + 420, w, 450);
+        place(c.todayHeading, left, top + 870, w / 2, 300);
+        place(c.totalHeading, left + w / 2, top + 870, w / 2, 300);
+        place(c.today, left, top + 1170, w / 2, 300);
+        place(c.total, left + w / 2, top + 1170, w / 2, 300);
+        place(c.recent, left, top + 1470, w, 300);
+        place(c.list, left, top + 1770, w, 6690);
+        place(c.criteria, left, top + 8460, w, 300);
+    }
+}
+
+void HubScreen::activate()
+{
+    Session &s = m_context.session;
+    const bool teacher = hub::isTeacherName(s.curPupilName);
+    m_dataButton->setVisible(teacher);
+    m_minutes->setText(hub::minutesText(minutesSinceStart(s, m_context.services.clock->monotonicMs())));
+    m_hubReady = false;
+    m_waitCover->setGeometry(rect());
+    m_waitCover->show();
+    m_waitCover->raise();
+    ui::letEventsRun();
+    m_listOptions[0]->setText(u"累計順"_s);
+    m_listOptions[1]->setText(u"本日順"_s);
+
+    m_context.navigator->closeNameSelection();
+    const std::optional<ResultFileError> failed =
+        aggregate(s.criteria, m_context.services.clock->now(), ResultFile(s.folders.resultFile()),
+                  ui::waitForOtherComputer(m_waitLabel), s.results);
+    m_waitLabel->setText(u"Just a moment, please."_s);
+    if (failed) {
+        m_context.services.messages->inform(this, s.programTitle, loadFailureMessage(*failed));
+        m_context.navigator->quit(1);
+        return;
+    }
+    const int pupil = std::clamp(int(s.curPupilNo), 0, maxPupil);
+    m_todayTotal->setText(hub::todayTotalText(s.results, pupil));
+    m_waitProgress->setMaximum(std::max(1, levelCount()));
+
+    // The default lists: points view, ranking by points so far.
+    m_listMode = 2;
+    m_activating = true;
+    m_listOptions[0]->setChecked(true);
+    chooseList(1);
+    m_viewOptions[1]->setChecked(true);
+    switchView(1);
+    m_back->setEnabled(true);
+    m_activating = false;
+
+    for (int i = 1; i <= levelCount(); ++i) {
+        if (isPracticeLevel(m_columns.at(i - 1).name->text())) {
+            s.criteria[i].targetTime = 600;
+            s.criteria[i].minTime = 600;
+        } else {
+            m_columns.at(i - 1).list->show();
+        }
+    }
+    m_listCover->hide();
+
+    m_pupilLine->setText(s.curPupilGrade + u' ' + trimBlanks(s.curPupilName));
+    m_schoolLine->setText(s.settings.schoolName + u':' + QString::number(s.curPupilNo));
+    QFont titleFont = ui::gothicFont(s.programTitle.size() > 9 ? 20 : 24);
+    titleFont.setBold(true);
+    m_title->setFont(titleFont);
+    m_title->setText(s.programTitle);
+
+    s.firstColumn = hub::clampFirstColumn(s.firstColumn, levelCount());
+    {
+        const QSignalBlocker block(m_scroll);
+        m_scroll->setValue(s.firstColumn);
+    }
+    placeColumns();
+    ui::letEventsRun();
+
+    setColumnTexts();
+    unlockLevels();
+
+    m_waitCover->hide();
+    m_waitProgress->hide();
+    ui::letEventsRun();
+    m_hubReady = true;
+}
+
+void HubScreen::setColumnTexts()
+{
+    const Session &s = m_context.session;
+    const int pupil = std::clamp(int(s.curPupilNo), 0, maxPupil);
+    for (int i = 1; i <= levelCount(); ++i) {
+        const Column &c = m_columns.at(i - 1);
+        c.criteria->setAutoFillBackground(true);
+        ui::setBackground(c.criteria, grey);
+        ui::setBackground(c.recent, grey);
+        c.recent->setText(hub::recentText(s, i));
+        c.criteria->setText(hub::criteriaText(s, i));
+        if (isPracticeLevel(c.name->text())) {
+            for (QWidget *w : std::initializer_list<QWidget *>{c.list, c.criteria, c.recent, c.today, c.total,
+                                                               c.todayHeading, c.totalHeading})
+                w->hide();
+        }
+        c.total->setText(hub::totalText(s.results, i, pupil));
+        c.today->setText(hub::todayText(s.results, i, pupil));
+    }
+}
+
+void HubScreen::unlockLevels()
+{
+    for (const Column &c : std::as_const(m_columns))
+        c.start->setEnabled(false);
+    const hub::Unlocking u = hub::unlockLevels(m_context.session);
+    for (int i = 1; i <= levelCount(); ++i) {
+        const Column &c = m_columns.at(i - 1);
+        c.start->setEnabled(u.enabled[size_t(i)]);
+        if (const std::optional<bool> notice = u.notice[size_t(i)]) {
+            if (*notice) {
+                c.notice->setText(QString::fromUtf16(hub::overPracticeNotice));
+                c.notice->show();
+                c.notice->raise();
+            } else {
+                c.notice->hide();
+            }
+        }
+    }
+    m_listCover->raise();
+}
+
+bool HubScreen::startBlocked(int level) const
+{
+    if (!m_hubReady || level < 1 || level > levelCount())
+        return true;
+    return m_passwordPanel->isVisible() || !m_columns.at(level - 1).start->isEnabled();
+}
+
+bool HubScreen::startLevel(int level)
+{
+    m_context.session.curLevel = qint16(level);
+    ui::letEventsRun();
+    m_hubReady = false;
+    if (m_context.navigator->startDrill() != DrillScreen::None)
+        return true;
+    // No drill screen for this level: the hub stays usable.
+    m_waitCover->hide();
+    m_hubReady = true;
+    return false;
+}
+
+void HubScreen::startByButton(int level)
+{
+    if (startBlocked(level))
+        return;
+    showWaitCover();
+    startLevel(level);
+}
+
+void HubScreen::startByName(int level)
+{
+    if (startBlocked(level))
+        return;
+    if (startLevel(level))
+        m_context.navigator->closeLater(this);
+}
+
+void HubScreen::goBack()
+{
+    if (!m_back->isEnabled())
+        return;
+    showWaitCover();
+    m_hubReady = false;
+    m_context.navigator->showNameSelection();
+}
+
+void HubScreen::showWaitCover()
+{
+    m_waitCover->setGeometry(rect());
+    m_waitCover->show();
+    m_waitCover->raise();
+}
+
+void HubScreen::onScroll(int value)
+{
+    m_context.session.firstColumn = value > levelCount() ? 1 : value;
+    placeColumns();
+}
+
+void HubScreen::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = event->text();
+    if (!m_hubReady || text.size() != 1) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int level = hub::levelForKey(text.at(0), levelCount());
+    if (level == 0)
+        goBack();
+    else if (level > 0)
+        startByButton(level);
+    else
+        QWidget::keyPressEvent(event);
+}
+
+} // namespace kemoro

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace kemoro {
+
+struct AppContext;
+namespace ui {
+class ClickLabel;
+}
+
+// seisekitime1: the progress hub between drills. Created anew on every entry;
+// the navigator calls activate() once it is shown.
+class HubScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HubScreen(AppContext &context, QWidget *parent = nullptr);
+    ~HubScreen() override;
+
+    // Form_Activate: teacher controls, aggregation, default lists, columns,
+    // unlocking. Ends with hubReady = 1.
+    void activate();
+
+    bool hubReady() const { return m_hubReady; }
+    int levelCount() const { return m_columns.size(); }
+
+    // Starting a level i by its start button (Command4(i)).
+    void startByButton(int level);
+    // Starting a level i by its name (Label3(i)).
+    void startByName(int level);
+    // "戻る(0)".
+    void goBack();
+
+    // Runs the unlocking routine (Command9): start buttons and notices.
+    void unlockLevels();
+
+    // Option2_Click: 0 time view, 1 points view, 2 personal-time view.
+    void switchView(int view);
+    // Option1_Click: which list of the view.
+    void chooseList(int list);
+    // Combo2_Click: the period of the period list (index 0..4).
+    void choosePeriod(int index);
+    // Combo1_Click: a grade was chosen; the current view is rebuilt.
+    void chooseGrade();
+
+    // The lines of List5(i), as shown.
+    QStringList listLines(int level) const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    struct Column
+    {
+        QLabel *number;
+        ui::ClickLabel *name;
+        QPushButton *start;
+        QLabel *todayHeading, *totalHeading;
+        QLabel *today, *total;
+        QLabel *recent;
+        QListWidget *list;
+        QLabel *criteria;
+        QLineEdit *notice;
+    };
+
+    void buildTopBand();
+    void buildColumns();
+    void buildCovers();
+    void placeColumns();
+    void setColumnTexts();
+    bool startBlocked(int level) const;
+    bool startLevel(int level);
+    void onScroll(int value);
+    void showWaitCover();
+    void coverLists();
+    void showLists();
+    void clearLists();                 // 回数など表示
+    void buildBestTimeLists();         // Command6
+    void buildRanking(int level);      // Command3(i)
+    void buildRecordLists(int kind);   // Command5, Command7, Command16
+    void tintLists(const std::vector<std::optional<qint32>> &tintTimes); // 成績リスト色表示
+    void fillList(int level, const QStringList &lines);
+
+    AppContext &m_context;
+    bool m_hubReady = false;
+    bool m_activating = false;
+    int m_listMode = 0;
+    int m_pointRankPeriod = 0;
+
+    QLabel *m_titleBar;
+    QLabel *m_title;
+    QPushButton *m_dataButton;
+    QLabel *m_pupilPanel, *m_schoolLine, *m_pupilLine;
+    QFrame *m_listChoice;
+    QList<QRadioButton *> m_listOptions; // Option1(1..3) at 0..2
+    QPushButton *m_back;
+    QLabel *m_minutes;
+    QLabel *m_todayTotal;
+    QPushButton *m_graph;
+    QFrame *m_viewChoice;
+    QList<QRadioButton *> m_viewOptions; // Option2(0..2)
+    QLabel *m_listTitle;
+    QComboBox *m_periods;
+    QComboBox *m_grades;
+    QScrollBar *m_scroll;
+    QList<Column> m_columns; // level i at index i - 1
+
+    QFrame *m_waitCover;
+    QProgressBar *m_waitProgress;
+    QLabel *m_waitLabel;
+    QFrame *m_listCover;
+    QProgressBar *m_listProgress;
+    QLabel *m_listCoverLabel;
+    QFrame *m_passwordPanel;
+};
+
+} // namespace kemoro
