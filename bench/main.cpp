@@ -1,5 +1,7 @@
 #include "schooldata.h"
 
+#include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,6 +12,11 @@ void registerResultBenchmarks();
 
 int main(int argc, char **argv)
 {
+    // Screen benchmarks run the real widgets without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
     // The data is made before any timing starts, once per build folder.
     if (kemoro::bench::schoolInstallation().isEmpty()) {
         std::fputs("kemoro-bench: cannot create the school-scale data\n", stderr);
