@@ -134,6 +134,16 @@ QString startCaption(int level)
     return level <= 9 ? u"ｽﾀｰﾄ(&%1)"_s.arg(level) : u"ｽﾀｰﾄ(%1)"_s.arg(level);
 }
 
+void applyPracticeCriteria(Session &session)
+{
+    for (int i = 1; i <= std::min(int(session.levelCount), maxLevel); ++i) {
+        if (isPracticeLevel(session.levels.levelName[i])) {
+            session.criteria[i].targetTime = 600;
+            session.criteria[i].minTime = 600;
+        }
+    }
+}
+
 bool isTeacherName(const QString &name)
 {
     return name.contains(u'★') || name.contains(u"先生"_s);

@@ -57,6 +57,10 @@ QString startCaption(int level);                                       // Comman
 // a text as written, nothing when empty.
 QString freeValueText(const FreeValue &value);
 
+// Practice levels of the level set run on 600-second criteria while the hub
+// shows them (their drills are never recorded).
+void applyPracticeCriteria(Session &session);
+
 // A teacher name contains "★" or "先生".
 bool isTeacherName(const QString &name);
 

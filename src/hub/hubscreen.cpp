@@ -310,14 +310,10 @@ void HubScreen::activate()
     m_back->setEnabled(true);
     m_activating = false;
 
-    for (int i = 1; i <= levelCount(); ++i) {
-        if (isPracticeLevel(m_columns.at(i - 1).name->text())) {
-            s.criteria[i].targetTime = 600;
-            s.criteria[i].minTime = 600;
-        } else {
+    hub::applyPracticeCriteria(s);
+    for (int i = 1; i <= levelCount(); ++i)
+        if (!isPracticeLevel(m_columns.at(i - 1).name->text()))
             m_columns.at(i - 1).list->show();
-        }
-    }
     m_listCover->hide();
 
     m_pupilLine->setText(s.curPupilGrade + u' ' + trimBlanks(s.curPupilName));

@@ -1,6 +1,13 @@
 #include "tools/datatool.h"
 
 #include "criteria/criteria.h"
+#include "hub/hubrules.h"
+#include "hub/rankings.h"
+#include "hub/recordlists.h"
+#include "roster/grades.h"
+#include "roster/namelist.h"
+#include "roster/roster.h"
+#include "state/session.h"
 #include "platform/oledate.h"
 #include "platform/paths.h"
 #include "results/aggregation.h"
@@ -27,7 +34,7 @@ constexpr int lockWaitLimitSeconds = 10;
 
 struct Options
 {
-    QString command;
+    QStringList words; // the command: "check", or "show" and what to show
     std::map<QString, QString> values;
 };
 
@@ -37,16 +44,20 @@ struct UsageError
     QString text;
 };
 
+// Options every command takes.
+const QStringList &commonOptions()
+{
+    static const QStringList names = {u"program-dir"_s, u"now"_s, u"levels"_s};
+    return names;
+}
+
 std::variant<Options, UsageError> parse(const QStringList &args)
 {
-    static const QStringList known = {u"program-dir"_s, u"now"_s, u"levels"_s};
     Options options;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (!arg.startsWith(u"--"_s)) {
-            if (!options.command.isEmpty())
-                return UsageError{u"unexpected argument \"%1\""_s.arg(arg)};
-            options.command = arg;
+            options.words.append(arg);
             continue;
         }
         QString name = arg.mid(2);
@@ -56,8 +67,6 @@ std::variant<Options, UsageError> parse(const QStringList &args)
             value = name.mid(eq + 1);
             name.truncate(eq);
         }
-        if (!known.contains(name))
-            return UsageError{u"unknown option --%1"_s.arg(name)};
         if (options.values.count(name))
             return UsageError{u"option --%1 given twice"_s.arg(name)};
         if (eq < 0) {
@@ -67,10 +76,8 @@ std::variant<Options, UsageError> parse(const QStringList &args)
         }
         options.values[name] = value;
     }
-    if (options.command.isEmpty())
-        return UsageError{u"no command given (check, export or summary)"_s};
-    if (options.command != u"check"_s && options.command != u"export"_s && options.command != u"summary"_s)
-        return UsageError{u"unknown command \"%1\" (check, export or summary)"_s.arg(options.command)};
+    if (options.words.isEmpty())
+        return UsageError{u"no command given (check, export, summary or show)"_s};
     return options;
 }
 
@@ -134,6 +141,33 @@ private:
     int check();
     int exportCsv();
     int summary();
+    int showNameList();
+    int showRanking();
+    int showRecordList();
+
+    // What the show commands share: the settings, criteria, roster, level
+    // table and a fresh aggregation, as the screens hold them.
+    std::optional<int> loadSession();
+    std::optional<int> pupilOption(const QString &name, int &pupil);
+    QString value(const QString &name, const QString &fallback = QString()) const
+    {
+        const auto it = m_options.values.find(name);
+        return it == m_options.values.end() ? fallback : it->second;
+    }
+    bool has(const QString &name) const { return m_options.values.count(name) > 0; }
+    void printLines(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            m_out << line << '\n';
+    }
+
+    struct Command
+    {
+        QStringList words;
+        QStringList options;
+        int (Tool::*run)();
+    };
+    static const QList<Command> &commands();
 
     const DataToolEnvironment &m_env;
     QTextStream &m_out;
@@ -141,7 +175,25 @@ private:
     QDateTime m_now;
     Folders m_folders;
     Diagnostics m_pathDiagnostics;
+    Options m_options;
+    int m_levels = 1;
+    Session m_session;
 };
+
+const QList<Tool::Command> &Tool::commands()
+{
+    static const QList<Command> table = {
+        {{u"check"_s}, {}, &Tool::check},
+        {{u"export"_s}, {}, &Tool::exportCsv},
+        {{u"summary"_s}, {}, &Tool::summary},
+        {{u"show"_s, u"namelist"_s}, {u"kind"_s, u"grade"_s}, &Tool::showNameList},
+        {{u"show"_s, u"ranking"_s}, {u"level"_s, u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRanking},
+        {{u"show"_s, u"today"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
+        {{u"show"_s, u"period"_s}, {u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
+        {{u"show"_s, u"personal"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
+    };
+    return table;
+}
 
 std::optional<int> Tool::requireFile(const QString &path)
 {
@@ -165,7 +217,18 @@ int Tool::run(const QStringList &args)
     const auto parsed = parse(args);
     if (const auto *error = std::get_if<UsageError>(&parsed))
         return usage(error->text);
-    const Options &options = std::get<Options>(parsed);
+    m_options = std::get<Options>(parsed);
+    const Options &options = m_options;
+    const Command *command = nullptr;
+    for (const Command &c : commands())
+        if (c.words == options.words)
+            command = &c;
+    if (!command)
+        return usage(u"unknown command \"%1\" (check, export, summary, show namelist|ranking|today|period|personal)"_s.arg(
+            options.words.join(u' ')));
+    for (const auto &[name, text] : options.values)
+        if (!commonOptions().contains(name) && !command->options.contains(name))
+            return usage(u"unknown option --%1 for %2"_s.arg(name, options.words.join(u' ')));
 
     m_now = m_env.now;
     if (auto it = options.values.find(u"now"_s); it != options.values.end()) {
@@ -179,6 +242,7 @@ int Tool::run(const QStringList &args)
         const int levels = it->second.toInt();
         if (!digits.match(it->second).hasMatch() || levels < 1 || levels > maxLevel)
             return usage(u"--levels \"%1\" is not a level count 1..35"_s.arg(it->second));
+        m_levels = levels;
     }
 
     QString programDir = m_env.programDir;
@@ -195,11 +259,7 @@ int Tool::run(const QStringList &args)
     if (!QFileInfo(m_folders.dataFolder).isDir())
         return usage(u"no data folder: %1 is not a folder"_s.arg(m_folders.dataFolder));
 
-    if (options.command == u"check"_s)
-        return check();
-    if (options.command == u"export"_s)
-        return exportCsv();
-    return summary();
+    return (this->*(command->run))();
 }
 
 int Tool::check()
@@ -301,6 +361,122 @@ int Tool::summary()
                 m_out << ',' << v;
             m_out << ',' << best << '\n';
         }
+    }
+    return 0;
+}
+
+std::optional<int> Tool::loadSession()
+{
+    for (const QString &path : {m_folders.commonSettingsFile(), m_folders.criteriaFile(), m_folders.rosterFile()})
+        if (auto code = requireFile(path))
+            return code;
+    Session &s = m_session;
+    s.folders = m_folders;
+    Diagnostics diagnostics;
+    s.settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
+    loadCriteria(m_folders.criteriaFile(), s.criteria, diagnostics);
+    s.roster.schoolYear = schoolYear(m_now.date(), s.settings.yearStartMonth);
+    loadRoster(m_folders.rosterFile(), s.settings.commonSetting3, s.roster, diagnostics);
+    for (const Diagnostic &d : std::as_const(diagnostics))
+        if (d.severity == Diagnostic::Severity::Fatal)
+            return failed(d.toLine());
+    buildDefaultLevelTable(s);
+    s.levelCount = qint16(m_levels);
+    if (auto error = aggregate(s.criteria, m_now, ResultFile(m_folders.resultFile()), limitedWait(), s.results))
+        return fileFailure(*error);
+    return std::nullopt;
+}
+
+std::optional<int> Tool::pupilOption(const QString &name, int &pupil)
+{
+    if (!has(name))
+        return std::nullopt;
+    static const QRegularExpression digits(u"^\\d{1,4}$"_s);
+    const QString text = value(name);
+    pupil = text.toInt();
+    if (!digits.match(text).hasMatch() || pupil < 1 || pupil > maxPupil)
+        return usage(u"--%1 \"%2\" is not a pupil number 1..5000"_s.arg(name, text));
+    return std::nullopt;
+}
+
+int Tool::showNameList()
+{
+    const QString kindText = value(u"kind"_s, u"1"_s);
+    if (kindText.size() != 1 || kindText.at(0) < u'0' || kindText.at(0) > u'3')
+        return usage(u"--kind \"%1\" is not a ranking kind 0..3"_s.arg(kindText));
+    if (auto code = loadSession())
+        return *code;
+    printLines(buildNameList(m_session.roster, m_session.results, RankingKind(kindText.toInt()),
+                             value(u"grade"_s, allGradesFilter()))
+                   .list1);
+    return 0;
+}
+
+int Tool::showRanking()
+{
+    static const QRegularExpression digits(u"^\\d{1,2}$"_s);
+    const QString levelText = value(u"level"_s);
+    const int level = levelText.toInt();
+    if (!digits.match(levelText).hasMatch() || level < 1 || level > maxLevel)
+        return usage(u"--level \"%1\" is not a level 1..35"_s.arg(levelText));
+    const QString view = value(u"view"_s);
+    if (view != u"time"_s && view != u"points"_s)
+        return usage(u"--view must be time or points"_s);
+    const QString period = value(u"period"_s, u"total"_s);
+    if (has(u"period"_s) && view != u"points"_s)
+        return usage(u"--period goes with --view points only"_s);
+    if (period != u"total"_s && period != u"today"_s)
+        return usage(u"--period must be total or today"_s);
+    int pupil = 0;
+    if (auto code = pupilOption(u"pupil"_s, pupil))
+        return *code;
+    if (auto code = loadSession())
+        return *code;
+    hub::applyPracticeCriteria(m_session);
+    hub::RankingOptions options;
+    options.view = view == u"time"_s ? hub::RankView::Time : hub::RankView::Points;
+    options.pointRankPeriod = period == u"today"_s ? 2 : 1;
+    options.gradeFilter = value(u"grade"_s, allGradesFilter());
+    options.currentPupil = pupil;
+    options.levelInUse = m_session.levels.levelInUse[level] == 1;
+    printLines(hub::buildRanking(m_session.roster, m_session.results, level, options).texts());
+    return 0;
+}
+
+int Tool::showRecordList()
+{
+    const QString which = m_options.words.at(1);
+    hub::RecordListOptions options;
+    options.kind = which == u"today"_s ? hub::RecordList::Today
+                   : which == u"period"_s ? hub::RecordList::Period
+                                          : hub::RecordList::Personal;
+    const QString view = value(u"view"_s, u"time"_s);
+    if (view != u"time"_s && view != u"points"_s)
+        return usage(u"--view must be time or points"_s);
+    options.view = view == u"time"_s ? hub::RankView::Time : hub::RankView::Points;
+    const QString period = value(u"period"_s, u"3"_s);
+    if (period.size() != 1 || period.at(0) < u'1' || period.at(0) > u'5')
+        return usage(u"--period \"%1\" is not a period 1..5"_s.arg(period));
+    options.listPeriod = period.toInt();
+    int pupil = 0;
+    if (auto code = pupilOption(u"pupil"_s, pupil))
+        return *code;
+    if (options.kind == hub::RecordList::Personal && pupil == 0)
+        return usage(u"show personal needs --pupil"_s);
+    if (auto code = loadSession())
+        return *code;
+    hub::applyPracticeCriteria(m_session);
+    options.gradeFilter = value(u"grade"_s, allGradesFilter());
+    options.currentPupil = pupil;
+    options.levelCount = m_levels;
+    options.now = m_now;
+    ResultWindow window;
+    if (auto error = ResultFile(m_folders.resultFile()).read(hub::recordWindow(options.kind), limitedWait(), window))
+        return fileFailure(*error);
+    const hub::LevelLists lists = hub::buildRecordLists(window, m_session.roster, m_session.criteria, options);
+    for (int i = 1; i <= m_levels; ++i) {
+        m_out << '#' << i << '\n';
+        printLines(lists.lines[size_t(i)]);
     }
     return 0;
 }

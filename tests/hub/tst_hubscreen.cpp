@@ -198,7 +198,7 @@ void TestHubScreen::viewsAndLists()
 
     QTest::mouseClick(child<QRadioButton>(&hub, u"Option1(2)"_s), Qt::LeftButton);
     QCOMPARE(child<QLabel>(&hub, u"Label5"_s)->text(), u"本日の成績"_s);
-    QCOMPARE(hub.listLines(1), QStringList{u"  25秒 10:00●工藤　ゆ●5"_s});
+    QCOMPARE(hub.listLines(1), QStringList{u"  25秒 10:00●工藤　ゆう●5"_s});
     QCOMPARE(child<QListWidget>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(0, 192, 0));
 
     QTest::mouseClick(child<QRadioButton>(&hub, u"Option1(3)"_s), Qt::LeftButton);

@@ -70,6 +70,8 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void requiredFileMissing();
+    void showsTheScreensLists_data();
+    void showsTheScreensLists();
 
 private:
     Run run(const QStringList &args);
@@ -193,6 +195,17 @@ void TestDataTool::usageErrors_data()
     QTest::newRow("levels not a number")    << QStringList{u"summary"_s, u"--levels=two"_s} << false;
     QTest::newRow("no path file")           << QStringList{u"check"_s, u"--program-dir"_s, u"/nonexistent/kemoro"_s} << false;
     QTest::newRow("data folder missing")    << QStringList{u"export"_s} << true;
+    QTest::newRow("show nothing")           << QStringList{u"show"_s} << false;
+    QTest::newRow("show what is not")       << QStringList{u"show"_s, u"everything"_s} << false;
+    QTest::newRow("option of another show") << QStringList{u"show"_s, u"today"_s, u"--kind=1"_s} << false;
+    QTest::newRow("namelist kind 4")        << QStringList{u"show"_s, u"namelist"_s, u"--kind=4"_s} << false;
+    QTest::newRow("ranking without level")  << QStringList{u"show"_s, u"ranking"_s, u"--view=time"_s} << false;
+    QTest::newRow("ranking level 36")       << QStringList{u"show"_s, u"ranking"_s, u"--level=36"_s, u"--view=time"_s} << false;
+    QTest::newRow("ranking without view")   << QStringList{u"show"_s, u"ranking"_s, u"--level=1"_s} << false;
+    QTest::newRow("period with time view")  << QStringList{u"show"_s, u"ranking"_s, u"--level=1"_s, u"--view=time"_s, u"--period=today"_s} << false;
+    QTest::newRow("pupil 5001")             << QStringList{u"show"_s, u"ranking"_s, u"--level=1"_s, u"--view=time"_s, u"--pupil=5001"_s} << false;
+    QTest::newRow("period 6")               << QStringList{u"show"_s, u"period"_s, u"--period=6"_s} << false;
+    QTest::newRow("personal without pupil") << QStringList{u"show"_s, u"personal"_s} << false;
     // clang-format on
 }
 
@@ -221,6 +234,44 @@ void TestDataTool::requiredFileMissing()
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(QString::fromUtf8(r.err).contains(u"タイム回数データ.txt"_s));
     }
+}
+
+void TestDataTool::showsTheScreensLists_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("out");
+    // Pupil 8 (工藤 ゆうと, grade 3) drilled level 1 today in 25 s and three days ago in 200 s.
+    // clang-format off
+    QTest::newRow("ranking by time")
+        << QStringList{u"show"_s, u"ranking"_s, u"--level=1"_s, u"--view=time"_s, u"--pupil=8"_s, u"--grade=小３"_s}
+        << u" 1●工藤　ゆう    25 ●\n--③小林　あお------ 　\n--③佐藤　みお------ 　\n--③清水　かい------ 　\n--③鈴木　りこ------ 　\n"_s;
+    QTest::newRow("ranking by today's points")
+        << QStringList{u"show"_s, u"ranking"_s, u"--level=1"_s, u"--view=points"_s, u"--period=today"_s, u"--grade=小３"_s}
+        << u" 1③工藤　ゆう  5/    6\n 2③小林　あお  0/    0\n 2③佐藤　みお  0/    0\n 2③清水　かい  0/    0\n 2③鈴木　りこ  0/    0\n"_s;
+    QTest::newRow("today")
+        << QStringList{u"show"_s, u"today"_s, u"--levels=2"_s}
+        << u"#1\n  25秒 09:00③工藤　ゆう③5\n#2\n"_s;
+    QTest::newRow("period by points")
+        << QStringList{u"show"_s, u"period"_s, u"--view=points"_s, u"--period=1"_s, u"--pupil=8"_s}
+        << u"#1\n    1 12/07●工藤　ゆう●200秒\n    5 12/10●工藤　ゆう●25秒\n"_s;
+    QTest::newRow("personal of another grade")
+        << QStringList{u"show"_s, u"personal"_s, u"--pupil=8"_s, u"--grade=小１"_s}
+        << u"#1\n"_s;
+    QTest::newRow("personal")
+        << QStringList{u"show"_s, u"personal"_s, u"--pupil=8"_s}
+        << u"#1\n2026/12/07 9:00:00 200秒\n2026/12/10 9:00:00  25秒\n"_s;
+    // clang-format on
+}
+
+void TestDataTool::showsTheScreensLists()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today - 3, 0.375, 8, 1, 200), rec(today, 0.375, 8, 1, 25)})));
+    const Run r = run(args);
+    QCOMPARE(QString::fromUtf8(r.err), QString());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(QString::fromUtf8(r.out), out);
 }
 
 QTEST_APPLESS_MAIN(TestDataTool)
