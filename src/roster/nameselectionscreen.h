@@ -1,8 +1,18 @@
 #pragma once
 
+#include <QList>
+#include <QString>
 #include <QWidget>
 
+#include <array>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
 class QPushButton;
+class QRadioButton;
 
 namespace kemoro {
 
@@ -11,8 +21,9 @@ namespace ui {
 class ClickLabel;
 }
 
-// namesel: the home screen. The pupil picks a name here, or leaves to the
-// launcher of the product family.
+// namesel: the home screen. The pupil picks a name from the list of the
+// roster (with today's and all-time counts or points), optionally narrowed to
+// one grade, and confirms it; or leaves to the launcher of the product family.
 class NameSelectionScreen : public QWidget
 {
     Q_OBJECT
@@ -20,15 +31,53 @@ public:
     explicit NameSelectionScreen(AppContext &context, QWidget *parent = nullptr);
 
     // Form_Activate: runs each time the screen becomes active through one of
-    // our own screens (start-up, the hub, the version dialog).
+    // our own screens (start-up, the hub, the version dialog). The first
+    // activation, and the first after a confirmed name, loads the screen
+    // first, so every return rebuilds the lists from the current results.
     void activate();
 
+    // 名簿表示: rebuilds the lists from a fresh aggregation and the roster,
+    // for the ranking kind and the grade box text. Returns false when the
+    // program ends because the results or the roster cannot be read.
+    bool listNames();
+
+    int rankingKind() const { return m_kind; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool load();
+    void fillGradeBox();
+    void rowChosen(int row);
+    void rowDoubleClicked(QListWidgetItem *item);
+    void rankingChosen(int kind);
+    void gradeChosen();
+    void confirm();
     void leave();
+    void playWrongAnswerCue();
 
     AppContext &m_context;
     ui::ClickLabel *m_title;
+    QListWidget *m_list;  // List1
+    QListWidget *m_list3; // List3: the visible lines with "*" and the pupil number
+    QComboBox *m_grades;
+    std::array<QRadioButton *, 4> m_rankings{};
+    QLabel *m_chosen;   // Label1
+    QLabel *m_chosenNo; // Label2, hidden
+    QPushButton *m_ok;
     QPushButton *m_leave;
+    QFrame *m_cover;    // Picture5
+    QLabel *m_coverText; // Label19
+
+    QList<qint16> m_pupils; // pupil of List1 line i + 1
+    int m_kind = 0;
+    // What the lists show, so an activation that changes nothing rebuilds nothing.
+    int m_shownKind = -1;
+    QString m_shownFilter;
+    bool m_loaded = false;
+    bool m_confirmed = false;
+    bool m_listing = false;
 };
 
 } // namespace kemoro
