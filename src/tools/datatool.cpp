@@ -269,11 +269,14 @@ int Tool::check()
             return *code;
 
     Diagnostics diagnostics = m_pathDiagnostics;
-    readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
+    const CommonSettings settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
     CriteriaTable criteria;
     loadCriteria(m_folders.criteriaFile(), criteria, diagnostics);
     SoundTable sounds;
     loadSoundNames(m_folders.soundNameFile(), sounds, diagnostics);
+    // The roster is checked, not required: a missing one is reported with the rest.
+    diagnostics += rosterChecks(m_folders.rosterFile(), settings.commonSetting3,
+                                schoolYear(m_now.date(), settings.yearStartMonth));
 
     const QString path = m_folders.resultFile();
     ResultWindow window;
