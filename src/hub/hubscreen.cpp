@@ -382,6 +382,257 @@ void HubScreen::unlockLevels()
     m_listCover->raise();
 }
 
+void HubScreen::coverLists()
+{
+    m_back->setEnabled(false);
+    for (const Column &c : std::as_const(m_columns)) {
+        c.start->setEnabled(false);
+        c.list->hide();
+    }
+    m_listCover->show();
+    m_listCover->raise();
+}
+
+void HubScreen::showLists()
+{
+    for (const Column &c : std::as_const(m_columns))
+        if (!isPracticeLevel(c.name->text()))
+            c.list->show();
+    m_listCover->hide();
+}
+
+void HubScreen::switchView(int view)
+{
+    m_graph->hide();
+    coverLists();
+    ui::letEventsRun();
+    if (m_activating)
+        return;
+    if (view == 0) {
+        m_listOptions[0]->setText(u"BEST表示"_s);
+        m_listOptions[1]->setText(u"本日のみ"_s);
+        m_listOptions[2]->setEnabled(true);
+        m_listMode = 1;
+        for (int j = 1; j <= 3; ++j) {
+            if (m_listOptions[j - 1]->isChecked()) {
+                chooseList(j);
+                break;
+            }
+        }
+    } else if (view == 1) {
+        m_periods->hide();
+        m_listOptions[0]->setText(u"合計累計"_s);
+        m_listOptions[1]->setText(u"合計本日"_s);
+        m_listOptions[2]->setText(u"すべて"_s);
+        m_listOptions[2]->setEnabled(true);
+        m_listMode = 2;
+        ui::letEventsRun();
+        if (m_listOptions[0]->isChecked()) {
+            m_pointRankPeriod = 1;
+            chooseList(1);
+        }
+        if (m_listOptions[2]->isChecked())
+            chooseList(3);
+        if (m_listOptions[1]->isChecked()) {
+            m_pointRankPeriod = 2;
+            chooseList(2);
+        }
+    } else {
+        m_graph->show();
+        m_periods->hide();
+        buildRecordLists(int(hub::RecordList::Personal));
+    }
+}
+
+void HubScreen::chooseList(int list)
+{
+    coverLists();
+    m_periods->hide();
+    m_listChoice->setEnabled(false);
+    ui::letEventsRun();
+    if (m_listMode == 0)
+        m_listMode = 1;
+    if (m_listMode == 1) {
+        if (list == 1)
+            buildBestTimeLists();
+        else
+            buildRecordLists(int(list == 2 ? hub::RecordList::Today : hub::RecordList::Period));
+    } else {
+        if (m_pointRankPeriod == 0)
+            m_pointRankPeriod = 1;
+        if (list == 3) {
+            buildRecordLists(int(hub::RecordList::Period));
+        } else {
+            m_pointRankPeriod = list;
+            m_listTitle->setText(list == 1 ? u"獲得ポイント（今まで順位）"_s : u"獲得ポイント（今日の順位）"_s);
+            m_listProgress->setMaximum(std::max(1, levelCount()));
+            for (int i = 1; i <= levelCount(); ++i) {
+                m_listProgress->setValue(i);
+                buildRanking(i);
+            }
+        }
+        m_listChoice->setEnabled(true);
+    }
+    m_back->setEnabled(true);
+    unlockLevels();
+    showLists();
+}
+
+void HubScreen::choosePeriod(int index)
+{
+    if (!m_listOptions[2]->isChecked())
+        return;
+    m_context.session.listPeriod = std::clamp(index + 1, 1, 5);
+    chooseList(3);
+}
+
+void HubScreen::chooseGrade()
+{
+    if (m_viewOptions[0]->isChecked()) {
+        switchView(0);
+    } else {
+        // The personal-time view gives way to the points view here.
+        m_viewOptions[1]->setChecked(true);
+        switchView(1);
+    }
+    if (!m_columns.isEmpty())
+        m_columns.first().start->setFocus();
+}
+
+void HubScreen::clearLists()
+{
+    for (const Column &c : std::as_const(m_columns)) {
+        c.todayHeading->setText(u"今日"_s);
+        c.totalHeading->setText(u"今まで"_s);
+        c.list->clear();
+    }
+}
+
+void HubScreen::fillList(int level, const QStringList &lines)
+{
+    QListWidget *list = m_columns.at(level - 1).list;
+    list->setUpdatesEnabled(false);
+    list->clear();
+    list->addItems(lines);
+    list->setUpdatesEnabled(true);
+}
+
+QStringList HubScreen::listLines(int level) const
+{
+    QStringList out;
+    const QListWidget *list = m_columns.at(level - 1).list;
+    for (int r = 0; r < list->count(); ++r)
+        out.append(list->item(r)->text());
+    return out;
+}
+
+void HubScreen::buildBestTimeLists()
+{
+    m_listTitle->setText(u"ベスト成績"_s);
+    clearLists();
+    m_listProgress->setValue(0);
+    m_listProgress->setMaximum(std::max(1, levelCount()));
+    for (int i = 1; i <= levelCount(); ++i) {
+        m_listProgress->setValue(i);
+        const Column &c = m_columns.at(i - 1);
+        if (isPracticeLevel(c.name->text())) {
+            for (QWidget *w : std::initializer_list<QWidget *>{c.list, c.criteria, c.recent, c.today, c.total,
+                                                               c.todayHeading, c.totalHeading})
+                w->hide();
+        } else {
+            buildRanking(i);
+        }
+        c.list->clearSelection();
+    }
+    m_listChoice->setEnabled(true);
+}
+
+void HubScreen::buildRanking(int level)
+{
+    const Session &s = m_context.session;
+    const Column &c = m_columns.at(level - 1);
+    c.todayHeading->setText(u"今日"_s);
+    c.totalHeading->setText(u"今まで"_s);
+    if (m_listMode == 0)
+        m_listMode = 1;
+    hub::RankingOptions options;
+    options.view = m_listMode == 2 ? hub::RankView::Points : hub::RankView::Time;
+    options.pointRankPeriod = m_pointRankPeriod == 0 ? 1 : m_pointRankPeriod;
+    options.gradeFilter = m_grades->currentText();
+    options.currentPupil = s.curPupilNo;
+    options.levelInUse = s.levels.levelInUse[level] == 1;
+    const hub::Ranking ranking = hub::buildRanking(s.roster, s.results, level, options);
+    fillList(level, ranking.texts());
+    // Scrolls the pupil's own line into view, then leaves nothing selected.
+    if (ranking.scrollRow >= 0)
+        c.list->scrollToItem(c.list->item(ranking.scrollRow), QAbstractItemView::PositionAtTop);
+    c.list->clearSelection();
+}
+
+void HubScreen::buildRecordLists(int kind)
+{
+    const Session &s = m_context.session;
+    const auto list = hub::RecordList(kind);
+    clearLists();
+    if (list == hub::RecordList::Today)
+        m_listTitle->setText(u"本日の成績"_s);
+    else if (list == hub::RecordList::Period)
+        m_listTitle->setText(QString());
+    else
+        m_listTitle->setText(u"個人別ﾀｲﾑ"_s);
+
+    ResultWindow window;
+    const std::optional<ResultFileError> failed =
+        ResultFile(s.folders.resultFile())
+            .read(hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel), window);
+    m_listCoverLabel->setText(u"Just a momento, please."_s);
+    if (failed)
+        m_context.navigator->report(
+            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+    hub::RecordListOptions options;
+    options.kind = list;
+    options.view = m_listMode == 2 ? hub::RankView::Points : hub::RankView::Time;
+    options.listPeriod = s.listPeriod;
+    options.gradeFilter = m_grades->currentText();
+    options.currentPupil = s.curPupilNo;
+    options.levelCount = levelCount();
+    options.now = m_context.services.clock->now();
+    m_listProgress->setMaximum(std::max(1, int(1.1 * double(window.totalRecords + 1))));
+    m_listProgress->setValue(int(window.totalRecords));
+    const hub::LevelLists lists = hub::buildRecordLists(window, s.roster, s.criteria, options);
+    for (int i = 1; i <= levelCount(); ++i)
+        fillList(i, lists.lines[size_t(i)]);
+
+    if (list == hub::RecordList::Personal) {
+        m_listCover->hide();
+        unlockLevels();
+        showLists();
+        m_back->setEnabled(true);
+        return;
+    }
+    if (list == hub::RecordList::Period)
+        ui::letEventsRun();
+    tintLists(lists.tintTime);
+    m_listChoice->setEnabled(true);
+    if (list == hub::RecordList::Period) {
+        const QSignalBlocker block(m_periods);
+        m_periods->setCurrentIndex(s.listPeriod - 1);
+        m_periods->show();
+    }
+}
+
+void HubScreen::tintLists(const std::vector<std::optional<qint32>> &tintTimes)
+{
+    const Session &s = m_context.session;
+    static const QColor colours[] = {green, paleGreen, QColor(192, 192, 192)};
+    for (int i = 1; i <= levelCount(); ++i) {
+        QListWidget *list = m_columns.at(i - 1).list;
+        if (m_listMode == 1 && s.levels.levelInUse[i] == 1 && tintTimes[size_t(i)])
+            ui::setBackground(list, colours[int(hub::tintFor(*tintTimes[size_t(i)], s.criteria[i]))]);
+        list->clearSelection();
+    }
+}
+
 bool HubScreen::startBlocked(int level) const
 {
     if (!m_hubReady || level < 1 || level > levelCount())
