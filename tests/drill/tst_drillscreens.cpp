@@ -1,0 +1,434 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "drill/drillform.h"
+#include "drill/endofdrillscreen.h"
+#include "platform/messages.h"
+#include "recordingsound.h"
+#include "results/aggregation.h"
+#include "results/resultfile.h"
+#include "roster/nameselectionscreen.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+#include "windows/waitwindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+
+constexpr int pupil = 3;
+
+// A whole drill against a temporary demo installation (level 1: target 30 s,
+// minimum 60 s; level 6: target 35 s, minimum 70 s, rate 1.5), with a set
+// clock, a seeded random source, scripted message boxes and a recording sound.
+struct Drill
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    SystemRandom random{20270105};
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    test::RecordingSound sound;
+    std::unique_ptr<AppContext> context = std::make_unique<AppContext>();
+    std::unique_ptr<Navigator> navigator;
+    std::unique_ptr<QSignalSpy> finished;
+    bool configured = false;
+
+    Drill()
+    {
+        context->services = {&clock, &random, &messages, &programs, &sound};
+        context->session.folders.programDir = install.programDir();
+        navigator = std::make_unique<Navigator>(*context);
+        finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
+        configured = navigator->configure();
+        Session &s = context->session;
+        s.curPupilNo = pupil;
+        s.curPupilName = u" 山田　花子 "_s;
+        s.sessionStartTick = clock.monotonicMs() - 7 * 60000;
+        buildDefaultLevelTable(s);
+    }
+    ~Drill() { navigator.reset(); }
+
+    Session &session() { return context->session; }
+    QString resultPath() const { return context->session.folders.resultFile(); }
+
+    // Earlier drills of today, then the aggregation a hub would have run.
+    void recordEarlier(int level, qint32 time, int count)
+    {
+        ResultFile file(resultPath());
+        for (int i = 0; i < count; ++i)
+            file.append(drillRecord(clock.now().addSecs(-60 * (i + 1)), pupil, qint16(level), time, QString()),
+                        [](int) { return false; });
+        aggregate(session().criteria, clock.now(), file, [](int) { return false; }, session().results);
+    }
+
+    DrillForm *start(int level)
+    {
+        session().curLevel = qint16(level);
+        navigator->startDrill();
+        return navigator->drillScreen();
+    }
+
+    DrillForm *screen() const { return navigator->drillScreen(); }
+    template<typename T = QLabel>
+    T *on(QWidget *w, const QString &name) const
+    {
+        T *child = w ? w->findChild<T *>(name) : nullptr;
+        if (!child)
+            qWarning("no control %s", qPrintable(name));
+        return child;
+    }
+    QString text(QWidget *w, const QString &name) const { return on(w, name)->text(); }
+
+    void tickAt(int seconds)
+    {
+        const qint64 target = qint64(seconds) * 1000;
+        clock.advanceMs(target - (clock.monotonicMs() - session().drill.drillStartTick));
+        screen()->clockTick();
+    }
+
+    // Picks a shown pair whose product is (or, for a wrong answer, is not)
+    // the product shown, and presses "判定".
+    bool answer(bool right)
+    {
+        DrillForm *s = screen();
+        const int product = text(s, u"Label5"_s).toInt();
+        for (int i = 1; i <= 9; ++i) {
+            for (int j = 1; j <= 9; ++j) {
+                auto *first = on(s, u"Label1(%1)"_s.arg(i));
+                auto *second = on(s, u"Label2(%1)"_s.arg(j));
+                if (first->isHidden() || second->isHidden() || (i * j == product) != right)
+                    continue;
+                QTest::mouseClick(first, Qt::LeftButton);
+                QTest::mouseClick(second, Qt::LeftButton);
+                QTest::mouseClick(on<QPushButton>(s, u"Command1"_s), Qt::LeftButton);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QList<ResultRecord> records() const
+    {
+        QList<ResultRecord> list;
+        const QByteArray bytes = test::readBytes(resultPath());
+        for (qsizetype at = 0; at + record::size <= bytes.size(); at += record::size)
+            list.append(decodeRecord(bytes.constData() + at));
+        return list;
+    }
+};
+
+} // namespace
+
+class TestDrillScreens : public QObject
+{
+    Q_OBJECT
+private slots:
+    void tenRightRecordOnceAndPlayAgain();
+    void aWrongAnswerTakesOneBack();
+    void secondJudgeDuringTheCueIsHeld();
+    void timeOutStoresOnce();
+    void lastAnswerAndTimeOutMeet();
+    void headerLampsAndBars();
+    void practiceLevelRecordsNothing_data();
+    void practiceLevelRecordsNothing();
+    void timedTaskRecordsItsButton();
+    void endScreenAfterOverPractice_data();
+    void endScreenAfterOverPractice();
+    void fourthSoundFailureEndsTheProgram();
+};
+
+void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
+{
+    Drill d;
+    QVERIFY(d.configured);
+    QPointer<DrillForm> screen = d.start(1);
+    QVERIFY(screen);
+    QCOMPARE(screen->objectName(), u"MainFrm"_s);
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"10"_s);
+    QCOMPARE(d.text(screen, u"sLabel7"_s), u"山田　花子"_s);
+    d.tickAt(25);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(d.answer(true));
+    QVERIFY(d.on<QWidget>(screen, u"sPicture2"_s)->isVisible());
+    QVERIFY(d.on(screen, u"lblsss1"_s)->isVisible());
+    QVERIFY(!d.on(screen, u"lblsss2"_s)->isVisible());
+
+    const QList<ResultRecord> stored = d.records();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().resultTime, 25);
+    QCOMPARE(stored.first().level, qint16(1));
+    QCOMPARE(stored.first().pupil, qint16(pupil));
+    QCOMPARE(d.sound.played.size(), 10);
+    QVERIFY(d.sound.playedNames().first().startsWith(u"ピンポン"_s));
+
+    QTRY_VERIFY(d.navigator->endScreen());
+    EndOfDrillScreen *end = d.navigator->endScreen();
+    QTRY_VERIFY(!screen); // closed by deferred deletion
+    QCOMPARE(d.text(end, u"Label18"_s), u"今の成績：25秒"_s);
+    QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：5点×1→5点"_s);
+    QCOMPARE(d.text(end, u"Label20"_s), u"！！！最高新記録！！！"_s); // the first drill of the level
+    QCOMPARE(d.sound.playedNames().last(), u"最高1.wav"_s);
+    QCOMPARE(d.text(end, u"Label13"_s), u" (このレベル　1回目)"_s);
+    QCOMPARE(d.text(end, u"Label14"_s), u"（1回目)"_s);
+    QCOMPARE(d.text(end, u"Label16"_s), u"レベル１"_s);
+    QVERIFY(!d.session().results.newLevelBest);
+    auto *menu = d.on<QPushButton>(end, u"Command4"_s);
+    auto *again = d.on<QPushButton>(end, u"Command5"_s);
+    QVERIFY(!menu->isVisible());
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(again->isVisible());
+    QTRY_VERIFY(!d.navigator->waitWindow());
+
+    QTest::mouseClick(again, Qt::LeftButton);
+    DrillForm *next = d.screen();
+    QVERIFY(next);
+    QCOMPARE(d.text(next, u"sLabel11"_s), u"2"_s); // this level's second drill today
+    QCOMPARE(d.text(next, u"sLabel12"_s), u"2"_s);
+    QTRY_VERIFY(!d.navigator->endScreen());
+    QCOMPARE(d.records().size(), 1);
+    QCOMPARE(d.messages.shown.size(), 0);
+}
+
+void TestDrillScreens::aWrongAnswerTakesOneBack()
+{
+    Drill d;
+    DrillForm *screen = d.start(1);
+    QVERIFY(d.answer(false)); // a wrong first answer
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"10"_s);
+    QVERIFY(d.sound.playedNames().first().startsWith(u"ブー"_s));
+    for (int i = 0; i < 9; ++i)
+        QVERIFY(d.answer(true));
+    QVERIFY(d.answer(false));
+    QVERIFY(d.answer(true));
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"1"_s);
+    QCOMPARE(d.session().drill.drillFinished, qint16(0));
+    QVERIFY(d.answer(true)); // the twelfth judgement after the first wrong one: net ten
+    QCOMPARE(d.session().drill.drillFinished, qint16(1));
+    QCOMPARE(d.records().size(), 1);
+    // Judging without a digit picked is wrong, and a finished drill takes none.
+    QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
+    QCOMPARE(d.sound.played.size(), 13);
+}
+
+void TestDrillScreens::secondJudgeDuringTheCueIsHeld()
+{
+    Drill d;
+    DrillForm *screen = d.start(1);
+    d.sound.hold = true;
+    QVERIFY(d.answer(true));
+    QVERIFY(screen->cuePlaying());
+    auto *judgeButton = d.on<QPushButton>(screen, u"Command1"_s);
+    QTest::mouseClick(judgeButton, Qt::LeftButton);
+    QTest::mouseClick(judgeButton, Qt::LeftButton);
+    QCOMPARE(d.sound.played.size(), 1);
+    d.tickAt(3); // the clock goes on meanwhile
+    QCOMPARE(d.text(screen, u"sLabel10"_s), u"3"_s);
+    d.sound.release();
+    QVERIFY(!screen->cuePlaying());
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"9"_s);
+    QCOMPARE(d.session().drill.correctCount, 1);
+}
+
+void TestDrillScreens::timeOutStoresOnce()
+{
+    Drill d;
+    DrillForm *screen = d.start(1);
+    QCOMPARE(d.session().drill.timeLimit, 300);
+    d.tickAt(299);
+    QCOMPARE(d.session().drill.timeUp, qint16(0));
+    d.tickAt(300);
+    QCOMPARE(d.session().drill.timeUp, qint16(1));
+    QVERIFY(d.on(screen, u"lblsss2"_s)->isVisible());
+    QVERIFY(!d.on(screen, u"lblsss1"_s)->isVisible());
+    d.answer(true); // clicks after the time-out are not judged: no cue below
+    d.tickAt(301);
+    const QList<ResultRecord> stored = d.records();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().resultTime, noTime);
+    QCOMPARE(d.sound.played.size(), 0);
+
+    QTRY_VERIFY(d.navigator->endScreen());
+    EndOfDrillScreen *end = d.navigator->endScreen();
+    QCOMPARE(d.text(end, u"Label18"_s), u"記録なし"_s);
+    QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：0点×1→0点"_s);
+    QCOMPARE(d.text(end, u"Label20"_s), u"時間切れ"_s);
+    QCOMPARE(d.sound.played.size(), 0); // a time-out has no cue
+}
+
+void TestDrillScreens::lastAnswerAndTimeOutMeet()
+{
+    Drill d;
+    DrillForm *screen = d.start(1);
+    for (int i = 0; i < 9; ++i)
+        QVERIFY(d.answer(true));
+    d.tickAt(299);
+    d.sound.hold = true;
+    QVERIFY(d.answer(true)); // the last answer; its cue still sounds at the time-out
+    d.tickAt(300);
+    d.sound.release();
+    QCOMPARE(d.session().drill.timeUp, qint16(0));
+    const QList<ResultRecord> stored = d.records();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().resultTime, 299);
+    QVERIFY(d.on(screen, u"lblsss1"_s)->isVisible());
+}
+
+void TestDrillScreens::headerLampsAndBars()
+{
+    Drill d;
+    d.session().settings.schoolName = u"みどり小学校"_s;
+    DrillForm *screen = d.start(1);
+    const auto lampsOut = [&] {
+        QString out;
+        for (int i = 30; i <= 39; ++i)
+            if (d.on<QWidget>(screen, u"sPicture3(%1)"_s.arg(i))->isHidden())
+                out += QString::number(i - 30);
+        return out;
+    };
+    QCOMPARE(d.text(screen, u"sLabel2"_s), u"ケモロ"_s);
+    QCOMPARE(d.text(screen, u"sLabel14"_s), u"みどり小学校"_s);
+    QCOMPARE(d.text(screen, u"sLabel8"_s), u"レベル１"_s);
+    QCOMPARE(d.text(screen, u"sLabel13"_s), u"7"_s);
+    QCOMPARE(d.text(screen, u"sLabel11"_s), u"1"_s);
+    QCOMPARE(d.text(screen, u"sLabel10"_s), u"0"_s);
+    const int frame = d.on<QWidget>(screen, u"sShape5"_s)->width();
+    QCOMPARE(d.on<QWidget>(screen, u"sShape3"_s)->width(), frame * 30 / 300);
+    QCOMPARE(d.on<QWidget>(screen, u"sShape4"_s)->width(), frame * 60 / 300);
+    QCOMPARE(d.on<QWidget>(screen, u"sShape2"_s)->width(), 0);
+
+    d.tickAt(20);
+    QCOMPARE(lampsOut(), QString());
+    d.tickAt(21);
+    QCOMPARE(lampsOut(), u"0"_s);
+    d.tickAt(25);
+    QCOMPARE(lampsOut(), u"01234"_s);
+    QCOMPARE(d.text(screen, u"sLabel10"_s), u"25"_s);
+    d.tickAt(30);
+    QCOMPARE(lampsOut(), u"0123456789"_s);
+    d.tickAt(150);
+    QCOMPARE(d.on<QWidget>(screen, u"sShape2"_s)->width(), frame / 2);
+    QCOMPARE(lampsOut(), u"0123456789"_s); // they stay out
+    for (int i = 10; i <= 29; ++i)
+        QVERIFY(d.on<QWidget>(screen, u"sPicture3(%1)"_s.arg(i))->isVisible());
+}
+
+void TestDrillScreens::practiceLevelRecordsNothing_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("form");
+    QTest::newRow("odd practice level on the question drill") << 7 << u"MainFrm"_s;
+    QTest::newRow("even practice level on the timed task") << 4 << u"MainFrm2"_s;
+}
+
+void TestDrillScreens::practiceLevelRecordsNothing()
+{
+    QFETCH(int, level);
+    QFETCH(QString, form);
+    Drill d;
+    DrillForm *screen = d.start(level);
+    QCOMPARE(screen->objectName(), form);
+    QCOMPARE(d.text(screen, u"sLabel11"_s), u"－"_s);
+    QCOMPARE(d.text(screen, u"sLabel12"_s), u"－"_s);
+    if (form == u"MainFrm"_s) {
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(d.text(screen, u"Label5"_s), u"12"_s); // no question is drawn above level 3
+            QVERIFY(d.answer(true));
+        }
+    } else {
+        QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
+    }
+    QVERIFY(d.navigator->nameSelection() && d.navigator->nameSelection()->isVisible());
+    QTRY_VERIFY(!d.navigator->drillScreen());
+    QVERIFY(!QFile::exists(d.resultPath()));
+    QVERIFY(!d.navigator->endScreen());
+}
+
+void TestDrillScreens::timedTaskRecordsItsButton()
+{
+    Drill d;
+    DrillForm *screen = d.start(2);
+    QCOMPARE(screen->objectName(), u"MainFrm2"_s);
+    auto *done = d.on<QPushButton>(screen, u"Command1"_s);
+    QCOMPARE(done->text(), u"Command1"_s);
+    QTest::mouseClick(done, Qt::LeftButton); // before the first tick
+    QTest::mouseClick(done, Qt::LeftButton);
+    const QList<ResultRecord> stored = d.records();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().resultTime, 0);
+    QCOMPARE(stored.first().level, qint16(2));
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"10"_s);
+    QTRY_VERIFY(d.navigator->endScreen());
+}
+
+void TestDrillScreens::endScreenAfterOverPractice_data()
+{
+    QTest::addColumn<bool>("goalCleared");
+    QTest::addColumn<QString>("label2");
+    QTest::addColumn<bool>("again");
+    QTest::newRow("goal not cleared: move on, no second try") << false << u"次のレベルへ進みましょう"_s << false;
+    QTest::newRow("goal cleared: the limit no longer binds") << true << u"このレベルクリア"_s << true;
+}
+
+void TestDrillScreens::endScreenAfterOverPractice()
+{
+    QFETCH(bool, goalCleared);
+    QFETCH(QString, label2);
+    QFETCH(bool, again);
+    Drill d;
+    // Level 6 (rate 1.5): 20 drills today of 17 s, 16 points each, clear the
+    // level (5 drills, 100 points) and reach its limit (20 drills).
+    if (goalCleared)
+        d.recordEarlier(1, 10, 6); // 19 points each: the goal level 1 passes
+    d.recordEarlier(6, 17, 20);
+    DrillForm *screen = d.start(6);
+    d.tickAt(17);
+    QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
+    QTRY_VERIFY(d.navigator->endScreen());
+    EndOfDrillScreen *end = d.navigator->endScreen();
+    QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：11点×1.5→16点"_s);
+    QVERIFY(!d.on(end, u"Label20"_s)->isVisible()); // 17 s equals the best: no record
+    QCOMPARE(d.sound.playedNames(), QStringList{u"ざんねん1.wav"_s}); // within the minimum time
+    QCOMPARE(d.text(end, u"Label13"_s), u" (このレベル　21回目)"_s);
+    QVERIFY(d.on(end, u"Label2"_s)->isVisible());
+    QVERIFY(!d.on<QWidget>(end, u"Picture1"_s)->isVisible()); // not the goal level
+    QTRY_VERIFY(d.on<QPushButton>(end, u"Command4"_s)->isVisible());
+    QCOMPARE(d.text(end, u"Label2"_s), label2);
+    QCOMPARE(d.on<QPushButton>(end, u"Command5"_s)->isVisible(), again);
+
+    QTest::mouseClick(d.on<QPushButton>(end, u"Command4"_s), Qt::LeftButton);
+    QVERIFY(d.navigator->nameSelection() && d.navigator->nameSelection()->isVisible());
+    QTRY_VERIFY(!d.navigator->endScreen());
+}
+
+void TestDrillScreens::fourthSoundFailureEndsTheProgram()
+{
+    Drill d;
+    d.sound.codes = {1, 1, 1, 0, 1, 1, 1, 1};
+    d.start(1);
+    for (int i = 0; i < 7; ++i)
+        QVERIFY(d.answer(true));
+    QCOMPARE(d.messages.shown.size(), 0);
+    QCOMPARE(d.finished->size(), 0);
+    QVERIFY(d.answer(true)); // the fourth failure in a row
+    QCOMPARE(d.messages.shown.size(), 1);
+    QCOMPARE(d.messages.shown.first().title, u"音声エラー"_s);
+    QCOMPARE(d.messages.shown.first().text, u"音声がでません。先生を呼びなさい。\r\nno device"_s);
+    QCOMPARE(d.finished->size(), 1);
+    QCOMPARE(d.finished->first().first().toInt(), 1);
+    QCOMPARE(d.session().drill.correctCount, 7); // the failed cue's answer is not counted
+    QTRY_VERIFY(!d.navigator->drillScreen());
+}
+
+QTEST_MAIN(TestDrillScreens)
+#include "tst_drillscreens.moc"
