@@ -308,7 +308,8 @@ void NameSelectionScreen::gradeChosen()
 
 void NameSelectionScreen::confirm()
 {
-    if (m_listing)
+    // Enter or a double-click while the hub opens must not confirm twice.
+    if (m_listing || m_confirmed)
         return;
     const QString chosen = m_chosen->text();
     if (chosen.isEmpty() || chosen == chooseYourName()) {

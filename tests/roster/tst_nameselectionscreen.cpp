@@ -210,6 +210,10 @@ void TestNameSelectionScreen::everyReturnRebuildsTheList()
     run.list()->setCurrentRow(run.row(u"小3 佐藤"_s));
     QTest::mouseClick(run.child<QPushButton>(u"Command14"_s), Qt::LeftButton);
     QCOMPARE(run.context.session.curPupilNo, 10);
+    // While the next screen opens, a second confirmation changes nothing.
+    run.list()->setCurrentRow(run.row(u"小3 工藤"_s));
+    QTest::keyClick(run.list(), Qt::Key_Return);
+    QCOMPARE(run.context.session.curPupilNo, 10);
 
     run.addDrill(startTime.addSecs(60), 30); // 5 more points
     run.navigator->showNameSelection();
