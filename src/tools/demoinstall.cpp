@@ -168,6 +168,90 @@ QByteArray toneWav(double frequency, int milliseconds, int sampleRate)
     return wav;
 }
 
+QString explanationPageName() { return u"解説.html"_s; }
+QString explanationPictureName() { return u"解説.png"_s; }
+
+QByteArray explanationPageText()
+{
+    const QString page = uR"(<!DOCTYPE html>
+<html lang="ja">
+<head>
+<meta charset="Shift_JIS">
+<title>ケモロの解説</title>
+</head>
+<body>
+<h1>ケモロ：九九を逆からとく</h1>
+<p>問題には答え（かけ算の積）が出ます。たとえば <b>12</b> です。</p>
+<p><img src="%1" alt="たて3こ、よこ4この点"></p>
+<p>点がたてに3こ、よこに4こならんでいます。3×4＝12 ですね。</p>
+<p>2つのボタンのならびから、かけて 12 になる数を1つずつえらんで「判定」をおします。</p>
+<p>10問正解するとおわりです。まちがえると正解の数が1つへります。</p>
+</body>
+</html>
+)"_s.arg(explanationPictureName());
+    QString text;
+    for (const QString &line : page.split(u'\n', Qt::SkipEmptyParts))
+        text += line + u"\r\n"_s;
+    return cp932::encodeLossy(text);
+}
+
+namespace {
+
+quint32 crc32(QByteArrayView bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendChunk(QByteArray &png, const char *type, const QByteArray &data)
+{
+    char number[4];
+    qToBigEndian(quint32(data.size()), number);
+    png.append(number, 4);
+    const QByteArray typed = QByteArray(type, 4) + data;
+    png.append(typed);
+    qToBigEndian(crc32(typed), number);
+    png.append(number, 4);
+}
+
+} // namespace
+
+QByteArray dotsPng(int rows, int columns)
+{
+    constexpr int pitch = 40;
+    constexpr int margin = 12;
+    constexpr int radius = 14;
+    const int width = 2 * margin + columns * pitch;
+    const int height = 2 * margin + rows * pitch;
+    QByteArray pixels;
+    pixels.reserve(height * (1 + 3 * width));
+    for (int y = 0; y < height; ++y) {
+        pixels.append('\0'); // no filter
+        for (int x = 0; x < width; ++x) {
+            const int cx = margin + ((x - margin) / pitch) * pitch + pitch / 2;
+            const int cy = margin + ((y - margin) / pitch) * pitch + pitch / 2;
+            const bool inside = x >= margin && y >= margin && x < width - margin && y < height - margin;
+            const bool dot = inside && (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
+            pixels.append(dot ? "\xF0\x80\x20" : "\xFF\xFF\xFF", 3);
+        }
+    }
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(width), header.data());
+    qToBigEndian(quint32(height), header.data() + 4);
+    header[8] = 8; // bits per sample
+    header[9] = 2; // RGB
+    QByteArray png("\x89PNG\r\n\x1A\n", 8);
+    appendChunk(png, "IHDR", header);
+    appendChunk(png, "IDAT", qCompress(pixels).mid(4)); // without Qt's length prefix: a plain zlib stream
+    appendChunk(png, "IEND", {});
+    return png;
+}
+
 Diagnostics create(const QString &root, QDate today)
 {
     Diagnostics diagnostics;
@@ -189,6 +273,8 @@ Diagnostics create(const QString &root, QDate today)
             writeIfMissing(install.soundFolder() + file.first + u".wav"_s, toneWav(file.second, 300), diagnostics);
     writeIfMissing(install.soundFolder() + u"最高1.wav"_s, toneWav(1319, 600), diagnostics);
     writeIfMissing(install.soundFolder() + u"合格.wav"_s, toneWav(1175, 600), diagnostics);
+    writeIfMissing(install.dataFolder() + explanationPageName(), explanationPageText(), diagnostics);
+    writeIfMissing(install.dataFolder() + explanationPictureName(), dotsPng(3, 4), diagnostics);
     return diagnostics;
 }
 

@@ -14,7 +14,8 @@ namespace kemoro::demo {
 //   DIR/データ/共通データ.txt      school settings (teacher password "1234")
 //   DIR/データ/新名簿.txt          about 30 pupils and one teacher
 //   DIR/データ/音フォルダ/         the sound-name file and generated cues
-//   DIR/データ/kemoro/            criteria of 24 levels
+//   DIR/データ/kemoro/            criteria of 24 levels, an explanation page
+//                                 with its picture (kemoro --explain 解説.html)
 // Files that exist are left alone. All text is CP932 with CR LF.
 struct Installation
 {
@@ -38,5 +39,12 @@ QByteArray soundNamesText();
 QByteArray criteriaText();
 // A short 16-bit PCM mono tone.
 QByteArray toneWav(double frequency, int milliseconds, int sampleRate = 22050);
+
+// The explanation page in the data folder (CP932 HTML) and its picture, a PNG
+// of rows x columns dots: a product drawn as a rectangle.
+QString explanationPageName();
+QString explanationPictureName();
+QByteArray explanationPageText();
+QByteArray dotsPng(int rows, int columns);
 
 } // namespace kemoro::demo
