@@ -2,6 +2,7 @@
 #include "app/navigator.h"
 #include "app/options.h"
 #include "platform/clock.h"
+#include "platform/mediaplayer.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
 #include "platform/soundplayer.h"
@@ -48,6 +49,17 @@ int main(int argc, char *argv[])
 
     kemoro::Navigator navigator(context);
     QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
-    navigator.start();
+    // The video window's sound follows --sound=off like the cues.
+    navigator.setMediaPlayerFactory([soundOff = options.soundOff] {
+        return new kemoro::QtMediaPlayer(soundOff ? kemoro::QtMediaPlayer::Sound::Off : kemoro::QtMediaPlayer::Sound::On);
+    });
+    if (options.explain) {
+        // Only a run that shows an explanation changes the media backend, so
+        // the drill's cues play exactly as in every other run.
+        kemoro::QtMediaPlayer::preferVideoBackend();
+        navigator.startExplanation(options.explanationFile);
+    }
+    else
+        navigator.start();
     return QApplication::exec();
 }

@@ -5,13 +5,17 @@
 #include "drill/questiondrillscreen.h"
 #include "drill/timedtaskscreen.h"
 #include "platform/clock.h"
+#include "platform/mediaplayer.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
 #include "platform/widgets.h"
 #include "roster/nameselectionscreen.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
+#include "windows/browserwindow.h"
+#include "windows/explanation.h"
 #include "windows/versiondialog.h"
+#include "windows/videowindow.h"
 #include "windows/waitwindow.h"
 
 #include <QCoreApplication>
@@ -37,6 +41,7 @@ Navigator::~Navigator()
         delete w;
     delete m_drill.data();
     delete m_end.data();
+    delete m_explanation.data();
 }
 
 SplashWindow *Navigator::splash() const { return m_splash; }
@@ -56,6 +61,45 @@ void Navigator::start()
     });
     m_splash->startUp();
 }
+
+void Navigator::startExplanation(const QString &file)
+{
+    m_splash = new SplashWindow(m_context);
+    connect(m_splash, &SplashWindow::firstTick, this, [this, file] {
+        if (!configure())
+            return;
+        showExplanation(file);
+        closeLater(m_splash);
+    });
+    m_splash->startUp();
+}
+
+void Navigator::showExplanation(const QString &file)
+{
+    m_explanationFile = file;
+    const QString dataFolder = m_context.session.folders.dataFolder;
+    const auto end = [this] {
+        if (!m_finished)
+            quit(0);
+    };
+    if (explanationWindowFor(file) == ExplanationWindow::Browser) {
+        auto *browser = new BrowserWindow(file, dataFolder);
+        connect(browser, &QDialog::finished, this, end);
+        m_explanation = browser;
+    } else {
+        MediaPlayer *player = m_mediaPlayers ? m_mediaPlayers() : new QtMediaPlayer(QtMediaPlayer::Sound::On);
+        auto *video = new VideoWindow(file, dataFolder, player);
+        connect(video, &VideoWindow::closed, this, end);
+        m_explanation = video;
+    }
+    m_explanation->show();
+    m_explanation->raise();
+    m_explanation->activateWindow();
+}
+
+QWidget *Navigator::explanationWindow() const { return m_explanation; }
+
+void Navigator::setMediaPlayerFactory(MediaPlayerFactory factory) { m_mediaPlayers = std::move(factory); }
 
 bool Navigator::configure()
 {
@@ -250,6 +294,7 @@ void Navigator::quit(int exitCode)
         closeLater(w);
     closeLater(m_drill);
     closeLater(m_end);
+    closeLater(m_explanation);
     m_finished = true;
     emit finished(exitCode);
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QWidget;
 
 namespace kemoro {
@@ -17,6 +19,7 @@ class NameSelectionScreen;
 class WaitWindow;
 class DrillForm;
 class EndOfDrillScreen;
+class MediaPlayer;
 
 // Opens and closes the screens. Every screen change goes through here, and a
 // screen is only ever closed by deferred deletion, never while one of its own
@@ -33,6 +36,19 @@ public:
     void start();
     // The configuration step of start-up. Returns false when the program ends.
     bool configure();
+
+    // --explain FILE: start-up as usual, then the explanation window for
+    // FILE instead of the name selection screen.
+    void startExplanation(const QString &file);
+    // Sets explanationFile and opens the window its name picks: the browser
+    // window (modal) or the video window. It is the only screen of the run,
+    // so closing it ends the program.
+    void showExplanation(const QString &file);
+    QString explanationFile() const { return m_explanationFile; }
+    QWidget *explanationWindow() const;
+    // Makes the video window's player; without one, Qt Multimedia's with sound.
+    using MediaPlayerFactory = std::function<MediaPlayer *()>;
+    void setMediaPlayerFactory(MediaPlayerFactory factory);
 
     void showNameSelection();
     void closeNameSelection();
@@ -98,6 +114,9 @@ private:
     QPointer<SplashWindow> m_splash;
     QPointer<NameSelectionScreen> m_nameSelection;
     QPointer<WaitWindow> m_wait;
+    QPointer<QWidget> m_explanation;
+    QString m_explanationFile;
+    MediaPlayerFactory m_mediaPlayers;
     QPointer<DrillForm> m_drill;
     QPointer<EndOfDrillScreen> m_end;
     SilentSoundPlayer m_silent; // when no sound service is given

@@ -19,6 +19,9 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     const QCommandLineOption sound(u"sound"_s, u"off: play no sounds (a computer without a sound device)."_s,
                                    u"off"_s);
     parser.addOption(sound);
+    const QCommandLineOption explain(u"explain"_s, u"Show the explanation FILE (a page or a video) and end."_s,
+                                     u"FILE"_s);
+    parser.addOption(explain);
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -37,6 +40,18 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
             return options;
         }
         options.soundOff = true;
+    }
+    if (parser.isSet(explain)) {
+        if (parser.values(explain).size() > 1) {
+            options.error = u"--explain given more than once"_s;
+            return options;
+        }
+        if (parser.value(explain).isEmpty()) {
+            options.error = u"--explain needs the name of an explanation file"_s;
+            return options;
+        }
+        options.explain = true;
+        options.explanationFile = parser.value(explain);
     }
     options.programDir = parser.isSet(programDir) ? QFileInfo(parser.value(programDir)).absoluteFilePath()
                                                   : QCoreApplication::applicationDirPath();

@@ -10,6 +10,8 @@ struct ProgramOptions
 {
     QString programDir; // --program-dir DIR; default: the executable's folder
     bool soundOff = false; // --sound=off: cues succeed at once without a sound
+    bool explain = false;  // --explain FILE: only the explanation window for FILE
+    QString explanationFile;
     QString error;      // set when the command line is not usable
 };
 

@@ -1,0 +1,127 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "app/options.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+#include "tools/demoinstall.h"
+#include "windows/browserwindow.h"
+#include "windows/videowindow.h"
+
+#include "fakemediaplayer.h"
+
+#include <QImage>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+// A run with --explain against the demo installation.
+struct ExplainRun
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    test::FakeRandom random;
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+    std::unique_ptr<QSignalSpy> finished;
+    QPointer<test::FakeMediaPlayer> player;
+
+    ExplainRun()
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        context.session.folders.programDir = install.programDir();
+        navigator = std::make_unique<Navigator>(context);
+        navigator->setMediaPlayerFactory([this] { return player = new test::FakeMediaPlayer; });
+        finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
+    }
+};
+
+class TestExplainStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void options_data();
+    void options();
+    void demoPageOpensInsteadOfTheNames();
+    void videoOpensAndClosingEndsTheProgram();
+};
+
+void TestExplainStartup::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QString>("file");
+    // clang-format off
+    QTest::newRow("a file name")          << QStringList{u"--explain"_s, u"解説.html"_s} << true  << u"解説.html"_s;
+    QTest::newRow("with = and --sound")   << QStringList{u"--explain=a.mp4"_s, u"--sound=off"_s} << true << u"a.mp4"_s;
+    QTest::newRow("empty name refused")   << QStringList{u"--explain"_s, QString()} << false << QString();
+    QTest::newRow("empty after =")        << QStringList{u"--explain="_s}           << false << QString();
+    QTest::newRow("no name at all")       << QStringList{u"--explain"_s}            << false << QString();
+    QTest::newRow("twice is refused")     << QStringList{u"--explain=a"_s, u"--explain=b"_s} << false << QString();
+    // clang-format on
+}
+
+void TestExplainStartup::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, usable);
+    QFETCH(QString, file);
+    const ProgramOptions parsed = parseProgramOptions(QStringList{u"kemoro"_s} + arguments);
+    QCOMPARE(parsed.error.isEmpty(), usable);
+    if (usable) {
+        QVERIFY(parsed.explain);
+        QCOMPARE(parsed.explanationFile, file);
+    }
+}
+
+void TestExplainStartup::demoPageOpensInsteadOfTheNames()
+{
+    ExplainRun run;
+    run.navigator->startExplanation(demo::explanationPageName());
+    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
+    auto *browser = qobject_cast<BrowserWindow *>(run.navigator->explanationWindow());
+    QVERIFY(browser);
+    QVERIFY(browser->isModal());
+    QCOMPARE(run.navigator->explanationFile(), u"解説.html"_s);
+    QVERIFY(!run.navigator->nameSelection());
+    QTRY_VERIFY(!run.navigator->splash());
+
+    auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
+    QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s)); // the page's CP932 read by its charset
+    view->document()->size();
+    const QString picture = run.install.dataFolder() + demo::explanationPictureName();
+    QCOMPARE(browser->loadedResources().last(), QUrl::fromLocalFile(picture));
+    const QImage image = QImage::fromData(test::readBytes(picture));
+    QCOMPARE(image.size(), QSize(184, 144)); // 3 x 4 dots
+    QCOMPARE(image.pixelColor(12 + 20, 12 + 20), QColor(0xF0, 0x80, 0x20));
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+
+    QTest::mouseClick(browser->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->first().first().toInt(), 0);
+    QCOMPARE(run.messages.shown.size(), 0);
+}
+
+void TestExplainStartup::videoOpensAndClosingEndsTheProgram()
+{
+    ExplainRun run;
+    run.navigator->startExplanation(u"九九.mp4"_s);
+    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
+    QVERIFY(qobject_cast<VideoWindow *>(run.navigator->explanationWindow()));
+    QVERIFY(run.player);
+    QCOMPARE(run.player->sources, QStringList{run.install.dataFolder() + u"九九.mp4"_s});
+    run.navigator->explanationWindow()->close();
+    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->first().first().toInt(), 0);
+}
+
+QTEST_MAIN(TestExplainStartup)
+#include "tst_explainstartup.moc"
