@@ -43,7 +43,7 @@ QString justAMoment()
 
 NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     : QWidget(parent), m_context(context), m_title(new ui::ClickLabel(this)), m_list(new QListWidget(this)),
-      m_list3(new QListWidget(this)), m_grades(new QComboBox(this)), m_chosen(new QLabel(this)),
+      m_grades(new QComboBox(this)), m_chosen(new QLabel(this)),
       m_chosenNo(new QLabel(this)), m_ok(new QPushButton(this)), m_leave(new QPushButton(this)),
       m_cover(new QFrame(this)), m_coverText(new QLabel(m_cover))
 {
@@ -68,11 +68,11 @@ NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     m_list->setObjectName(u"List1"_s);
     m_list->setFont(ui::gothicFont(16));
     ui::placeTw(m_list, 480, 1800, 9360, 9240);
+    // Every line has the same height; saying so spares measuring 5000 lines.
+    m_list->setUniformItemSizes(true);
     m_list->installEventFilter(this);
     connect(m_list, &QListWidget::currentRowChanged, this, &NameSelectionScreen::rowChosen);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &NameSelectionScreen::rowDoubleClicked);
-    m_list3->setObjectName(u"List3"_s);
-    m_list3->hide();
 
     m_grades->setObjectName(u"Combo1"_s);
     m_grades->setToolTip(u"表示する学年を選びなさい"_s);
@@ -246,8 +246,6 @@ bool NameSelectionScreen::listNames()
 
     m_list->clear();
     m_list->addItems(run.list.list1);
-    m_list3->clear();
-    m_list3->addItems(run.list.list3);
     m_pupils = run.list.pupils;
     m_shownKind = kind;
     m_shownFilter = filter;

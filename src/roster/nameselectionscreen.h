@@ -60,7 +60,6 @@ private:
     AppContext &m_context;
     ui::ClickLabel *m_title;
     QListWidget *m_list;  // List1
-    QListWidget *m_list3; // List3: the visible lines with "*" and the pupil number
     QComboBox *m_grades;
     std::array<QRadioButton *, 4> m_rankings{};
     QLabel *m_chosen;   // Label1
@@ -70,7 +69,9 @@ private:
     QFrame *m_cover;    // Picture5
     QLabel *m_coverText; // Label19
 
-    QList<qint16> m_pupils; // pupil of List1 line i + 1
+    // The pupil of List1 line i + 1, kept beside the lines instead of in a
+    // hidden list of lines ending in "*" and the number.
+    QList<qint16> m_pupils;
     int m_kind = 0;
     // What the lists show, so an activation that changes nothing rebuilds nothing.
     int m_shownKind = -1;

@@ -88,8 +88,10 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
     FieldReader reader(text);
     roster.entries.clear();
     QSet<int> seen;
+    QList<FieldReader::Field> f;
+    f.reserve(rosterFields);
     while (!reader.atEnd() && !reader.onlyBlankLinesLeft()) {
-        QList<FieldReader::Field> f;
+        f.resize(0);
         // A comma just before the end of the file still opens one more
         // (empty) field.
         while (f.size() < rosterFields && (!reader.atEnd() || (!f.isEmpty() && !f.last().lastOnLine))) {
@@ -127,11 +129,11 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         e.spare4 = f.at(7).text.leftJustified(rosterTextLength, u' ', true);
 
         const int n = e.pupilNo;
+        const QString name = e.trimmedName();
         if (seen.contains(n))
-            rr.check(line, u"pupil number %1 is used twice; this line's name \"%2\" wins"_s.arg(n).arg(
-                               e.trimmedName()));
+            rr.check(line, u"pupil number %1 is used twice; this line's name \"%2\" wins"_s.arg(n).arg(name));
         seen.insert(n);
-        roster.pupilNames[size_t(n)] = e.trimmedName();
+        roster.pupilNames[size_t(n)] = name;
         roster.pupilBirthYears[size_t(n)] = e.birthYear;
         if (const std::optional<QString> label = storedGradeLabel(gradeNumber(roster.schoolYear, e.birthYear)))
             roster.pupilGradeLabels[size_t(n)] = *label;
