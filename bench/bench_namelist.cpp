@@ -1,0 +1,81 @@
+#include "schooldata.h"
+
+#include "app/context.h"
+#include "app/navigator.h"
+#include "platform/clock.h"
+#include "roster/namelist.h"
+#include "roster/nameselectionscreen.h"
+#include "state/startup.h"
+#include "tools/demoinstall.h"
+
+#include <QListWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro::bench {
+
+namespace {
+
+// The school's clock stands still, so every run lists the same figures.
+class FixedClock final : public Clock
+{
+public:
+    QDateTime now() const override { return schoolNow(); }
+    qint64 monotonicMs() const override { return 0; }
+};
+
+// A configured session over the school-scale installation.
+std::unique_ptr<AppContext> schoolContext(benchmark::State &state, FixedClock &clock)
+{
+    auto context = std::make_unique<AppContext>();
+    context->services.clock = &clock;
+    Diagnostics diagnostics;
+    const demo::Installation install{schoolInstallation()};
+    if (!configure(context->session, install.programDir(), schoolNow().date(), diagnostics))
+        state.SkipWithError("cannot configure the school installation");
+    return context;
+}
+
+// 名簿表示 as the name selection screen runs it: a fresh aggregation, the
+// 5000-pupil roster, the lines sorted and filtered, and List1 filled.
+void nameListSchool(benchmark::State &state)
+{
+    FixedClock clock;
+    const std::unique_ptr<AppContext> context = schoolContext(state, clock);
+    NameSelectionScreen screen(*context);
+    for (auto _ : state) {
+        if (!screen.listNames())
+            state.SkipWithError("the name list failed");
+    }
+    state.counters["lines"] = double(screen.findChild<QListWidget *>(u"List1"_s)->count());
+}
+
+// The same without the widgets: what the rules alone cost.
+void nameListRulesSchool(benchmark::State &state)
+{
+    FixedClock clock;
+    const std::unique_ptr<AppContext> context = schoolContext(state, clock);
+    qsizetype lines = 0;
+    for (auto _ : state) {
+        const NameListRun run = runNameList(context->session, schoolNow(), {}, RankingKind::Points, u"全学年"_s);
+        if (run.failed())
+            state.SkipWithError("the name list failed");
+        lines = run.list.list1.size();
+        benchmark::DoNotOptimize(run.list.list1.constData());
+    }
+    state.counters["lines"] = double(lines);
+}
+
+[[maybe_unused]] const bool registered = [] {
+    benchmark::RegisterBenchmark("NameList/school", nameListSchool)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("NameListRules/school", nameListRulesSchool)->Unit(benchmark::kMillisecond);
+    return true;
+}();
+
+} // namespace
+
+} // namespace kemoro::bench
