@@ -8,6 +8,7 @@
 
 namespace kemoro::bench {
 void registerResultBenchmarks();
+void registerHubBenchmarks();
 }
 
 int main(int argc, char **argv)
@@ -23,6 +24,7 @@ int main(int argc, char **argv)
         return 1;
     }
     kemoro::bench::registerResultBenchmarks();
+    kemoro::bench::registerHubBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -20,7 +20,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
+#include <QStringListModel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -198,8 +199,13 @@ void HubScreen::buildColumns()
         for (QLabel *l : {c.todayHeading, c.totalHeading, c.today, c.total})
             ui::setBackground(l, grey);
         c.recent = label(this, ui::controlName(u"Label8"_s, i));
-        c.list = ui::named(new QListWidget(this), u"List5"_s, i);
+        c.list = ui::named(new QListView(this), u"List5"_s, i);
+        c.lines = new QStringListModel(c.list);
+        c.list->setModel(c.lines);
+        c.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         c.list->setFont(ui::gothicFont(10));
+        // Every line has the same height: the view then never measures thousands of them.
+        c.list->setUniformItemSizes(true);
         ui::setBackground(c.list, lightYellow);
         c.criteria = label(this, ui::controlName(u"Label7"_s, i));
         c.criteria->setFont(ui::pGothicFont(8));
@@ -299,6 +305,8 @@ void HubScreen::activate()
     const int pupil = std::clamp(int(s.curPupilNo), 0, maxPupil);
     m_todayTotal->setText(hub::todayTotalText(s.results, pupil));
     m_waitProgress->setMaximum(std::max(1, levelCount()));
+
+    m_rankedPupils = hub::rankedPupils(s.roster);
 
     // The default lists: points view, ranking by points so far.
     m_listMode = 2;
@@ -504,26 +512,18 @@ void HubScreen::clearLists()
     for (const Column &c : std::as_const(m_columns)) {
         c.todayHeading->setText(u"今日"_s);
         c.totalHeading->setText(u"今まで"_s);
-        c.list->clear();
+        c.lines->setStringList({});
     }
 }
 
 void HubScreen::fillList(int level, const QStringList &lines)
 {
-    QListWidget *list = m_columns.at(level - 1).list;
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(lines);
-    list->setUpdatesEnabled(true);
+    m_columns.at(level - 1).lines->setStringList(lines);
 }
 
 QStringList HubScreen::listLines(int level) const
 {
-    QStringList out;
-    const QListWidget *list = m_columns.at(level - 1).list;
-    for (int r = 0; r < list->count(); ++r)
-        out.append(list->item(r)->text());
-    return out;
+    return m_columns.at(level - 1).lines->stringList();
 }
 
 void HubScreen::buildBestTimeLists()
@@ -561,11 +561,11 @@ void HubScreen::buildRanking(int level)
     options.gradeFilter = m_grades->currentText();
     options.currentPupil = s.curPupilNo;
     options.levelInUse = s.levels.levelInUse[level] == 1;
-    const hub::Ranking ranking = hub::buildRanking(s.roster, s.results, level, options);
-    fillList(level, ranking.texts());
+    const hub::Ranking ranking = hub::buildRanking(m_rankedPupils, s.results, level, options);
+    fillList(level, ranking.lines);
     // Scrolls the pupil's own line into view, then leaves nothing selected.
     if (ranking.scrollRow >= 0)
-        c.list->scrollToItem(c.list->item(ranking.scrollRow), QAbstractItemView::PositionAtTop);
+        c.list->scrollTo(c.lines->index(ranking.scrollRow), QAbstractItemView::PositionAtTop);
     c.list->clearSelection();
 }
 
@@ -626,7 +626,7 @@ void HubScreen::tintLists(const std::vector<std::optional<qint32>> &tintTimes)
     const Session &s = m_context.session;
     static const QColor colours[] = {green, paleGreen, QColor(192, 192, 192)};
     for (int i = 1; i <= levelCount(); ++i) {
-        QListWidget *list = m_columns.at(i - 1).list;
+        QListView *list = m_columns.at(i - 1).list;
         if (m_listMode == 1 && s.levels.levelInUse[i] == 1 && tintTimes[size_t(i)])
             ui::setBackground(list, colours[int(hub::tintFor(*tintTimes[size_t(i)], s.criteria[i]))]);
         list->clearSelection();

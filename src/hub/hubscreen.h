@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include "hub/rankings.h"
+
 #include <QWidget>
 
 #include <optional>
@@ -11,7 +13,8 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class QStringListModel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -74,7 +77,8 @@ private:
         QLabel *todayHeading, *totalHeading;
         QLabel *today, *total;
         QLabel *recent;
-        QListWidget *list;
+        QListView *list;
+        QStringListModel *lines;
         QLabel *criteria;
         QLineEdit *notice;
     };
@@ -120,6 +124,7 @@ private:
     QComboBox *m_grades;
     QScrollBar *m_scroll;
     QList<Column> m_columns; // level i at index i - 1
+    hub::RankedPupils m_rankedPupils;
 
     QFrame *m_waitCover;
     QProgressBar *m_waitProgress;

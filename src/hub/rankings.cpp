@@ -39,13 +39,23 @@ QString rankText(int rank, int width)
     return rightAligned(QString::number(rank), width);
 }
 
-QStringList Ranking::texts() const
+RankedPupils rankedPupils(const Roster &roster)
 {
-    QStringList out;
-    out.reserve(lines.size());
-    for (const RankingLine &line : lines)
-        out.append(line.text);
-    return out;
+    RankedPupils group;
+    const int n = roster.rosterCount();
+    group.pupils.reserve(size_t(n));
+    group.grades.reserve(size_t(n));
+    group.names5.reserve(n);
+    group.marks.reserve(n);
+    for (int k = 0; k < n; ++k) {
+        const int p = std::clamp(int(roster.rosterOrder(k)), 0, maxPupil);
+        const int grade = roster.gradeOf(p);
+        group.pupils.push_back(p);
+        group.grades.push_back(grade);
+        group.names5.append(name5(roster.pupilNames[size_t(p)]));
+        group.marks.append(gradeMark(grade));
+    }
+    return group;
 }
 
 namespace {
@@ -59,29 +69,35 @@ QString lastOf(qint64 value, int n)
 
 Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level, const RankingOptions &options)
 {
+    return buildRanking(rankedPupils(roster), tables, level, options);
+}
+
+Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level, const RankingOptions &options)
+{
     Ranking out;
-    const int n = roster.rosterCount();
-    std::vector<int> items(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k)
-        items[size_t(k)] = std::clamp(int(roster.rosterOrder(k)), 0, maxPupil);
-    auto best = [&](int p) { return tables.best(level, p); };
-    auto total = [&](int p) { return tables.totalPoints(level, p); };
-    auto today = [&](int p) { return tables.todayPoints(level, p); };
+    const int n = int(group.pupils.size());
+    // Positions into the group, in roster order; sorted below.
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    auto pupilAt = [&](int k) { return group.pupils[size_t(k)]; };
+    auto best = [&](int k) { return tables.best(level, pupilAt(k)); };
+    auto total = [&](int k) { return tables.totalPoints(level, pupilAt(k)); };
+    auto today = [&](int k) { return tables.todayPoints(level, pupilAt(k)); };
     const bool byToday = options.view == RankView::Points && options.pointRankPeriod == 2;
 
     if (options.view == RankView::Time) {
         std::vector<qint64> keys(static_cast<size_t>(n));
         for (int k = 0; k < n; ++k) {
-            const qint32 b = best(items[size_t(k)]);
+            const qint32 b = best(k);
             if (options.levelInUse)
                 keys[size_t(k)] = b;
             else // points: more is better, and no result after everybody else
                 keys[size_t(k)] = b == noTime ? std::numeric_limits<qint64>::max() : 10000 - qint64(b);
         }
-        sortByKey(keys, items);
+        sortByKey(keys, order);
     } else {
         // Both values directly, not one composite key that breaks past 999 points a day.
-        std::stable_sort(items.begin(), items.end(), [&](int a, int b) {
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             const qint64 a1 = byToday ? today(a) : total(a), b1 = byToday ? today(b) : total(b);
             if (a1 != b1)
                 return a1 > b1;
@@ -91,43 +107,52 @@ Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level
     }
 
     const int rankWidth = options.reportStyle ? 3 : 2;
+    const QString fullSpace = u"　"_s, currentMark = u"●"_s;
+    out.lines.reserve(n);
+    out.ranks.reserve(n);
+    out.pupils.reserve(size_t(n));
+    out.points.reserve(size_t(n));
     int rank = 0;
     qint64 previous = 0; // place 0 holds the value 0
     for (int m = 1; m <= n; ++m) {
-        const int p = items[size_t(m - 1)];
-        const qint64 value = options.view == RankView::Time ? best(p) : (byToday ? today(p) : total(p));
+        const int k = order[size_t(m - 1)];
+        const int p = pupilAt(k);
+        const qint64 value = options.view == RankView::Time ? best(k) : (byToday ? today(k) : total(k));
         if (value != previous || (options.reportStyle && options.view == RankView::Points && m == 1))
             rank = m;
         previous = value;
 
-        const int grade = roster.gradeOf(p);
-        if (!gradeMatches(options.gradeFilter, grade))
+        if (!gradeMatches(options.gradeFilter, group.grades[size_t(k)]))
             continue;
-        if (options.reportStyle && byToday && today(p) == 0)
+        if (options.reportStyle && byToday && today(k) == 0)
             continue;
         const bool current = p == options.currentPupil;
-        const QString mark1 = current ? u"●"_s : gradeMark(grade);
-        const QString mark2 = current ? u"●"_s : u"　"_s;
-        const QString name = name5(roster.pupilNames[size_t(p)]);
-        RankingLine line;
-        line.pupil = p;
-        line.points = total(p);
+        const QString &mark1 = current ? currentMark : group.marks.at(k);
+        const QString &mark2 = current ? currentMark : fullSpace;
+        QString rankPiece;
+        QString line;
+        line.reserve(24);
         if (options.view == RankView::Points) {
-            line.rank = rankText(rank, rankWidth);
-            line.text = line.rank + mark1 + name + lastOf(today(p), 3) + u'/' + lastOf(total(p), 5);
-        } else if (best(p) == noTime) {
-            line.rank = options.reportStyle ? u"---"_s : u"--"_s;
-            line.text = line.rank + mark1 + name + u"------ "_s + mark2;
-        } else if (best(p) == 99998) {
-            line.rank = rankText(rank, rankWidth);
-            line.text = line.rank + mark1 + name + u"*失敗* "_s + mark2;
+            rankPiece = rankText(rank, rankWidth);
+            line += rankPiece + mark1 + group.names5.at(k) + lastOf(today(k), 3) + u'/' + lastOf(total(k), 5);
         } else {
-            line.rank = rankText(rank, rankWidth);
-            line.text = line.rank + mark1 + name + lastOf(best(p), 6) + u' ' + mark2;
+            const qint32 b = best(k);
+            rankPiece = b == noTime ? (options.reportStyle ? u"---"_s : u"--"_s) : rankText(rank, rankWidth);
+            line += rankPiece + mark1 + group.names5.at(k);
+            if (b == noTime)
+                line += u"------ "_s;
+            else if (b == 99998)
+                line += u"*失敗* "_s;
+            else
+                line += lastOf(b, 6) + u' ';
+            line += mark2;
         }
         if (current && out.scrollRow < 0)
             out.scrollRow = int(out.lines.size()) - 1;
         out.lines.append(line);
+        out.ranks.append(rankPiece);
+        out.pupils.push_back(p);
+        out.points.push_back(total(k));
     }
     return out;
 }

@@ -29,22 +29,27 @@ struct RankingOptions
     bool reportStyle = false;
 };
 
-struct RankingLine
+// The listed pupils of the roster in roster order, with the pieces of their
+// lines that do not depend on the level; made once per rebuild of the lists.
+struct RankedPupils
 {
-    QString text;
-    int pupil = 0;
-    QString rank; // the rank as printed at the start of the line
-    qint32 points = 0; // points so far (points view)
+    std::vector<int> pupils;
+    std::vector<int> grades;
+    QStringList names5;
+    QStringList marks; // GradeMark of the grade
 };
+RankedPupils rankedPupils(const Roster &roster);
 
+// Line i of a ranking is lines[i], for pupils[i], starting with ranks[i].
 struct Ranking
 {
-    QList<RankingLine> lines;
+    QStringList lines;
+    std::vector<int> pupils;
+    QStringList ranks;
+    std::vector<qint32> points; // points so far
     // The line to scroll to: the one just before the current pupil's line
     // (none when the pupil's line is first or absent).
     int scrollRow = -1;
-
-    QStringList texts() const;
 };
 
 // The ranking of one level over every listed pupil of the roster: sorted on
@@ -52,6 +57,7 @@ struct Ranking
 // keeps the places of the whole group (ranks may show gaps). Ties share a
 // rank (1, 2, 2, 4). Pupils without a result come after every other pupil,
 // in roster order.
+Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level, const RankingOptions &options);
 Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level, const RankingOptions &options);
 
 // Pieces of the ranking lines.

@@ -442,7 +442,7 @@ int Tool::showRanking()
     options.gradeFilter = value(u"grade"_s, allGradesFilter());
     options.currentPupil = pupil;
     options.levelInUse = m_session.levels.levelInUse[level] == 1;
-    printLines(hub::buildRanking(m_session.roster, m_session.results, level, options).texts());
+    printLines(hub::buildRanking(m_session.roster, m_session.results, level, options).lines);
     return 0;
 }
 

@@ -16,7 +16,7 @@
 #include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -106,7 +106,7 @@ void TestHubScreen::oneLevelColumn()
     QCOMPARE(child<QLabel>(&hub, u"Label14(1)"_s)->text(), u"1回/5点"_s);
     QCOMPARE(child<QLabel>(&hub, u"Label15(1)"_s)->text(), u"2回/9点"_s);
     QCOMPARE(child<QLabel>(&hub, u"Label8(1)"_s)->text(), u"最近7日=2回 / 9点"_s);
-    QCOMPARE(child<QListWidget>(&hub, u"List5(1)"_s)->width(), ui::px(14592));
+    QCOMPARE(child<QListView>(&hub, u"List5(1)"_s)->width(), ui::px(14592));
     QVERIFY(!child<QScrollBar>(&hub, u"HScroll1"_s)->isVisible());
     QVERIFY(!child<QPushButton>(&hub, u"Command8"_s)->isVisible());
     QVERIFY(!child<QWidget>(&hub, u"Picture2"_s)->isVisible());
@@ -133,7 +133,7 @@ void TestHubScreen::manyLevelsScrollAndKeys()
     QCOMPARE(scroll->maximum(), 21);
     QCOMPARE(run.context.session.firstColumn, 21);
     // Practice levels show only number, name and start button, with 600 s criteria.
-    QVERIFY(!child<QListWidget>(&hub, u"List5(4)"_s)->isVisible());
+    QVERIFY(!child<QListView>(&hub, u"List5(4)"_s)->isVisible());
     QVERIFY(child<QPushButton>(&hub, u"Command4(4)"_s)->isVisible());
     QCOMPARE(run.context.session.criteria[4].targetTime, 600);
     QCOMPARE(run.context.session.criteria[4].minTime, 600);
@@ -199,13 +199,13 @@ void TestHubScreen::viewsAndLists()
     QTest::mouseClick(child<QRadioButton>(&hub, u"Option1(2)"_s), Qt::LeftButton);
     QCOMPARE(child<QLabel>(&hub, u"Label5"_s)->text(), u"本日の成績"_s);
     QCOMPARE(hub.listLines(1), QStringList{u"  25秒 10:12●工藤　ゆう●5"_s});
-    QCOMPARE(child<QListWidget>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(0, 192, 0));
+    QCOMPARE(child<QListView>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(0, 192, 0));
 
     QTest::mouseClick(child<QRadioButton>(&hub, u"Option1(3)"_s), Qt::LeftButton);
     QVERIFY(child<QComboBox>(&hub, u"Combo2"_s)->isVisible());
     QCOMPARE(hub.listLines(1).size(), 2);
     // The last record of the file took longer than the minimum line: silver.
-    QCOMPARE(child<QListWidget>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(192, 192, 192));
+    QCOMPARE(child<QListView>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(192, 192, 192));
     child<QComboBox>(&hub, u"Combo2"_s)->setCurrentIndex(0);
     hub.choosePeriod(0); // this week: Monday 7 to Thursday 10
     QCOMPARE(run.context.session.listPeriod, 1);
@@ -225,7 +225,7 @@ void TestHubScreen::viewsAndLists()
     QTest::mouseClick(child<QRadioButton>(&hub, u"Option1(1)"_s), Qt::LeftButton);
     QCOMPARE(hub.listLines(1).size(), 3); // the three first graders of the demo roster
     QVERIFY(child<QPushButton>(&hub, u"Command4(1)"_s)->isEnabled());
-    QVERIFY(child<QListWidget>(&hub, u"List5(1)"_s)->isVisible());
+    QVERIFY(child<QListView>(&hub, u"List5(1)"_s)->isVisible());
 }
 
 QTEST_MAIN(TestHubScreen)

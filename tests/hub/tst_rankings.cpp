@@ -58,7 +58,7 @@ void TestRankings::timeRankingLines()
     o.gradeFilter = u"全学年"_s;
     o.currentPupil = 3;
     const Ranking r = buildRanking(roster, t, 1, o);
-    QCOMPARE(r.texts(), (QStringList{
+    QCOMPARE(r.lines, (QStringList{
                             u" 1③石井　　　    10 　"_s,
                             u" 2③青木　　　    20 　"_s,
                             u" 2●上田　　　    20 ●"_s,
@@ -77,7 +77,7 @@ void TestRankings::gradeFilterKeepsPlacesOfTheWholeGroup()
         t.best(1, p) = 10 * p;
     RankingOptions o;
     o.gradeFilter = u"小３"_s;
-    QCOMPARE(buildRanking(roster, t, 1, o).texts(), QStringList{u" 4③d　　　　    40 　"_s});
+    QCOMPARE(buildRanking(roster, t, 1, o).lines, QStringList{u" 4③d　　　　    40 　"_s});
     o.gradeFilter = u"中学生全体"_s;
     QVERIFY(buildRanking(roster, t, 1, o).lines.isEmpty());
 }
@@ -92,7 +92,7 @@ void TestRankings::pointsRanking()
     o.view = RankView::Points;
     o.gradeFilter = u"全学年"_s;
     o.currentPupil = 1;
-    QCOMPARE(buildRanking(roster, t, 1, o).texts(), (QStringList{
+    QCOMPARE(buildRanking(roster, t, 1, o).lines, (QStringList{
                                                         u" 1①b　　　　  5/   25"_s,
                                                         u" 2●a　　　　  0/    0"_s,
                                                         u" 2①c　　　　  0/    0"_s,
@@ -100,8 +100,8 @@ void TestRankings::pointsRanking()
     t.totalPoints(1, 2) = 0;
     t.todayPoints(1, 2) = 0;
     // Nobody has points: no line shows a rank.
-    for (const RankingLine &line : buildRanking(roster, t, 1, o).lines)
-        QVERIFY(line.text.startsWith(u"①"_s) || line.text.startsWith(u"●"_s));
+    for (const QString &line : buildRanking(roster, t, 1, o).lines)
+        QVERIFY(line.startsWith(u"①"_s) || line.startsWith(u"●"_s));
 }
 
 void TestRankings::pointsBeyondAThousandADay()
@@ -116,8 +116,8 @@ void TestRankings::pointsBeyondAThousandADay()
     o.view = RankView::Points;
     o.gradeFilter = u"全学年"_s;
     const Ranking r = buildRanking(roster, t, 1, o);
-    QCOMPARE(r.lines.at(0).pupil, 2); // equal totals: more today first
-    QCOMPARE(r.lines.at(1).rank, u" 1"_s); // same points so far, same rank
+    QCOMPARE(r.pupils[0], 2); // equal totals: more today first
+    QCOMPARE(r.ranks.at(1), u" 1"_s); // same points so far, same rank
 }
 
 void TestRankings::levelNotInUseSortsByMorePoints()
@@ -130,11 +130,11 @@ void TestRankings::levelNotInUseSortsByMorePoints()
     o.levelInUse = false;
     o.gradeFilter = u"全学年"_s;
     const Ranking r = buildRanking(roster, t, 2, o);
-    QCOMPARE(r.lines.at(0).pupil, 3);
-    QCOMPARE(r.lines.at(1).pupil, 1);
-    QCOMPARE(r.lines.at(2).pupil, 2);
-    QCOMPARE(r.lines.at(3).pupil, 4);
-    QVERIFY(r.lines.at(3).text.startsWith(u"--"_s));
+    QCOMPARE(r.pupils[0], 3);
+    QCOMPARE(r.pupils[1], 1);
+    QCOMPARE(r.pupils[2], 2);
+    QCOMPARE(r.pupils[3], 4);
+    QVERIFY(r.lines.at(3).startsWith(u"--"_s));
 }
 
 void TestRankings::ranksAndNames_data()
@@ -168,13 +168,13 @@ void TestRankings::reportStyle()
     o.gradeFilter = u"全学年"_s;
     o.reportStyle = true;
     const Ranking today = buildRanking(roster, t, 1, o);
-    QCOMPARE(today.texts(), QStringList{u"  1①c　　　　  7/    7"_s}); // only pupils with points today
+    QCOMPARE(today.lines, QStringList{u"  1①c　　　　  7/    7"_s}); // only pupils with points today
     t.todayPoints(1, 3) = 0;
     t.totalPoints(1, 3) = 0;
     o.pointRankPeriod = 1;
-    QCOMPARE(buildRanking(roster, t, 1, o).lines.first().rank, u"  1"_s); // the first place is 1 even with no points
+    QCOMPARE(buildRanking(roster, t, 1, o).ranks.first(), u"  1"_s); // the first place is 1 even with no points
     o.view = RankView::Time;
-    QCOMPARE(buildRanking(roster, t, 1, o).lines.first().text, u"---①a　　　　------ 　"_s);
+    QCOMPARE(buildRanking(roster, t, 1, o).lines.first(), u"---①a　　　　------ 　"_s);
 }
 
 QTEST_APPLESS_MAIN(TestRankings)

@@ -1,0 +1,100 @@
+#include "schooldata.h"
+
+#include "app/context.h"
+#include "app/navigator.h"
+#include "hub/hubscreen.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/programstarter.h"
+#include "roster/grades.h"
+#include "roster/roster.h"
+#include "state/startup.h"
+#include "tools/demoinstall.h"
+
+#include <QRadioButton>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro::bench {
+
+namespace {
+
+class FixedClock final : public Clock
+{
+public:
+    QDateTime now() const override { return schoolNow(); }
+    qint64 monotonicMs() const override { return 0; }
+};
+
+class SilentMessages final : public Messages
+{
+public:
+    Answer show(QWidget *, const QString &, const QString &, Buttons) override { return Answer::Ok; }
+};
+
+// A pupil of the school-scale installation on a hub with 24 levels.
+struct HubSchool
+{
+    FixedClock clock;
+    SystemRandom random{1};
+    SilentMessages messages;
+    SystemProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+
+    HubSchool()
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        Diagnostics d;
+        configure(context.session, demo::Installation{schoolInstallation()}.programDir(), clock.today(), d);
+        navigator = std::make_unique<Navigator>(context);
+        buildDefaultLevelTable(context.session);
+        context.session.levelCount = 24;
+        context.session.curPupilNo = 1;
+        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        loadRoster(context.session.folders.rosterFile(), 0, context.session.roster, d);
+    }
+};
+
+void hubEntry(benchmark::State &state)
+{
+    HubSchool school;
+    for (auto _ : state) {
+        HubScreen hub(school.context);
+        hub.show();
+        hub.activate();
+        if (!hub.hubReady())
+            state.SkipWithError("the hub did not become ready");
+        benchmark::DoNotOptimize(hub.listLines(1).size());
+    }
+}
+
+void hubViewSwitch(benchmark::State &state)
+{
+    HubSchool school;
+    HubScreen hub(school.context);
+    hub.show();
+    hub.activate();
+    int view = 0;
+    for (auto _ : state) {
+        // Time, points, personal time in turn: each a full rebuild of 24 lists.
+        hub.findChild<QRadioButton *>(u"Option2(%1)"_s.arg(view))->setChecked(true);
+        hub.switchView(view);
+        view = (view + 1) % 3;
+        benchmark::DoNotOptimize(hub.listLines(1).size());
+    }
+}
+
+} // namespace
+
+void registerHubBenchmarks()
+{
+    benchmark::RegisterBenchmark("HubEntry/school", hubEntry)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("HubViewSwitch/school", hubViewSwitch)->Unit(benchmark::kMillisecond);
+}
+
+} // namespace kemoro::bench
