@@ -65,6 +65,13 @@ std::optional<QByteArray> encode(const QString &text, qsizetype *badIndex)
 QByteArray encodeLossy(const QString &text)
 {
     const QString mapped = toCp932Repertoire(text);
+    {
+        // Nearly every text encodes whole; only a failure goes character by character.
+        QStringEncoder whole(codecName, QStringConverter::Flag::Stateless);
+        QByteArray bytes = whole.encode(mapped);
+        if (!whole.hasError())
+            return bytes;
+    }
     QByteArray out;
     for (qsizetype i = 0; i < mapped.size(); ++i) {
         const qsizetype len = (mapped.at(i).isHighSurrogate() && i + 1 < mapped.size()) ? 2 : 1;
