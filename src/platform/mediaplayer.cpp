@@ -2,6 +2,7 @@
 
 #include <QAudioDevice>
 #include <QAudioOutput>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,7 +24,7 @@ namespace kemoro {
 
 void QtMediaPlayer::preferVideoBackend()
 {
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "ffmpeg");
 }
 
@@ -78,15 +79,22 @@ void QtMediaPlayer::setSource(const QString &file)
         fail(u"no such file"_s);
         return;
     }
-    if (!info.isReadable()) {
-        fail(u"the file cannot be read"_s);
-        return;
-    }
     if (!m_player) {
         fail(u"this computer has no video decoders"_s);
         return;
     }
-    m_player->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
+    // Qt 6.4's FFmpeg player passes a file's URL to FFmpeg percent-encoded,
+    // and FFmpeg then cannot open a path with Japanese folder names (the
+    // data folder has one). Read through a QFile: both backends play it.
+    auto *device = new QFile(info.absoluteFilePath(), this);
+    if (!device->open(QIODevice::ReadOnly)) {
+        fail(device->errorString());
+        delete device;
+        return;
+    }
+    m_player->setSourceDevice(device, QUrl::fromLocalFile(info.absoluteFilePath()));
+    delete m_device.data();
+    m_device = device;
 }
 
 void QtMediaPlayer::play()

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QAudioOutput;
+class QFile;
 class QLabel;
 class QMediaPlayer;
 class QPushButton;
@@ -71,6 +72,7 @@ private:
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_audio = nullptr;
     QPointer<QVideoWidget> m_surface;
+    QPointer<QFile> m_device;
     bool m_failed = false;
 };
 

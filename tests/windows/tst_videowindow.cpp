@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +30,7 @@ private slots:
     void setJumpFreeAndSetAgain();
     void failureIsShownInPlaceOfThePicture_data();
     void failureIsShownInPlaceOfThePicture();
+    void playersOwnControlsDriveIt();
     void backButtonCloses();
 };
 
@@ -130,6 +132,25 @@ void TestVideoWindow::failureIsShownInPlaceOfThePicture()
     QCOMPARE(window.findChild<QLabel *>(u"VideoBaseLabel"_s)->text(), note);
     QVERIFY(!window.findChild<QWidget *>(u"VideoMediaPlayer"_s)->isVisible());
     QVERIFY(window.isVisible());
+}
+
+void TestVideoWindow::playersOwnControlsDriveIt()
+{
+    auto *player = new test::FakeMediaPlayer;
+    VideoWindow window(u"九九.mp4"_s, u"/data/"_s, player);
+    window.show();
+    auto *playPause = window.findChild<QPushButton *>(u"playPause"_s);
+    QTest::mouseClick(playPause, Qt::LeftButton);
+    QVERIFY(!player->playing);
+    QTest::mouseClick(playPause, Qt::LeftButton);
+    QVERIFY(player->playing);
+
+    auto *bar = window.findChild<QSlider *>(u"positionBar"_s);
+    emit player->durationChanged(90);
+    emit player->positionChanged(30);
+    QCOMPARE(player->seeks, QList<double>{}); // following the player is no seek
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(player->seeks, QList<double>{90});
 }
 
 void TestVideoWindow::backButtonCloses()
