@@ -3,6 +3,7 @@
 #include "app/context.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
+#include "hub/hubscreen.h"
 #include "drill/timedtaskscreen.h"
 #include "platform/clock.h"
 #include "platform/mediaplayer.h"
@@ -41,6 +42,7 @@ Navigator::~Navigator()
         delete w;
     delete m_drill.data();
     delete m_end.data();
+    delete m_hub.data();
     delete m_explanation.data();
 }
 
@@ -48,6 +50,7 @@ SplashWindow *Navigator::splash() const { return m_splash; }
 NameSelectionScreen *Navigator::nameSelection() const { return m_nameSelection; }
 WaitWindow *Navigator::waitWindow() const { return m_wait; }
 DrillForm *Navigator::drillScreen() const { return m_drill; }
+HubScreen *Navigator::hub() const { return m_hub; }
 EndOfDrillScreen *Navigator::endScreen() const { return m_end; }
 
 void Navigator::start()
@@ -133,6 +136,7 @@ void Navigator::showNameSelection()
         m_nameSelection = new NameSelectionScreen(m_context);
     m_nameSelection->show();
     m_nameSelection->activate();
+    closeHub();
 }
 
 void Navigator::closeNameSelection()
@@ -148,8 +152,16 @@ void Navigator::pupilConfirmed()
 
 void Navigator::showHub()
 {
-    m_context.session.curLevel = 1;
-    startDrill();
+    closeHub();
+    m_hub = new HubScreen(m_context);
+    m_hub->show();
+    m_hub->raise();
+    m_hub->activate();
+}
+
+void Navigator::closeHub()
+{
+    closeLater(m_hub);
 }
 
 void Navigator::showVersionDialog(QWidget *over)
@@ -187,6 +199,8 @@ DrillScreen Navigator::startDrill()
     if (kind == DrillScreen::None)
         return kind;
     closeLater(m_drill);
+    // The drill screen takes over from the hub.
+    closeHub();
     if (kind == DrillScreen::QuestionDrill)
         m_drill = new QuestionDrillScreen(m_context);
     else
@@ -240,12 +254,10 @@ void Navigator::drillAgain(QWidget *endScreen)
 
 void Navigator::showMenuAfterDrill()
 {
-    // Nothing on the name selection screen closes the wait window, as a
-    // drill's set-up would, so it goes now.
+    showHub();
+    // The wait window of a practice level's end would otherwise linger behind
+    // the hub until the next drill; once the hub is usable it has no use.
     closeWaitWindow();
-    showNameSelection();
-    if (m_nameSelection)
-        m_nameSelection->raise();
 }
 
 void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
@@ -294,6 +306,7 @@ void Navigator::quit(int exitCode)
         closeLater(w);
     closeLater(m_drill);
     closeLater(m_end);
+    closeLater(m_hub);
     closeLater(m_explanation);
     m_finished = true;
     emit finished(exitCode);

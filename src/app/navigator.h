@@ -19,6 +19,7 @@ class NameSelectionScreen;
 class WaitWindow;
 class DrillForm;
 class EndOfDrillScreen;
+class HubScreen;
 class MediaPlayer;
 
 // Opens and closes the screens. Every screen change goes through here, and a
@@ -55,8 +56,9 @@ public:
     // A pupil confirmed a name: builds the default level table and opens the
     // hub without waiting for it.
     void pupilConfirmed();
-    // Opens the progress hub. Until the hub screen exists this starts level 1.
+    // Opens a fresh progress hub (each entry creates it anew).
     void showHub();
+    void closeHub();
     void showVersionDialog(QWidget *over);
     void showWaitWindow();
     void closeWaitWindow();
@@ -101,6 +103,7 @@ public:
     WaitWindow *waitWindow() const;
     DrillForm *drillScreen() const;
     EndOfDrillScreen *endScreen() const;
+    HubScreen *hub() const;
 
     // Closes a screen once the running event handler has returned.
     void closeLater(QWidget *screen);
@@ -119,6 +122,7 @@ private:
     MediaPlayerFactory m_mediaPlayers;
     QPointer<DrillForm> m_drill;
     QPointer<EndOfDrillScreen> m_end;
+    QPointer<HubScreen> m_hub;
     SilentSoundPlayer m_silent; // when no sound service is given
     SoundFailureMonitor m_soundFailures;
     bool m_finished = false;

@@ -1,5 +1,6 @@
 #include "hub/hubrules.h"
 
+#include "drill/drillresult.h"
 #include "platform/text.h"
 
 #include <cmath>
@@ -8,21 +9,10 @@ using namespace Qt::StringLiterals;
 
 namespace kemoro::hub {
 
-bool levelPassed(const CriteriaRow &criteria, const ResultTables &tables, int level, int pupil)
-{
-    return tables.judgePoints(level, pupil) >= criteria.clearPoints &&
-           tables.judgeTries(level, pupil) >= criteria.clearCount;
-}
-
 bool overPractised(const CriteriaRow &criteria, const ResultTables &tables, int level, int pupil,
                    bool practice, bool goalCleared)
 {
-    if (practice || goalCleared)
-        return false;
-    const double count = criteria.overCount.asNumber();
-    const double points = criteria.overPoints.asNumber();
-    return (count != 0 && tables.limitTries(level, pupil) >= count) ||
-           (points != 0 && tables.limitPoints(level, pupil) >= points);
+    return !practice && !goalCleared && overPracticeLimit(tables, criteria, level, pupil);
 }
 
 Unlocking unlockLevels(const Session &session)
@@ -34,8 +24,7 @@ Unlocking unlockLevels(const Session &session)
     out.enabled.assign(size_t(n) + 1, false);
     out.notice.assign(size_t(n) + 1, std::nullopt);
 
-    const int goal = int(session.goalLevel);
-    out.goalCleared = goal >= 0 && goal < levelSlots && levelPassed(session.criteria[goal], tables, goal, pupil);
+    out.goalCleared = goalCleared(session);
     if (n >= 1)
         out.enabled[1] = true;
     bool blocked = false;
@@ -46,7 +35,7 @@ Unlocking unlockLevels(const Session &session)
             out.enabled[i] = true;
         const bool nextHasNoPointsGoal = i + 1 < levelSlots && session.criteria[i + 1].clearPoints == 9999;
         const bool opens = nextHasNoPointsGoal || session.allLevelsSelectable == 1 || teacher ||
-                           levelPassed(session.criteria[i], tables, i, pupil) || (!blocked && practice);
+                           levelPassed(tables, session.criteria, i, pupil) || (!blocked && practice);
         if (!opens) {
             blocked = true;
             continue;

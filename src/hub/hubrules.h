@@ -12,13 +12,8 @@
 
 namespace kemoro::hub {
 
-// A level is passed when its drills and points within the judging period
-// reach the level's criteria.
-bool levelPassed(const CriteriaRow &criteria, const ResultTables &tables, int level, int pupil);
-
-// Over-practised: not a practice level, the goal not yet cleared, and the
-// drills or points within the over-practice period at a limit that is set
-// (an empty or 0 limit is no limit).
+// Over-practised: not a practice level, the goal not yet cleared, and over
+// the level's practice limit (the end-of-drill screen's rule).
 bool overPractised(const CriteriaRow &criteria, const ResultTables &tables, int level, int pupil,
                    bool practice, bool goalCleared);
 

@@ -1,5 +1,6 @@
 #include "app/context.h"
 #include "app/navigator.h"
+#include "hub/hubscreen.h"
 #include "drill/drillform.h"
 #include "drill/endofdrillscreen.h"
 #include "platform/messages.h"
@@ -348,7 +349,7 @@ void TestDrillScreens::practiceLevelRecordsNothing()
     } else {
         QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
     }
-    QVERIFY(d.navigator->nameSelection() && d.navigator->nameSelection()->isVisible());
+    QVERIFY(d.navigator->hub() && d.navigator->hub()->isVisible() && d.navigator->hub()->hubReady());
     QTRY_VERIFY(!d.navigator->drillScreen());
     QVERIFY(!QFile::exists(d.resultPath()));
     QVERIFY(!d.navigator->endScreen());
@@ -407,7 +408,7 @@ void TestDrillScreens::endScreenAfterOverPractice()
     QCOMPARE(d.on<QPushButton>(end, u"Command5"_s)->isVisible(), again);
 
     QTest::mouseClick(d.on<QPushButton>(end, u"Command4"_s), Qt::LeftButton);
-    QVERIFY(d.navigator->nameSelection() && d.navigator->nameSelection()->isVisible());
+    QVERIFY(d.navigator->hub() && d.navigator->hub()->isVisible() && d.navigator->hub()->hubReady());
     QTRY_VERIFY(!d.navigator->endScreen());
 }
 
