@@ -1,0 +1,113 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "drill/drillform.h"
+#include "drill/endofdrillscreen.h"
+#include "drill/recordingsound.h"
+#include "hub/hubscreen.h"
+#include "roster/nameselectionscreen.h"
+#include "state/splashwindow.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+// The way a pupil goes through the program: a name, the hub, a drill, the
+// end-of-drill screen, the hub again and back to the names.
+class TestFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pupilPlaysADrillAndSeesItCounted();
+};
+
+void TestFlow::pupilPlaysADrillAndSeesItCounted()
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    SystemRandom random{7};
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    test::RecordingSound sound;
+    AppContext context;
+    context.services = {&clock, &random, &messages, &programs, &sound};
+    context.session.folders.programDir = install.programDir();
+    Navigator navigator(context);
+    QSignalSpy finished(&navigator, &Navigator::finished);
+    navigator.start();
+
+    // The name list: pick 工藤　ゆうと (pupil 8) and confirm.
+    QTRY_VERIFY(navigator.nameSelection() && navigator.nameSelection()->isVisible());
+    auto *names = navigator.nameSelection()->findChild<QListWidget *>(u"List1"_s);
+    const QList<QListWidgetItem *> found = names->findItems(u"工藤"_s, Qt::MatchContains);
+    QCOMPARE(found.size(), 1);
+    names->setCurrentItem(found.first());
+    QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, names->visualItemRect(found.first()).center());
+    QTest::mouseClick(navigator.nameSelection()->findChild<QPushButton *>(u"Command14"_s), Qt::LeftButton);
+
+    QTRY_VERIFY(navigator.hub() && navigator.hub()->hubReady());
+    QTRY_VERIFY(!navigator.nameSelection());
+    QCOMPARE(context.session.curPupilNo, qint16(8));
+    HubScreen *hub = navigator.hub();
+    QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"-----"_s);
+
+    // Level 1 by its key; ten right answers in 20 seconds.
+    QTest::keyClick(hub, Qt::Key_1);
+    QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isVisible());
+    QTRY_VERIFY(!navigator.hub());
+    DrillForm *drill = navigator.drillScreen();
+    clock.advanceMs(20000);
+    drill->clockTick();
+    for (int answered = 0; answered < 10; ++answered) {
+        const int product = drill->findChild<QLabel *>(u"Label5"_s)->text().toInt();
+        bool done = false;
+        for (int i = 1; i <= 9 && !done; ++i)
+            for (int j = 1; j <= 9 && !done; ++j) {
+                auto *a = drill->findChild<QLabel *>(u"Label1(%1)"_s.arg(i));
+                auto *b = drill->findChild<QLabel *>(u"Label2(%1)"_s.arg(j));
+                if (a->isHidden() || b->isHidden() || i * j != product)
+                    continue;
+                QTest::mouseClick(a, Qt::LeftButton);
+                QTest::mouseClick(b, Qt::LeftButton);
+                QTest::mouseClick(drill->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+                done = true;
+            }
+        QVERIFY(done);
+    }
+
+    // The end-of-drill screen, then "メニューへ" to a fresh hub that counts the drill.
+    QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen() && navigator.endScreen()->isVisible(), 5000);
+    EndOfDrillScreen *end = navigator.endScreen();
+    QCOMPARE(end->findChild<QLabel *>(u"Label18"_s)->text(), u"今の成績：20秒"_s);
+    QTRY_VERIFY(end->findChild<QPushButton *>(u"Command4"_s)->isVisible());
+    QTest::mouseClick(end->findChild<QPushButton *>(u"Command4"_s), Qt::LeftButton);
+    QTRY_VERIFY(navigator.hub() && navigator.hub()->hubReady());
+    hub = navigator.hub();
+    // 20 s against a target of 30 s: (10/30)^3 x 50 + 5 = 6 points.
+    QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"1回/6点"_s);
+    QCOMPARE(hub->findChild<QLabel *>(u"Label18"_s)->text(), u"本日総回数＝1回"_s);
+    QCOMPARE(hub->listLines(1).first(), u" 1●工藤　ゆう  6/    6"_s);
+
+    // "0" goes back to the names, which show today's drill.
+    QTest::keyClick(hub, Qt::Key_0);
+    QTRY_VERIFY(navigator.nameSelection() && navigator.nameSelection()->isVisible());
+    QTRY_VERIFY(!navigator.hub());
+    names = navigator.nameSelection()->findChild<QListWidget *>(u"List1"_s);
+    const QList<QListWidgetItem *> again = names->findItems(u"工藤"_s, Qt::MatchContains);
+    QCOMPARE(again.size(), 1);
+    QVERIFY(again.first()->text().contains(u"6/"_s));
+    QCOMPARE(messages.shown.size(), 0);
+    QCOMPARE(finished.size(), 0);
+}
+
+QTEST_MAIN(TestFlow)
+#include "tst_flow.moc"
