@@ -156,9 +156,16 @@ MediaPlayerView::MediaPlayerView(MediaPlayer &player, QWidget *parent)
     controls->addWidget(m_playPause);
     controls->addWidget(m_bar, 1);
     controls->addWidget(m_time);
+    // Black until the first picture, as players look, and the backing label
+    // under the player never shows through.
+    QWidget *surface = player.videoSurface();
+    QPalette black = surface->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    surface->setPalette(black);
+    surface->setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(player.videoSurface(), 1);
+    layout->addWidget(surface, 1);
     layout->addLayout(controls);
 
     connect(m_playPause, &QPushButton::clicked, this, [this] {
