@@ -11,6 +11,7 @@
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 
+#include <QCoreApplication>
 #include <QRadioButton>
 
 #include <benchmark/benchmark.h>
@@ -89,12 +90,34 @@ void hubViewSwitch(benchmark::State &state)
     }
 }
 
+// From "戻る(0)" to a usable name list: the name selection screen is created,
+// aggregates again and lists the 5000 pupils. A fresh hub is made between
+// runs, outside the timing.
+void hubBackToNames(benchmark::State &state)
+{
+    HubSchool school;
+    for (auto _ : state) {
+        state.PauseTiming();
+        school.navigator->showHub();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        HubScreen *hub = school.navigator->hub();
+        state.ResumeTiming();
+        hub->goBack();
+        if (!school.navigator->nameSelection())
+            state.SkipWithError("no name selection screen");
+        state.PauseTiming();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
 void registerHubBenchmarks()
 {
     benchmark::RegisterBenchmark("HubEntry/school", hubEntry)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("HubViewSwitch/school", hubViewSwitch)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("HubBackToNames/school", hubBackToNames)->Unit(benchmark::kMillisecond);
 }
 
 } // namespace kemoro::bench
