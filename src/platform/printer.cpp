@@ -1,0 +1,310 @@
+#include "platform/printer.h"
+
+#include <QFileDialog>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace kemoro {
+
+namespace {
+constexpr double twipsPerInch = 1440;
+constexpr int pdfResolution = 600;
+
+QColor toColor(Rgb c)
+{
+    return QColor(std::clamp(c.red, 0, 255), std::clamp(c.green, 0, 255), std::clamp(c.blue, 0, 255));
+}
+
+QRectF scaled(const QRectF &r, double factor)
+{
+    return QRectF(r.x() * factor, r.y() * factor, r.width() * factor, r.height() * factor);
+}
+} // namespace
+
+PainterSurface::PainterSurface(QSizeF pageTw, QRectF printableTw, double twipsPerDevicePixel)
+    : m_page(pageTw), m_printable(printableTw), m_twipsPerPixel(twipsPerDevicePixel)
+{
+    fontChanged();
+}
+
+PainterSurface::~PainterSurface()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool PainterSurface::beginPainting(QPaintDevice *device)
+{
+    if (!m_painter.begin(device))
+        return false;
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.setRenderHint(QPainter::TextAntialiasing);
+    m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
+    m_painter.setFont(m_font);
+    return true;
+}
+
+void PainterSurface::fontChanged()
+{
+    QFont font(fontFamily());
+    // A font of p points is p x 20 twips high, and the painter draws in twips.
+    font.setPixelSize(std::max(1, int(std::lround(fontSize() * 20))));
+    if (fontFamily() == u"ＭＳ ゴシック"_s) {
+        // The figures line up in columns only in a fixed-pitch face.
+        font.setFixedPitch(true);
+        font.setStyleHint(QFont::Monospace);
+    }
+    m_font = font;
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+double PainterSurface::textWidth(const QString &text) const
+{
+    return QFontMetricsF(m_font).horizontalAdvance(text);
+}
+
+double PainterSurface::textHeight() const
+{
+    return QFontMetricsF(m_font).height();
+}
+
+void PainterSurface::applyPen()
+{
+    QPen pen(toColor(colour()));
+    pen.setWidthF(std::max(1.0, lineWidth()) * m_twipsPerPixel);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void PainterSurface::drawText(QPointF topLeft, const QString &text)
+{
+    if (!m_painter.isActive())
+        return;
+    m_painter.setPen(toColor(colour()));
+    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(m_font).ascent()), text);
+}
+
+void PainterSurface::drawLine(QPointF from, QPointF to)
+{
+    if (!m_painter.isActive())
+        return;
+    applyPen();
+    m_painter.drawLine(from, to);
+}
+
+void PainterSurface::drawPoint(QPointF at)
+{
+    if (!m_painter.isActive())
+        return;
+    // A filled disc: a zero-length stroke is not drawn alike by every paint engine.
+    const double radius = std::max(1.0, lineWidth()) * m_twipsPerPixel / 2;
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(toColor(colour()));
+    m_painter.drawEllipse(at, radius, radius);
+}
+
+ImageSurface::ImageSurface(QSize pixels)
+    : PainterSurface(QSizeF(pixels) * 15, QRectF(QPointF(0, 0), QSizeF(pixels) * 15), 15),
+      m_image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32)
+{
+    m_image.fill(Qt::white);
+    beginPainting(&m_image);
+}
+
+void ImageSurface::clear()
+{
+    QPainter &p = painter();
+    if (!p.isActive())
+        return;
+    p.save();
+    p.resetTransform();
+    p.fillRect(m_image.rect(), Qt::white);
+    p.restore();
+}
+
+bool ImageSurface::newPage()
+{
+    clear();
+    return true;
+}
+
+PrinterSurface::PrinterSurface(std::unique_ptr<QPrinter> printer, QSizeF pageTw, QRectF printableTw,
+                               double twipsPerDevicePixel)
+    : PainterSurface(pageTw, printableTw, twipsPerDevicePixel), m_printer(std::move(printer))
+{
+}
+
+PrinterSurface::~PrinterSurface()
+{
+    if (m_open)
+        discard();
+}
+
+bool PrinterSurface::begin()
+{
+    m_open = beginPainting(m_printer.get());
+    if (!m_open)
+        m_error = u"印刷を始められません。"_s;
+    return m_open;
+}
+
+bool PrinterSurface::newPage()
+{
+    if (!m_open)
+        return false;
+    return m_printer->newPage();
+}
+
+bool PrinterSurface::end()
+{
+    if (!m_open)
+        return false;
+    m_open = false;
+    const bool ended = painter().end();
+    if (!ended || m_printer->printerState() == QPrinter::Error) {
+        m_error = u"印刷を終えられません。"_s;
+        return false;
+    }
+    return true;
+}
+
+void PrinterSurface::discard()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_printer->abort();
+    if (painter().isActive())
+        painter().end();
+}
+
+QStringList QtPrinterService::printerNames() const
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+QString QtPrinterService::defaultPrinterName() const
+{
+    const QString name = QPrinterInfo::defaultPrinterName();
+    if (!name.isEmpty())
+        return name;
+    const QStringList names = printerNames();
+    return names.isEmpty() ? QString() : names.first();
+}
+
+namespace {
+std::unique_ptr<PrintSurface> startSurface(std::unique_ptr<QPrinter> printer, QString &error)
+{
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setPageOrientation(QPageLayout::Portrait);
+    const double factor = twipsPerInch / printer->resolution();
+    const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
+    const QRectF printable = printer->pageRect(QPrinter::DevicePixel);
+    auto surface = std::make_unique<PrinterSurface>(std::move(printer), paper.size() * factor,
+                                                    scaled(printable, factor), factor);
+    if (!surface->begin()) {
+        error = surface->errorString();
+        return nullptr;
+    }
+    return surface;
+}
+} // namespace
+
+std::unique_ptr<PrintSurface> QtPrinterService::startJob(const QString &printerName, const QString &documentName,
+                                                         QString &error)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+    if (info.isNull()) {
+        error = u"プリンターが見つかりません。"_s;
+        return nullptr;
+    }
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    printer->setDocName(documentName);
+    printer->setFullPage(false);
+    return startSurface(std::move(printer), error);
+}
+
+std::unique_ptr<PrintSurface> QtPrinterService::startPdf(const QString &path, const QString &documentName,
+                                                         QString &error)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    printer->setResolution(pdfResolution);
+    printer->setDocName(documentName);
+    printer->setFullPage(true);
+    printer->setPageMargins(QMarginsF(0, 0, 0, 0));
+    return startSurface(std::move(printer), error);
+}
+
+QString QtPrinterService::askPdfFileName(QWidget *parent, const QString &suggestedName)
+{
+    return QFileDialog::getSaveFileName(parent, u"PDFに保存"_s, suggestedName, u"PDF (*.pdf)"_s);
+}
+
+PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const QString &documentName,
+                            const std::function<bool(PrintSurface &, int)> &draw)
+{
+    PrintOutcome outcome;
+    if (count <= 0)
+        return outcome;
+    QString error;
+    if (service.printerNames().isEmpty()) {
+        const QString path = service.askPdfFileName(parent, documentName + u".pdf"_s);
+        if (path.isEmpty()) {
+            outcome.kind = PrintOutcome::Kind::Cancelled;
+            return outcome;
+        }
+        outcome.pdfPath = path;
+        const std::unique_ptr<PrintSurface> pdf = service.startPdf(path, documentName, error);
+        auto failed = [&](const QString &why) {
+            outcome.kind = PrintOutcome::Kind::Failed;
+            outcome.message = u"PDFファイル「%1」に保存できません。%2"_s.arg(path, why);
+            return outcome;
+        };
+        if (!pdf)
+            return failed(error);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                pdf->newPage();
+            if (!draw(*pdf, i)) {
+                pdf->discard();
+                outcome.kind = PrintOutcome::Kind::Stopped;
+                return outcome;
+            }
+        }
+        if (!pdf->end())
+            return failed(pdf->errorString());
+        outcome.kind = PrintOutcome::Kind::SavedAsPdf;
+        return outcome;
+    }
+
+    const QString printer = service.defaultPrinterName();
+    auto failed = [&](const QString &why) {
+        outcome.kind = PrintOutcome::Kind::Failed;
+        outcome.message = u"プリンター「%1」で印刷できません。%2"_s.arg(printer, why);
+        return outcome;
+    };
+    for (int i = 0; i < count; ++i) {
+        const std::unique_ptr<PrintSurface> job = service.startJob(printer, documentName, error);
+        if (!job)
+            return failed(error);
+        if (!draw(*job, i)) {
+            job->discard();
+            outcome.kind = PrintOutcome::Kind::Stopped;
+            return outcome;
+        }
+        if (!job->end())
+            return failed(job->errorString());
+    }
+    return outcome;
+}
+
+} // namespace kemoro

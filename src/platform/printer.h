@@ -1,0 +1,138 @@
+#pragma once
+
+#include "platform/printsurface.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QPaintDevice;
+class QPrinter;
+class QWidget;
+
+namespace kemoro {
+
+// A surface drawn with a QPainter on any paint device whose painter origin is
+// the top left of the printable area.
+class PainterSurface : public PrintSurface
+{
+public:
+    PainterSurface(QSizeF pageTw, QRectF printableTw, double twipsPerDevicePixel);
+    ~PainterSurface() override;
+
+    QSizeF pageSize() const override { return m_page; }
+    QRectF printableRect() const override { return m_printable; }
+    double twipsPerDevicePixel() const override { return m_twipsPerPixel; }
+    double textWidth(const QString &text) const override;
+    double textHeight() const override;
+
+protected:
+    // Starts painting on `device` in twips; false when the device refuses.
+    bool beginPainting(QPaintDevice *device);
+    QPainter &painter() { return m_painter; }
+
+    void drawText(QPointF topLeft, const QString &text) override;
+    void drawLine(QPointF from, QPointF to) override;
+    void drawPoint(QPointF at) override;
+    void fontChanged() override;
+
+private:
+    void applyPen();
+
+    QSizeF m_page;
+    QRectF m_printable;
+    double m_twipsPerPixel;
+    QPainter m_painter;
+    QFont m_font;
+};
+
+// A picture box's picture: an image of the given pixel size that keeps what
+// was drawn on it. A new page clears it to white.
+class ImageSurface final : public PainterSurface
+{
+public:
+    explicit ImageSurface(QSize pixels);
+    const QImage &image() const { return m_image; }
+    void clear();
+
+    bool newPage() override;
+    bool end() override { return true; }
+    void discard() override { clear(); }
+
+private:
+    QImage m_image;
+};
+
+// One print job or PDF file on a QPrinter, A4 portrait.
+class PrinterSurface final : public PainterSurface
+{
+public:
+    // Takes over a printer already set up; begin() then starts the document.
+    PrinterSurface(std::unique_ptr<QPrinter> printer, QSizeF pageTw, QRectF printableTw, double twipsPerDevicePixel);
+    ~PrinterSurface() override;
+
+    bool begin();
+    bool newPage() override;
+    bool end() override;
+    void discard() override;
+    QString errorString() const override { return m_error; }
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    bool m_open = false;
+    QString m_error;
+};
+
+// The printers of the computer and the way to a PDF file when there is none.
+class PrinterService
+{
+public:
+    virtual ~PrinterService() = default;
+
+    // Installed printers; empty when none is (no CUPS queue).
+    virtual QStringList printerNames() const = 0;
+    // The printer jobs go to: the system's default, else the first one.
+    virtual QString defaultPrinterName() const = 0;
+    // A job on the named printer, A4 portrait, no dialog. Null with `error`
+    // set when it does not start.
+    virtual std::unique_ptr<PrintSurface> startJob(const QString &printer, const QString &documentName,
+                                                   QString &error) = 0;
+    // A PDF file of A4 portrait pages at 600 dpi, the whole page printable.
+    virtual std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
+                                                   QString &error) = 0;
+    // Where to save the PDF; empty when the user cancels.
+    virtual QString askPdfFileName(QWidget *parent, const QString &suggestedName) = 0;
+};
+
+class QtPrinterService : public PrinterService
+{
+public:
+    QStringList printerNames() const override;
+    QString defaultPrinterName() const override;
+    std::unique_ptr<PrintSurface> startJob(const QString &printer, const QString &documentName,
+                                           QString &error) override;
+    std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
+                                           QString &error) override;
+    QString askPdfFileName(QWidget *parent, const QString &suggestedName) override;
+};
+
+// What a print run ended with. `message` names the printer or file of a failure.
+struct PrintOutcome
+{
+    enum class Kind { Printed, SavedAsPdf, Cancelled, Failed, Stopped };
+    Kind kind = Kind::Printed;
+    QString message;
+    QString pdfPath;
+};
+
+// Prints `count` documents: each is one job on the default printer; without a
+// printer all of them go into one PDF file asked for once, each from a new
+// page. `draw(surface, i)` draws document i and returns false to stop (its
+// job is then discarded). A job that fails to start or finish stops the run.
+PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const QString &documentName,
+                            const std::function<bool(PrintSurface &, int)> &draw);
+
+} // namespace kemoro
