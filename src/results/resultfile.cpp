@@ -82,6 +82,24 @@ qint64 readAt(Handle h, char *data, qint64 n, qint64 offset)
 }
 bool flush(Handle h) { return FlushFileBuffers(h); }
 void close(Handle h) { CloseHandle(h); }
+bool resize(Handle h, qint64 size)
+{
+    LARGE_INTEGER to{};
+    to.QuadPart = size;
+    return SetFilePointerEx(h, to, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+}
+Handle openJournal(const QString &path, bool create)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    return CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+bool removeFile(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    return DeleteFileW(reinterpret_cast<LPCWSTR>(native.utf16())) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
 #else
 using Handle = int;
 const Handle invalid = -1;
@@ -124,6 +142,15 @@ qint64 readAt(Handle h, char *data, qint64 n, qint64 offset)
 }
 bool flush(Handle h) { return ::fsync(h) == 0; }
 void close(Handle h) { ::close(h); }
+bool resize(Handle h, qint64 size) { return ::ftruncate(h, off_t(size)) == 0; }
+Handle openJournal(const QString &path, bool create)
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT | O_TRUNC : 0), 0666);
+}
+bool removeFile(const QString &path)
+{
+    return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
+}
 #endif
 } // namespace os
 
@@ -176,13 +203,125 @@ std::optional<ResultFileError> openFailure(const QString &path, int code)
     return failure(path, code);
 }
 
+// The locked result file and its journal as the rewrite sees them. The
+// result file is only ever reached through the handle that holds the lock.
+class OsRecordIo final : public RecordIo
+{
+public:
+    OsRecordIo(os::Handle results, QString journalPath) : m_results(results), m_journalPath(std::move(journalPath)) {}
+    ~OsRecordIo() override { closeJournal(); }
+
+    bool size(File file, qint64 &size) override
+    {
+        os::Handle h = handle(file);
+        return h != os::invalid && keep(os::seekEnd(h, size));
+    }
+    bool read(File file, qint64 offset, qint64 count, QByteArray &out) override
+    {
+        os::Handle h = handle(file);
+        if (h == os::invalid)
+            return false;
+        out.resize(count);
+        qint64 done = 0;
+        while (done < count) {
+            const qint64 n = os::readAt(h, out.data() + done, count - done, offset + done);
+            if (n < 0) {
+                if (os::isInterrupted(os::lastError()))
+                    continue;
+                return keep(false);
+            }
+            if (n == 0)
+                break;
+            done += n;
+        }
+        out.truncate(done);
+        return true;
+    }
+    bool write(File file, qint64 offset, const QByteArray &data) override
+    {
+        os::Handle h = handle(file);
+        if (h == os::invalid)
+            return false;
+        qint64 done = 0;
+        while (done < data.size()) {
+            const qint64 n = os::writeAt(h, data.constData() + done, data.size() - done, offset + done);
+            if (n <= 0) {
+                if (n < 0 && os::isInterrupted(os::lastError()))
+                    continue;
+                return keep(false);
+            }
+            done += n;
+        }
+        return true;
+    }
+    bool resize(File file, qint64 size) override
+    {
+        os::Handle h = handle(file);
+        return h != os::invalid && keep(os::resize(h, size));
+    }
+    bool flush(File file) override
+    {
+        os::Handle h = handle(file);
+        return h != os::invalid && keep(os::flush(h));
+    }
+    bool journalExists(bool &exists) override
+    {
+        exists = m_journal != os::invalid || QFileInfo::exists(m_journalPath);
+        return true;
+    }
+    bool createJournal() override
+    {
+        closeJournal();
+        m_journal = os::openJournal(m_journalPath, true);
+        return keep(m_journal != os::invalid);
+    }
+    bool removeJournal() override
+    {
+        closeJournal();
+        return keep(os::removeFile(m_journalPath));
+    }
+    int error() const override { return m_error; }
+
+private:
+    os::Handle handle(File file)
+    {
+        if (file == File::Results)
+            return m_results;
+        if (m_journal == os::invalid) {
+            m_journal = os::openJournal(m_journalPath, false);
+            keep(m_journal != os::invalid);
+        }
+        return m_journal;
+    }
+    bool keep(bool ok)
+    {
+        if (!ok)
+            m_error = os::lastError();
+        return ok;
+    }
+    void closeJournal()
+    {
+        if (m_journal != os::invalid)
+            os::close(m_journal);
+        m_journal = os::invalid;
+    }
+
+    os::Handle m_results;
+    os::Handle m_journal = os::invalid;
+    QString m_journalPath;
+    int m_error = 0;
+};
+
 } // namespace
 
-std::optional<ResultFileError> ResultFile::append(const ResultRecord &rec, const WaitFunction &wait)
+QString ResultFile::journalPath() const
 {
-    char buffer[record::size];
-    encodeRecord(rec, buffer);
+    return journal::pathFor(m_path);
+}
 
+template<typename Work>
+std::optional<ResultFileError> ResultFile::underLock(const WaitFunction &wait, Work work)
+{
     os::Handle raw = os::invalid;
     for (;;) {
         raw = os::open(m_path, true);
@@ -204,17 +343,76 @@ std::optional<ResultFileError> ResultFile::append(const ResultRecord &rec, const
 
     if (auto error = retrying(m_path, wait, [&] { return os::lockWhole(file.get()); }))
         return error;
+    const std::optional<ResultFileError> error = work(file.get());
+    // Unlocked explicitly: a lock left to the close is freed late on Windows.
+    const std::optional<ResultFileError> unlockError =
+        retrying(m_path, wait, [&] { return os::unlockWhole(file.get()); });
+    return error ? error : unlockError;
+}
 
-    auto body = [&]() -> std::optional<ResultFileError> {
+namespace {
+// Runs a rewrite step on the locked handle, through the test wrapper if one is set.
+template<typename Step>
+std::optional<ResultFileError> onRecordIo(os::Handle locked, const QString &path, const QString &journalPath, Step step)
+{
+    OsRecordIo io(locked, journalPath);
+    std::unique_ptr<RecordIo> wrapped;
+    RecordIo *use = &io;
+    if (const rewrite::IoWrapper &wrap = rewrite::ioWrapper()) {
+        wrapped = wrap(io);
+        use = wrapped.get();
+    }
+    if (const std::optional<rewrite::IoFailure> f = step(*use)) {
+        const QString failedPath = f->file == RecordIo::File::Results ? path : journalPath;
+        if (f->code == 0)
+            return ResultFileError{ResultFileError::Kind::Failed, failedPath, 0, u"short read"_s};
+        return failure(failedPath, f->code);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<ResultFileError> ResultFile::rewrite(const RecordEdit &edit, const WaitFunction &wait,
+                                                   RewriteOutcome &outcome)
+{
+    outcome = RewriteOutcome::Changed;
+    return underLock(wait, [&](os::Handle locked) {
+        return onRecordIo(locked, m_path, journalPath(),
+                          [&](RecordIo &io) { return rewrite::apply(io, edit, outcome); });
+    });
+}
+
+std::optional<ResultFileError> ResultFile::recover(const WaitFunction &wait, rewrite::Recovery &recovery)
+{
+    recovery = rewrite::Recovery();
+    return underLock(wait, [&](os::Handle locked) {
+        return onRecordIo(locked, m_path, journalPath(),
+                          [&](RecordIo &io) { return rewrite::recover(io, recovery); });
+    });
+}
+
+std::optional<ResultFileError> ResultFile::append(const ResultRecord &rec, const WaitFunction &wait)
+{
+    char buffer[record::size];
+    encodeRecord(rec, buffer);
+
+    return underLock(wait, [&](os::Handle locked) -> std::optional<ResultFileError> {
+        // A pupil's record outranks the recovery: whatever it reports, the
+        // record is appended, and the next taker of the lock tries again.
+        if (QFileInfo::exists(journalPath())) {
+            rewrite::Recovery recovery;
+            (void)onRecordIo(locked, m_path, journalPath(),
+                             [&](RecordIo &io) { return rewrite::recover(io, recovery); });
+        }
         qint64 end = 0;
-        if (auto error = retrying(m_path, wait, [&] { return os::seekEnd(file.get(), end); }))
+        if (auto error = retrying(m_path, wait, [&] { return os::seekEnd(locked, end); }))
             return error;
         // A torn tail from an append cut off by a crash is overwritten.
         const qint64 offset = end - end % record::size;
         qint64 done = 0;
         auto writeAll = [&] {
             while (done < record::size) {
-                const qint64 n = os::writeAt(file.get(), buffer + done, record::size - done, offset + done);
+                const qint64 n = os::writeAt(locked, buffer + done, record::size - done, offset + done);
                 if (n <= 0)
                     return false;
                 done += n;
@@ -224,13 +422,8 @@ std::optional<ResultFileError> ResultFile::append(const ResultRecord &rec, const
         if (auto error = retrying(m_path, wait, writeAll))
             return error;
         // On the disk before the lock goes, or another computer may read past it.
-        return retrying(m_path, wait, [&] { return os::flush(file.get()); });
-    };
-    const std::optional<ResultFileError> error = body();
-    // Unlocked explicitly: a lock left to the close is freed late on Windows.
-    const std::optional<ResultFileError> unlockError =
-        retrying(m_path, wait, [&] { return os::unlockWhole(file.get()); });
-    return error ? error : unlockError;
+        return retrying(m_path, wait, [&] { return os::flush(locked); });
+    });
 }
 
 std::optional<ResultFileError> ResultFile::read(qint64 maxRecords, const WaitFunction &wait,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/resultrecord.h"
+#include "results/rewrite.h"
 
 #include <QByteArray>
 #include <QString>
@@ -54,10 +55,25 @@ public:
     explicit ResultFile(QString path) : m_path(std::move(path)) {}
     const QString &path() const { return m_path; }
 
+    // The journal of corrections and deletions beside the file.
+    QString journalPath() const;
+
     // Appends one record just past the last whole record, overwriting a torn
     // tail, under an exclusive whole-file lock. Creates a missing file. While
-    // another computer holds the lock, calls `wait(1)` and tries again.
+    // another computer holds the lock, calls `wait(1)` and tries again. Like
+    // every taker of the lock, it first finishes a rewrite a crash cut off; a
+    // failing recovery never stops the record from being appended.
     std::optional<ResultFileError> append(const ResultRecord &rec, const WaitFunction &wait);
+
+    // Deletes or replaces one record in place under the exclusive lock, held
+    // from the recovery to the removal of the journal. The file is never
+    // deleted, renamed or recreated: other computers' open handles and locks
+    // stay on it. Nothing is written when the record changed since it was read
+    // (`outcome` Changed) or a temp file of another program is in the way.
+    std::optional<ResultFileError> rewrite(const RecordEdit &edit, const WaitFunction &wait, RewriteOutcome &outcome);
+
+    // Takes the lock and finishes an interrupted rewrite, if any.
+    std::optional<ResultFileError> recover(const WaitFunction &wait, rewrite::Recovery &recovery);
 
     // Reads the last `maxRecords` whole records (all of them when negative)
     // in one read through one handle. Never creates, writes or locks the
@@ -66,6 +82,9 @@ public:
     std::optional<ResultFileError> read(qint64 maxRecords, const WaitFunction &wait, ResultWindow &window) const;
 
 private:
+    template<typename Work>
+    std::optional<ResultFileError> underLock(const WaitFunction &wait, Work work);
+
     QString m_path;
 };
 

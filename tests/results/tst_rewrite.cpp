@@ -1,0 +1,600 @@
+#include "results/journal.h"
+#include "results/resultfile.h"
+#include "results/rewrite.h"
+
+#include "testsupport/fixtures.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 30, 15));
+constexpr int initialRecords = 10;
+constexpr int appendersPerRound = 3;
+constexpr int appendsPerProcess = 50;
+
+ResultRecord initialRecord(int i) { return drillRecord(stamp, qint16(i + 1), 1, 30 + i, u"12345"_s); }
+// Records of "other computers" encode (process, sequence) in pupil and time.
+ResultRecord appendedRecord(int process, int seq)
+{
+    return drillRecord(stamp, qint16(process * 1000 + seq), 2, process * 1000 + seq, u"12345"_s);
+}
+ResultRecord correctedRecord(int i)
+{
+    ResultRecord rec = initialRecord(i);
+    rec.resultTime = 7777;
+    return rec;
+}
+
+QByteArray initialBytes(int count)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += encodeRecord(initialRecord(i));
+    return bytes;
+}
+
+bool quickWait(int) { return true; }
+const WaitFunction shortWait = [](int) {
+    QThread::msleep(2);
+    return true;
+};
+
+// Drops what was written since the last flush of each file when the process
+// "loses power": writes and cuts are undone in reverse order.
+class PowerLossIo final : public RecordIo
+{
+public:
+    explicit PowerLossIo(RecordIo &inner) : m_inner(inner) {}
+
+    bool size(File f, qint64 &s) override { return m_inner.size(f, s); }
+    bool read(File f, qint64 o, qint64 n, QByteArray &out) override { return m_inner.read(f, o, n, out); }
+    bool write(File f, qint64 o, const QByteArray &data) override
+    {
+        Undo u{f, o, {}, 0};
+        m_inner.size(f, u.sizeBefore);
+        m_inner.read(f, o, data.size(), u.bytes);
+        m_log.append(u);
+        return m_inner.write(f, o, data);
+    }
+    bool resize(File f, qint64 s) override
+    {
+        Undo u{f, s, {}, 0};
+        m_inner.size(f, u.sizeBefore);
+        if (u.sizeBefore > s)
+            m_inner.read(f, s, u.sizeBefore - s, u.bytes);
+        m_log.append(u);
+        return m_inner.resize(f, s);
+    }
+    bool flush(File f) override
+    {
+        m_log.removeIf([f](const Undo &u) { return u.file == f; });
+        return m_inner.flush(f);
+    }
+    bool journalExists(bool &e) override { return m_inner.journalExists(e); }
+    bool createJournal() override
+    {
+        forget(File::Journal);
+        return m_inner.createJournal();
+    }
+    bool removeJournal() override
+    {
+        forget(File::Journal);
+        return m_inner.removeJournal();
+    }
+    int error() const override { return m_inner.error(); }
+
+    void loseUnflushed()
+    {
+        for (qsizetype i = m_log.size() - 1; i >= 0; --i) {
+            const Undo &u = m_log.at(i);
+            m_inner.write(u.file, u.offset, u.bytes);
+            m_inner.resize(u.file, u.sizeBefore);
+        }
+        m_inner.flush(File::Results);
+    }
+
+private:
+    struct Undo
+    {
+        File file;
+        qint64 offset;
+        QByteArray bytes;
+        qint64 sizeBefore;
+    };
+    void forget(File f) { m_log.removeIf([f](const Undo &u) { return u.file == f; }); }
+
+    RecordIo &m_inner;
+    QList<Undo> m_log;
+};
+
+PowerLossIo *g_powerLoss = nullptr;
+
+// Child: exits with 3 at `step`, after dropping the unflushed writes when asked.
+void crashAt(const QString &step, bool powerLoss)
+{
+    rewrite::setIoWrapper([](RecordIo &inner) {
+        auto io = std::make_unique<PowerLossIo>(inner);
+        g_powerLoss = io.get();
+        return io;
+    });
+    rewrite::setStepHook([step, powerLoss](const QString &reached) {
+        if (reached != step)
+            return;
+        if (powerLoss && g_powerLoss)
+            g_powerLoss->loseUnflushed();
+        ::_exit(3);
+    });
+}
+
+int editChild(const QString &path, const QString &kind, int k, const QString &step, bool powerLoss)
+{
+    crashAt(step, powerLoss);
+    RecordEdit edit;
+    edit.kind = kind == u"delete"_s ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
+    edit.record = k;
+    edit.expected = encodeRecord(initialRecord(k));
+    edit.replacement = encodeRecord(correctedRecord(k));
+    RewriteOutcome outcome;
+    if (auto error = ResultFile(path).rewrite(edit, shortWait, outcome))
+        return 1;
+    return outcome == RewriteOutcome::Done ? 0 : 2;
+}
+
+int recoverChild(const QString &path, const QString &step, bool powerLoss)
+{
+    crashAt(step, powerLoss);
+    rewrite::Recovery recovery;
+    return ResultFile(path).recover(shortWait, recovery) ? 1 : 0;
+}
+
+// Another computer's program, which knows nothing of journals: the append
+// recipe alone.
+int plainAppendChild(const QString &path, int process, int count)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT, 0666);
+    if (fd < 0)
+        return 1;
+    for (int seq = 0; seq < count; ++seq) {
+        struct flock fl = {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        while (::fcntl(fd, F_SETLK, &fl) != 0)
+            QThread::msleep(1);
+        const off_t end = ::lseek(fd, 0, SEEK_END);
+        const QByteArray rec = encodeRecord(appendedRecord(process, seq));
+        if (::pwrite(fd, rec.constData(), size_t(rec.size()), end - end % record::size) != rec.size())
+            return 1;
+        ::fsync(fd);
+        fl.l_type = F_UNLCK;
+        ::fcntl(fd, F_SETLK, &fl);
+    }
+    ::close(fd);
+    return 0;
+}
+
+int appendChild(const QString &path, int process, int count)
+{
+    ResultFile file(path);
+    for (int seq = 0; seq < count; ++seq)
+        if (file.append(appendedRecord(process, seq), shortWait))
+            return 1;
+    return 0;
+}
+
+QList<ResultRecord> recordsOf(const QByteArray &bytes)
+{
+    QList<ResultRecord> list;
+    for (qsizetype i = 0; i + record::size <= bytes.size(); i += record::size)
+        list.append(decodeRecord(bytes.constData() + i));
+    return list;
+}
+} // namespace
+
+class TestRewrite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void crashTable_data();
+    void crashTable();
+    void refusals_data();
+    void refusals();
+    void plainEdits_data();
+    void plainEdits();
+    void editsWhileOthersAppend();
+
+private:
+    int runChild(const QStringList &args);
+    void appendRound(int firstProcess);
+    // Empty when `bytes` holds the old or the new records, then at most one
+    // filler, then each appended record once; otherwise what is wrong.
+    QString verify(const QByteArray &bytes, const QString &kind, int k, int rounds, bool ownAppend);
+
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestRewrite::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(u"成績累積データ.dat"_s);
+    QFile::remove(m_path);
+    QFile::remove(journal::pathFor(m_path));
+}
+
+void TestRewrite::cleanup()
+{
+    rewrite::setStepHook({});
+    rewrite::setIoWrapper({});
+}
+
+int TestRewrite::runChild(const QStringList &args)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return child.exitCode();
+}
+
+void TestRewrite::appendRound(int firstProcess)
+{
+    QList<QProcess *> children;
+    for (int p = firstProcess; p < firstProcess + appendersPerRound; ++p) {
+        auto *child = new QProcess(this);
+        child->setProcessChannelMode(QProcess::ForwardedChannels);
+        child->start(QCoreApplication::applicationFilePath(),
+                     {u"--plain-append"_s, m_path, QString::number(p), QString::number(appendsPerProcess)});
+        children.append(child);
+    }
+    for (QProcess *child : children) {
+        QVERIFY(child->waitForFinished(120000));
+        QCOMPARE(child->exitCode(), 0);
+        delete child;
+    }
+}
+
+QString TestRewrite::verify(const QByteArray &bytes, const QString &kind, int k, int rounds, bool ownAppend)
+{
+    if (bytes.size() % record::size != 0)
+        return u"size %1 is no multiple of 44"_s.arg(bytes.size());
+    QList<ResultRecord> oldList, newList;
+    for (int i = 0; i < initialRecords; ++i) {
+        oldList.append(initialRecord(i));
+        if (kind == u"replace"_s)
+            newList.append(i == k ? correctedRecord(i) : initialRecord(i));
+        else if (i != k)
+            newList.append(initialRecord(i));
+    }
+    QSet<QPair<int, int>> expected;
+    for (int p = 1; p <= rounds * appendersPerRound; ++p)
+        for (int seq = 0; seq < appendsPerProcess; ++seq)
+            expected.insert({p, seq});
+
+    const QList<ResultRecord> all = recordsOf(bytes);
+    QString why;
+    for (const QList<ResultRecord> &prefix : {newList, oldList}) {
+        if (all.mid(0, prefix.size()) != prefix) {
+            why = u"the first records are neither the old nor the new ones"_s;
+            continue;
+        }
+        QSet<QPair<int, int>> seen;
+        int fillers = 0, own = 0;
+        bool ok = true;
+        for (qsizetype i = prefix.size(); i < all.size() && ok; ++i) {
+            const char *data = bytes.constData() + i * record::size;
+            if (journal::isFiller(data)) {
+                ok = ++fillers <= 1;
+                why = u"more than one filler"_s;
+                continue;
+            }
+            const ResultRecord &rec = all.at(i);
+            if (rec.level == 3) {
+                ++own;
+                continue;
+            }
+            const QPair<int, int> key{rec.pupil / 1000, rec.pupil % 1000};
+            if (rec != appendedRecord(key.first, key.second) || !expected.contains(key) || seen.contains(key)) {
+                ok = false;
+                why = u"record %1 is no expected append, or a second copy"_s.arg(i + 1);
+            }
+            seen.insert(key);
+        }
+        if (!ok)
+            continue;
+        if (seen != expected)
+            why = u"%1 of %2 appends survived"_s.arg(seen.size()).arg(expected.size());
+        else if (own != (ownAppend ? 1 : 0))
+            why = u"our own append is there %1 times"_s.arg(own);
+        else
+            return QString();
+    }
+    return why;
+}
+
+void TestRewrite::crashTable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("powerLoss");
+    QTest::addColumn<int>("tail");
+    QTest::addColumn<bool>("garbleNewer");
+    QTest::addColumn<QString>("recoveryStep");
+    QTest::addColumn<bool>("ownAppend");
+
+    const QStringList deleteSteps = {u"journal-created"_s, u"journal-written"_s, u"journal-flushed"_s,
+                                     u"records-written"_s, u"records-flushed"_s, u"cutting-written"_s,
+                                     u"cutting-flushed"_s, u"cut"_s,             u"cut-flushed"_s,
+                                     u"journal-removed"_s};
+    for (const QString &step : deleteSteps)
+        QTest::addRow("delete, crash at %s", qPrintable(step))
+            << u"delete"_s << 3 << step << false << 0 << false << QString() << false;
+    const QStringList replaceSteps = {u"journal-created"_s, u"journal-written"_s, u"journal-flushed"_s,
+                                      u"records-written"_s, u"records-flushed"_s, u"journal-removed"_s};
+    for (const QString &step : replaceSteps)
+        QTest::addRow("replace, crash at %s", qPrintable(step))
+            << u"replace"_s << 3 << step << false << 0 << false << QString() << false;
+    // clang-format off
+    QTest::newRow("delete the last record, crash before the cut")   << u"delete"_s  << 9 << u"cutting-flushed"_s << false << 0  << false << QString() << false;
+    QTest::newRow("delete the last record, crash after the cut")    << u"delete"_s  << 9 << u"cut-flushed"_s     << false << 0  << false << QString() << false;
+    QTest::newRow("delete the first record, crash mid-way")         << u"delete"_s  << 0 << u"records-written"_s << false << 0  << false << QString() << false;
+    QTest::newRow("power loss: journal never on the disk")          << u"delete"_s  << 3 << u"journal-written"_s << true  << 0  << false << QString() << false;
+    QTest::newRow("power loss: new records never on the disk")      << u"delete"_s  << 3 << u"records-written"_s << true  << 0  << false << QString() << false;
+    QTest::newRow("power loss: cutting mark never on the disk")     << u"delete"_s  << 3 << u"cutting-written"_s << true  << 0  << false << QString() << false;
+    QTest::newRow("power loss: the cut never on the disk")          << u"delete"_s  << 3 << u"cut"_s             << true  << 0  << false << QString() << false;
+    QTest::newRow("power loss during a correction")                 << u"replace"_s << 3 << u"records-written"_s << true  << 0  << false << QString() << false;
+    QTest::newRow("torn cutting mark")                              << u"delete"_s  << 3 << u"cutting-written"_s << false << 0  << true  << QString() << false;
+    QTest::newRow("torn first mark")                                << u"delete"_s  << 3 << u"journal-flushed"_s << false << 0  << true  << QString() << false;
+    QTest::newRow("partial tail, delete crashed mid-way")           << u"delete"_s  << 3 << u"records-flushed"_s << false << 20 << false << QString() << false;
+    QTest::newRow("partial tail, delete crashed after the cut")     << u"delete"_s  << 3 << u"cut"_s             << false << 43 << false << QString() << false;
+    QTest::newRow("partial tail, correction crashed")               << u"replace"_s << 3 << u"records-written"_s << false << 20 << false << QString() << false;
+    QTest::newRow("our own append recovers")                        << u"delete"_s  << 3 << u"records-flushed"_s << false << 0  << false << QString() << true;
+    QTest::newRow("recovery cut off writing the filler's journal")  << u"delete"_s  << 3 << u"records-flushed"_s << false << 0  << false << u"recover:filler-journalled"_s      << false;
+    QTest::newRow("recovery cut off after the filler's journal")    << u"delete"_s  << 3 << u"records-flushed"_s << false << 0  << false << u"recover:filler-journal-flushed"_s << false;
+    QTest::newRow("recovery loses power after the filler's journal")<< u"delete"_s  << 3 << u"records-flushed"_s << true  << 0  << false << u"recover:filler-journalled"_s      << false;
+    QTest::newRow("recovery cut off moving the appends down")       << u"delete"_s  << 3 << u"journal-flushed"_s << false << 0  << false << u"recover:records-written"_s        << false;
+    QTest::newRow("recovery cut off before its cut")                << u"delete"_s  << 3 << u"cutting-flushed"_s << false << 0  << false << u"recover:cutting-flushed"_s        << false;
+    QTest::newRow("recovery cut off after its cut")                 << u"delete"_s  << 3 << u"records-written"_s << false << 0  << false << u"recover:cut"_s                    << false;
+    QTest::newRow("recovery cut off before dropping the journal")   << u"delete"_s  << 3 << u"cut-flushed"_s     << false << 0  << false << u"recover:journal-removed"_s        << false;
+    QTest::newRow("recovery of a correction cut off")               << u"replace"_s << 3 << u"records-written"_s << false << 0  << false << u"recover:records-written"_s        << false;
+    // clang-format on
+}
+
+void TestRewrite::crashTable()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, record);
+    QFETCH(QString, step);
+    QFETCH(bool, powerLoss);
+    QFETCH(int, tail);
+    QFETCH(bool, garbleNewer);
+    QFETCH(QString, recoveryStep);
+    QFETCH(bool, ownAppend);
+
+    QVERIFY(test::writeBytes(m_path, initialBytes(initialRecords) + QByteArray(tail, '\x55')));
+    const int edited = runChild({u"--edit"_s, m_path, kind, QString::number(record), step, powerLoss ? u"1"_s : u"0"_s});
+    QVERIFY2(edited == 3 || edited == 0, qPrintable(u"the edit child ended with %1"_s.arg(edited)));
+
+    const QString journalPath = journal::pathFor(m_path);
+    if (garbleNewer) {
+        QByteArray j = test::readBytes(journalPath);
+        const journal::Inspection found = journal::inspect(j);
+        QCOMPARE(found.kind, journal::Kind::Marked);
+        j[journal::markSlots[found.markIndex] * journal::slot + 3] ^= 0x5a;
+        QVERIFY(test::writeBytes(journalPath, j));
+    }
+
+    int rounds = 1;
+    appendRound(1);
+    if (!recoveryStep.isEmpty()) {
+        const int recovered = runChild({u"--recover"_s, m_path, recoveryStep, powerLoss ? u"1"_s : u"0"_s});
+        QVERIFY(recovered == 3 || recovered == 0);
+        appendRound(4);
+        rounds = 2;
+    }
+
+    if (ownAppend) {
+        ResultRecord own = initialRecord(0);
+        own.level = 3;
+        QVERIFY(!ResultFile(m_path).append(own, quickWait));
+    } else {
+        rewrite::Recovery recovery;
+        QVERIFY(!ResultFile(m_path).recover(quickWait, recovery));
+    }
+    QVERIFY(!QFile::exists(journalPath));
+    const QByteArray after = test::readBytes(m_path);
+    const QString problem = verify(after, kind, record, rounds, ownAppend);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    rewrite::Recovery again;
+    QVERIFY(!ResultFile(m_path).recover(quickWait, again));
+    QVERIFY(!again.journalFound);
+    QCOMPARE(test::readBytes(m_path), after);
+}
+
+void TestRewrite::refusals_data()
+{
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QByteArray>("journalBytes");
+    QTest::addColumn<int>("outcome");
+    const QByteArray rec3 = encodeRecord(initialRecord(3));
+    const QByteArray foreignCopy = initialBytes(5);
+    // clang-format off
+    QTest::newRow("record changed on another computer") << encodeRecord(correctedRecord(3)) << 3 << QByteArray()  << int(RewriteOutcome::Changed);
+    QTest::newRow("record deleted on another computer") << rec3                             << 4 << QByteArray()  << int(RewriteOutcome::Changed);
+    QTest::newRow("file became shorter")                << encodeRecord(initialRecord(9))   << 12 << QByteArray() << int(RewriteOutcome::Changed);
+    QTest::newRow("another program's temp copy")        << rec3                             << 3 << foreignCopy   << int(RewriteOutcome::ForeignJournal);
+    // clang-format on
+}
+
+void TestRewrite::refusals()
+{
+    QFETCH(QByteArray, expected);
+    QFETCH(int, record);
+    QFETCH(QByteArray, journalBytes);
+    QFETCH(int, outcome);
+    const QByteArray before = initialBytes(initialRecords);
+    QVERIFY(test::writeBytes(m_path, before));
+    if (!journalBytes.isEmpty())
+        QVERIFY(test::writeBytes(journal::pathFor(m_path), journalBytes));
+    RecordEdit edit;
+    edit.kind = RecordEdit::Kind::Delete;
+    edit.record = record;
+    edit.expected = expected;
+    RewriteOutcome got = RewriteOutcome::Done;
+    QVERIFY(!ResultFile(m_path).rewrite(edit, quickWait, got));
+    QCOMPARE(int(got), outcome);
+    QCOMPARE(test::readBytes(m_path), before);
+    if (!journalBytes.isEmpty()) {
+        QCOMPARE(test::readBytes(journal::pathFor(m_path)), journalBytes);
+        // A pupil's append is never held up by it.
+        QVERIFY(!ResultFile(m_path).append(initialRecord(0), quickWait));
+        QCOMPARE(test::readBytes(m_path).size(), before.size() + record::size);
+    }
+}
+
+void TestRewrite::plainEdits_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("tail");
+    QTest::addColumn<int>("record");
+    // clang-format off
+    QTest::newRow("delete from the middle")             << u"delete"_s  << 10 << 0  << 3;
+    QTest::newRow("delete the last record")             << u"delete"_s  << 10 << 0  << 9;
+    QTest::newRow("delete the only record")             << u"delete"_s  << 1  << 0  << 0;
+    QTest::newRow("a deletion drops a partial tail")    << u"delete"_s  << 10 << 17 << 0;
+    QTest::newRow("correct one record")                 << u"replace"_s << 10 << 0  << 5;
+    QTest::newRow("a correction drops a partial tail")  << u"replace"_s << 10 << 30 << 9;
+    // clang-format on
+}
+
+void TestRewrite::plainEdits()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, records);
+    QFETCH(int, tail);
+    QFETCH(int, record);
+    QVERIFY(test::writeBytes(m_path, initialBytes(records) + QByteArray(tail, 'x')));
+    RecordEdit edit;
+    edit.kind = kind == u"delete"_s ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
+    edit.record = record;
+    edit.expected = encodeRecord(initialRecord(record));
+    edit.replacement = encodeRecord(correctedRecord(record));
+    RewriteOutcome outcome;
+    QVERIFY(!ResultFile(m_path).rewrite(edit, quickWait, outcome));
+    QCOMPARE(outcome, RewriteOutcome::Done);
+    QByteArray expected;
+    for (int i = 0; i < records; ++i) {
+        if (i != record)
+            expected += encodeRecord(initialRecord(i));
+        else if (kind == u"replace"_s)
+            expected += edit.replacement;
+    }
+    QCOMPARE(test::readBytes(m_path), expected);
+    QVERIFY(!QFile::exists(journal::pathFor(m_path)));
+}
+
+void TestRewrite::editsWhileOthersAppend()
+{
+    constexpr int processes = 4, perProcess = 250, originals = 20;
+    QByteArray start;
+    for (int i = 0; i < originals; ++i)
+        start += encodeRecord(drillRecord(stamp, qint16(30000 + i), 1, 500 + i, u"12345"_s));
+    QVERIFY(test::writeBytes(m_path, start));
+    QList<QProcess *> children;
+    for (int p = 1; p <= processes; ++p) {
+        auto *child = new QProcess(this);
+        child->setProcessChannelMode(QProcess::ForwardedChannels);
+        child->start(QCoreApplication::applicationFilePath(),
+                     {u"--append-child"_s, m_path, QString::number(p), QString::number(perProcess)});
+        children.append(child);
+    }
+    // Records 0, 2, ... 8 are deleted, 10, 12, ... 18 corrected: each time
+    // found afresh, as a teacher's double-click would.
+    for (int n = 0; n < 10; ++n) {
+        const int pupil = 30000 + 2 * n;
+        for (;;) {
+            const QList<ResultRecord> now = recordsOf(test::readBytes(m_path));
+            const qsizetype at = std::find_if(now.begin(), now.end(), [&](const ResultRecord &r) {
+                                     return r.pupil == pupil;
+                                 }) - now.begin();
+            QVERIFY(at < now.size());
+            RecordEdit edit;
+            edit.kind = n < 5 ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
+            edit.record = at;
+            edit.expected = encodeRecord(now.at(at));
+            ResultRecord corrected = now.at(at);
+            corrected.resultTime = 9000 + n;
+            edit.replacement = encodeRecord(corrected);
+            RewriteOutcome outcome;
+            QVERIFY(!ResultFile(m_path).rewrite(edit, shortWait, outcome));
+            if (outcome == RewriteOutcome::Done)
+                break;
+            QCOMPARE(outcome, RewriteOutcome::Changed);
+        }
+    }
+    for (QProcess *child : children) {
+        QVERIFY(child->waitForFinished(120000));
+        QCOMPARE(child->exitCode(), 0);
+    }
+    const QByteArray bytes = test::readBytes(m_path);
+    QCOMPARE(bytes.size() % record::size, 0);
+    QSet<QPair<int, int>> seen;
+    QMap<int, qint32> originalsLeft;
+    for (const ResultRecord &rec : recordsOf(bytes)) {
+        if (rec.pupil >= 30000) {
+            QVERIFY(!originalsLeft.contains(rec.pupil));
+            originalsLeft[rec.pupil] = rec.resultTime;
+            continue;
+        }
+        const QPair<int, int> key{rec.pupil / 1000, rec.pupil % 1000};
+        QCOMPARE(rec, appendedRecord(key.first, key.second));
+        QVERIFY(!seen.contains(key));
+        seen.insert(key);
+    }
+    QCOMPARE(seen.size(), processes * perProcess);
+    QCOMPARE(originalsLeft.size(), originals - 5);
+    for (int n = 5; n < 10; ++n)
+        QCOMPARE(originalsLeft.value(30000 + 2 * n), 9000 + n);
+    QCOMPARE(originalsLeft.value(30001), 501);
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 7 && std::strcmp(argv[1], "--edit") == 0)
+        return editChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]),
+                         QString::fromLocal8Bit(argv[5]), std::strcmp(argv[6], "1") == 0);
+    if (argc == 5 && std::strcmp(argv[1], "--recover") == 0)
+        return recoverChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                            std::strcmp(argv[4], "1") == 0);
+    if (argc == 5 && std::strcmp(argv[1], "--plain-append") == 0)
+        return plainAppendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "--append-child") == 0)
+        return appendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    QCoreApplication app(argc, argv);
+    TestRewrite test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_rewrite.moc"
