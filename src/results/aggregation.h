@@ -15,28 +15,63 @@ inline constexpr int pupilSlots = maxPupil + 1; // pupil 0..5000; 0 is nobody
 inline constexpr qint64 resultWindow = 20000;   // the newest records aggregation reads
 inline constexpr qint32 countedTimeLimit = 6000; // from this time on a drill scores but is no try
 
-// One value per level 0..35 and pupil 0..5000.
+// One value per level 0..35 and pupil 0..5000. A table either holds its own
+// values or views one counter of the shared block of ResultTables; copying a
+// table copies its values, so both kinds read and write the same way.
 class LevelPupilTable
 {
 public:
-    explicit LevelPupilTable(qint32 initial = 0) : m_cells(size_t(levelSlots) * pupilSlots, initial) {}
-    qint32 &operator()(int level, int pupil) { return m_cells[size_t(level) * pupilSlots + size_t(pupil)]; }
-    qint32 operator()(int level, int pupil) const { return m_cells[size_t(level) * pupilSlots + size_t(pupil)]; }
-    void fill(qint32 value) { std::fill(m_cells.begin(), m_cells.end(), value); }
+    explicit LevelPupilTable(qint32 initial = 0) : m_own(cellCount, initial), m_cells(m_own.data()) {}
+    LevelPupilTable(const LevelPupilTable &other) : m_own(cellCount), m_cells(m_own.data()) { copyValues(other); }
+    LevelPupilTable &operator=(const LevelPupilTable &other)
+    {
+        copyValues(other);
+        return *this;
+    }
+    qint32 &operator()(int level, int pupil) { return m_cells[index(level, pupil) * m_stride]; }
+    qint32 operator()(int level, int pupil) const { return m_cells[index(level, pupil) * m_stride]; }
+    void fill(qint32 value);
 
 private:
-    std::vector<qint32> m_cells;
+    friend struct ResultTables;
+    static constexpr size_t cellCount = size_t(levelSlots) * pupilSlots;
+    static size_t index(int level, int pupil) { return size_t(level) * pupilSlots + size_t(pupil); }
+    struct View
+    {
+    };
+    LevelPupilTable(View, size_t stride) : m_stride(stride) {}
+    void copyValues(const LevelPupilTable &other);
+
+    std::vector<qint32> m_own; // empty for a view
+    qint32 *m_cells = nullptr;
+    size_t m_stride = 1;
 };
 
 // The per-level, per-pupil results every screen judges and ranks by. Counts
 // are 32-bit integers throughout (wider than some of the stored originals,
 // never narrower).
+//
+// The eight counters of one level and pupil sit side by side in one aligned
+// 32-byte cell: aggregation scatters its adds over the whole 36 x 5001 range,
+// and one cache line per record instead of eight is most of its cost.
 struct ResultTables
 {
-    LevelPupilTable todayTries, todayPoints;
-    LevelPupilTable totalTries, totalPoints;
-    LevelPupilTable judgeTries, judgePoints; // within the level's judgeDays
-    LevelPupilTable limitTries, limitPoints; // within the level's overDays
+    enum Counter { TodayTries, TodayPoints, TotalTries, TotalPoints, JudgeTries, JudgePoints, LimitTries, LimitPoints };
+    static constexpr int counterCount = 8;
+
+private:
+    struct alignas(32) CounterCell
+    {
+        qint32 value[counterCount];
+    };
+    static_assert(sizeof(CounterCell) == 32, "one cell never straddles a cache line");
+    std::vector<CounterCell> m_counters = std::vector<CounterCell>(LevelPupilTable::cellCount);
+
+public:
+    LevelPupilTable todayTries{view()}, todayPoints{view()};
+    LevelPupilTable totalTries{view()}, totalPoints{view()};
+    LevelPupilTable judgeTries{view()}, judgePoints{view()}; // within the level's judgeDays
+    LevelPupilTable limitTries{view()}, limitPoints{view()}; // within the level's overDays
     LevelPupilTable best{99999};             // smallest result time; 99999 when none
     std::array<qint32, levelSlots> levelBest; // over pupils 1..1000; 99999 when none
 
@@ -45,7 +80,37 @@ struct ResultTables
     bool newPersonalBest = false;
     bool newLevelBest = false;
 
-    ResultTables() { levelBest.fill(99999); }
+    ResultTables()
+    {
+        bindViews();
+        levelBest.fill(99999);
+    }
+    ResultTables(const ResultTables &other)
+        : m_counters(other.m_counters), best(other.best), levelBest(other.levelBest),
+          clearedBefore(other.clearedBefore), newPersonalBest(other.newPersonalBest), newLevelBest(other.newLevelBest)
+    {
+        bindViews();
+    }
+    ResultTables &operator=(const ResultTables &other)
+    {
+        m_counters = other.m_counters;
+        bindViews();
+        best = other.best;
+        levelBest = other.levelBest;
+        clearedBefore = other.clearedBefore;
+        newPersonalBest = other.newPersonalBest;
+        newLevelBest = other.newLevelBest;
+        return *this;
+    }
+
+    // The eight counters of one level and pupil, indexed by Counter.
+    qint32 *counters(int level, int pupil) { return m_counters[LevelPupilTable::index(level, pupil)].value; }
+    // Sets all eight counter tables to 0 in one pass over the block.
+    void clearCounts();
+
+private:
+    static LevelPupilTable view() { return LevelPupilTable(LevelPupilTable::View{}, counterCount); }
+    void bindViews();
 };
 
 // A record as aggregation uses it.
