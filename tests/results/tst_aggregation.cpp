@@ -82,6 +82,7 @@ private slots:
     void levelBestOnlyFromFirstThousandPupils();
     void windowKeepsEveryUsableRecord();
     void missingFileIsNoRecords();
+    void onePassAgreesWithLoadThenAdd();
     void recordFinishedDrill_data();
     void recordFinishedDrill();
 };
@@ -220,6 +221,49 @@ void TestAggregation::windowKeepsEveryUsableRecord()
     QCOMPARE(t.totalTries(1, 3), 5000); // the newest pupil-3 records were not dropped
     QCOMPARE(t.totalTries(2, 1), 0);
     QCOMPARE(t.best(2, 1), 99999);
+}
+
+void TestAggregation::onePassAgreesWithLoadThenAdd()
+{
+    // The screens' single pass and the loader + adder of kemoro-data must give
+    // the same tables on awkward data: every level, pupil, period and time kind.
+    QList<Rec> recs;
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    const qint32 times[] = {0, 5, 59, 60, 61, 119, 120, 599, 600, 1234, 5999, 6000, 99998, 99999, -7};
+    for (int i = 0; i < 6000; ++i) {
+        Rec r;
+        r.date = today - double(next(40)) + (next(50) == 0 ? 0.5 : 0.0);
+        r.timeOfDay = next(60) == 0 ? 1.5 : double(next(86400)) / 86400.0;
+        r.pupil = next(30) == 0 ? int(next(6000)) - 100 : 1 + int(next(1200));
+        r.level = next(30) == 0 ? int(next(50)) - 5 : int(next(36));
+        r.time = times[next(std::size(times))];
+        recs.append(r);
+    }
+    const CriteriaTable table = criteria(5, 2);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"成績累積データ.dat"_s);
+    QVERIFY(test::writeBytes(path, bytesOf(recs)));
+    ResultTables onePass;
+    QVERIFY(!aggregate(table, now, ResultFile(path), {}, onePass));
+    const ResultTables twoSteps = aggregated(recs, table);
+    for (int level = 0; level < levelSlots; ++level) {
+        QCOMPARE(onePass.levelBest[size_t(level)], twoSteps.levelBest[size_t(level)]);
+        for (int pupil = 0; pupil < pupilSlots; ++pupil) {
+            const auto cells = [&](const ResultTables &t) {
+                return std::array<qint32, 9>{t.todayTries(level, pupil), t.todayPoints(level, pupil),
+                                             t.totalTries(level, pupil), t.totalPoints(level, pupil),
+                                             t.judgeTries(level, pupil), t.judgePoints(level, pupil),
+                                             t.limitTries(level, pupil), t.limitPoints(level, pupil),
+                                             t.best(level, pupil)};
+            };
+            if (cells(onePass) != cells(twoSteps))
+                QFAIL(qPrintable(u"level %1 pupil %2 differ"_s.arg(level).arg(pupil)));
+        }
+    }
 }
 
 void TestAggregation::missingFileIsNoRecords()
