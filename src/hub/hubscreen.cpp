@@ -5,6 +5,7 @@
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
+#include "hub/reportwindow.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"
 #include "platform/clock.h"
@@ -120,6 +121,24 @@ void HubScreen::buildTopBand()
     m_graph = ui::named(new QPushButton(u"グラフ"_s, this), u"Command17"_s);
     ui::placeTw(m_graph, 10320, 840, 1065, 345);
     m_graph->hide();
+    m_hubPrint = ui::named(new QPushButton(u"印刷"_s, this), u"Command20"_s);
+    m_hubPrint->hide();
+    ReportHost host;
+    host.gradeFilter = [this] { return m_grades->currentText(); };
+    host.pointRankPeriod = [this] { return m_pointRankPeriod == 0 ? 1 : m_pointRankPeriod; };
+    host.rankedPupils = [this]() -> const hub::RankedPupils & { return m_rankedPupils; };
+    host.markCurrentPupil = [this](int level) {
+        if (level < 1 || level > levelCount())
+            return;
+        const Column &c = m_columns.at(level - 1);
+        const QStringList lines = c.lines->stringList();
+        for (qsizetype k = 1; k < lines.size(); ++k)
+            if (lines.at(k).contains(u'●'))
+                c.list->selectionModel()->select(c.lines->index(int(k - 1)), QItemSelectionModel::Select);
+    };
+    host.finished = [this] { m_listChoice->setEnabled(true); };
+    m_report = new ReportWindow(m_context, std::move(host), this);
+    connect(m_graph, &QPushButton::clicked, m_report, &ReportWindow::open);
 
     m_viewChoice = ui::named(new QFrame(this), u"Picture5"_s);
     ui::placeTw(m_viewChoice, 11400, 840, 3690, 345);
@@ -412,6 +431,7 @@ void HubScreen::showLists()
 void HubScreen::switchView(int view)
 {
     m_graph->hide();
+    m_report->hide();
     coverLists();
     ui::letEventsRun();
     if (m_activating)
@@ -573,6 +593,8 @@ void HubScreen::buildRecordLists(int kind)
 {
     const Session &s = m_context.session;
     const auto list = hub::RecordList(kind);
+    if (list == hub::RecordList::Personal)
+        m_report->fillLists(levelCount());
     clearLists();
     if (list == hub::RecordList::Today)
         m_listTitle->setText(u"本日の成績"_s);

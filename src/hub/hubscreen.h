@@ -26,6 +26,7 @@ struct AppContext;
 namespace ui {
 class ClickLabel;
 }
+class ReportWindow;
 
 // seisekitime1: the progress hub between drills. Created anew on every entry;
 // the navigator calls activate() once it is shown.
@@ -117,6 +118,8 @@ private:
     QLabel *m_minutes;
     QLabel *m_todayTotal;
     QPushButton *m_graph;
+    QPushButton *m_hubPrint; // Command20: never does anything
+    ReportWindow *m_report;
     QFrame *m_viewChoice;
     QList<QRadioButton *> m_viewOptions; // Option2(0..2)
     QLabel *m_listTitle;

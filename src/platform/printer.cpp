@@ -33,6 +33,11 @@ PainterSurface::PainterSurface(QSizeF pageTw, QRectF printableTw, double twipsPe
 
 PainterSurface::~PainterSurface()
 {
+    endPainting();
+}
+
+void PainterSurface::endPainting()
+{
     if (m_painter.isActive())
         m_painter.end();
 }
@@ -118,6 +123,11 @@ ImageSurface::ImageSurface(QSize pixels)
     beginPainting(&m_image);
 }
 
+ImageSurface::~ImageSurface()
+{
+    endPainting();
+}
+
 void ImageSurface::clear()
 {
     QPainter &p = painter();
@@ -145,6 +155,7 @@ PrinterSurface::~PrinterSurface()
 {
     if (m_open)
         discard();
+    endPainting();
 }
 
 bool PrinterSurface::begin()

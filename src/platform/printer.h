@@ -32,6 +32,8 @@ public:
 protected:
     // Starts painting on `device` in twips; false when the device refuses.
     bool beginPainting(QPaintDevice *device);
+    // Ends painting; a subclass that owns its device calls it before the device goes.
+    void endPainting();
     QPainter &painter() { return m_painter; }
 
     void drawText(QPointF topLeft, const QString &text) override;
@@ -55,6 +57,7 @@ class ImageSurface final : public PainterSurface
 {
 public:
     explicit ImageSurface(QSize pixels);
+    ~ImageSurface() override;
     const QImage &image() const { return m_image; }
     void clear();
 

@@ -1,0 +1,291 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "hub/hubscreen.h"
+#include "hub/reportwindow.h"
+#include "platform/printer.h"
+#include "platform/widgets.h"
+#include "results/resultfile.h"
+#include "results/resultrecord.h"
+#include "roster/grades.h"
+#include "roster/roster.h"
+#include "state/startup.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStringListModel>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+
+// A configured session on the demo installation with pupil 8 confirmed.
+struct HubRun
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    test::FakeRandom random;
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+
+    explicit HubRun(int levels, const QString &pupilName = u"工藤　ゆうと"_s)
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        Diagnostics d;
+        configure(context.session, install.programDir(), clock.today(), d);
+        navigator = std::make_unique<Navigator>(context);
+        buildDefaultLevelTable(context.session);
+        context.session.levelCount = qint16(levels);
+        context.session.curPupilNo = 8;
+        context.session.curPupilName = pupilName;
+        context.session.curPupilGrade = u"小３"_s;
+        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        loadRoster(context.session.folders.rosterFile(), 0, context.session.roster, d);
+    }
+
+    void append(int pupil, int level, int seconds, int daysAgo)
+    {
+        const ResultRecord rec =
+            drillRecord(clock.now().addDays(-daysAgo), qint16(pupil), qint16(level), seconds, u"12345"_s);
+        QVERIFY(!ResultFile(context.session.folders.resultFile()).append(rec, [](int) { return true; }));
+    }
+};
+
+template<typename T>
+T *child(QWidget *w, const QString &name)
+{
+    T *found = w->findChild<T *>(name);
+    if (!found)
+        qWarning("no control %s", qPrintable(name));
+    return found;
+}
+
+QStringList lines(QListView *list)
+{
+    return static_cast<QStringListModel *>(list->model())->stringList();
+}
+
+// Dark pixels of the picture between two parts of its height.
+int inkIn(const QImage &image, double from, double to)
+{
+    int ink = 0;
+    for (int y = int(from * image.height()); y < int(to * image.height()); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(image.pixel(x, y)) < 160;
+    return ink;
+}
+
+// Printers the test chooses; jobs and the PDF go through the real PDF surface.
+class FakePrinters final : public PrinterService
+{
+public:
+    QStringList printers;
+    QString answer;
+    int asked = 0;
+    int jobs = 0;
+
+    QStringList printerNames() const override { return printers; }
+    QString defaultPrinterName() const override { return printers.value(0); }
+    std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &error) override
+    {
+        ++jobs;
+        error = u"offline"_s;
+        return nullptr;
+    }
+    std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &name, QString &error) override
+    {
+        return QtPrinterService().startPdf(path, name, error);
+    }
+    QString askPdfFileName(QWidget *, const QString &) override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+void selectPupils(QListView *list, const QList<int> &pupils)
+{
+    const QStringList all = lines(list);
+    for (int p : pupils)
+        for (int row = 0; row < all.size(); ++row)
+            if (all.at(row).endsWith(u'/' + QString::number(p)))
+                list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+}
+} // namespace
+
+class TestReportWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { ui::installFontSubstitutions(); }
+    void opensOverThePersonalView();
+    void otherPupils();
+    void teacherPrintsIntoOnePdf();
+    void failingPrinterIsNamed();
+    void missingRoster();
+};
+
+void TestReportWindow::opensOverThePersonalView()
+{
+    HubRun run(4);
+    for (int level = 1; level <= 3; ++level)
+        for (int k = 0; k < 6; ++k)
+            run.append(8, level, 40 - 3 * k, 6 - k);
+    run.append(3, 1, 12, 0);
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    QVERIFY(!report->isVisible());
+
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    auto *graph = child<QPushButton>(&hub, u"Command17"_s);
+    QVERIFY(graph->isVisible());
+    QVERIFY(!child<QPushButton>(&hub, u"Command20"_s)->isVisible());
+    QTest::mouseClick(graph, Qt::LeftButton);
+    QVERIFY(report->isVisible());
+    QCOMPARE(report->pos(), QPoint(ui::px(120), ui::px(1740)));
+    QCOMPARE(report->reportPupil(), 8);
+    auto *levels = child<QListView>(report, u"List3"_s);
+    QCOMPARE(lines(levels), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+    QCOMPARE(levels->selectionModel()->selectedRows().size(), 3);
+    QVERIFY(!child<QListView>(report, u"List2"_s)->isVisible());
+    QVERIFY(child<QPushButton>(report, u"Command25"_s)->isVisible());
+    QVERIFY(!child<QPushButton>(report, u"Command24(1)"_s)->isVisible()); // pupils do not print
+    QCOMPARE(child<QLabel>(report, u"Label27"_s)->text(), u"ﾚﾍﾞﾙ"_s);
+
+    const QImage picture = report->picture();
+    for (int b = 0; b < 3; ++b)
+        QVERIFY2(inkIn(picture, 0.06 + 0.3 * b, 0.34 + 0.3 * b) > 100, qPrintable(QString::number(b)));
+    // Level 3 was ranked last: pupil 8 is the only one with a time there.
+    QCOMPARE(lines(child<QListView>(report, u"List4(1)"_s)).first().left(4), u"  1●"_s);
+    QCOMPARE(report->levelRanks(1).timeRank, 2); // pupil 3 was faster on level 1
+    QVERIFY(report->levelRanks(1).points > 0);
+
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(1)"_s), Qt::LeftButton);
+    QVERIFY(!report->isVisible());
+}
+
+void TestReportWindow::otherPupils()
+{
+    HubRun run(1);
+    run.append(8, 1, 30, 1);
+    run.append(3, 1, 20, 1);
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    QCOMPARE(child<QListView>(report, u"List3"_s)->selectionModel()->selectedRows().size(), 1);
+
+    QTest::mouseClick(child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    auto *pupils = child<QListView>(report, u"List2"_s);
+    QVERIFY(pupils->isVisible());
+    QVERIFY(!child<QPushButton>(report, u"Command25"_s)->isVisible());
+    const QStringList all = lines(pupils);
+    QCOMPARE(all.size(), 28); // status 0 only
+    QVERIFY(all.contains(u"小３ /  工藤　ゆうと/8"_s));
+
+    selectPupils(pupils, {3, 8});
+    QTest::mouseClick(child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
+    // Drawn top to bottom: the lower line's pupil stays the report pupil.
+    auto rowOf = [&](int p) {
+        for (int row = 0; row < all.size(); ++row)
+            if (all.at(row).endsWith(u'/' + QString::number(p)))
+                return row;
+        return -1;
+    };
+    const int lower = rowOf(8) > rowOf(3) ? 8 : 3;
+    QCOMPARE(report->reportPupil(), lower);
+
+    pupils->clearSelection();
+    QTest::mouseClick(child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
+    QCOMPARE(report->reportPupil(), lower);
+    QTest::mouseClick(child<QPushButton>(report, u"Command18"_s), Qt::LeftButton);
+    QVERIFY(!report->isVisible());
+}
+
+void TestReportWindow::teacherPrintsIntoOnePdf()
+{
+    HubRun run(3, u"山田先生"_s);
+    run.append(8, 1, 30, 1);
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    FakePrinters printers;
+    printers.answer = run.install.root() + u"/report.pdf"_s;
+    report->setPrinterService(&printers);
+    auto *print = child<QPushButton>(report, u"Command24(1)"_s);
+    QVERIFY(print->isVisible());
+
+    QTest::mouseClick(child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    selectPupils(child<QListView>(report, u"List2"_s), {3, 5, 8});
+    QTest::mouseClick(print, Qt::LeftButton);
+    QCOMPARE(printers.asked, 1);
+    QVERIFY(QFile::exists(printers.answer));
+    if (QStandardPaths::findExecutable(u"pdfinfo"_s).isEmpty())
+        QSKIP("pdfinfo (poppler-utils) is not installed");
+    QProcess info;
+    info.start(u"pdfinfo"_s, {printers.answer});
+    QVERIFY(info.waitForFinished());
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
+}
+
+void TestReportWindow::failingPrinterIsNamed()
+{
+    HubRun run(1, u"山田先生"_s);
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    FakePrinters printers;
+    printers.printers = {u"職員室"_s};
+    report->setPrinterService(&printers);
+    run.messages.shown.clear();
+    QTest::mouseClick(child<QPushButton>(report, u"Command24(1)"_s), Qt::LeftButton);
+    QCOMPARE(printers.jobs, 1);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(u"職員室"_s));
+}
+
+void TestReportWindow::missingRoster()
+{
+    HubRun run(1);
+    run.append(8, 1, 30, 1);
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QVERIFY(QFile::remove(run.context.session.folders.rosterFile()));
+    run.messages.shown.clear();
+    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(u"新名簿.txt"_s));
+    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    QVERIFY(lines(child<QListView>(report, u"List2"_s)).isEmpty());
+    QVERIFY(inkIn(report->picture(), 0.06, 0.34) > 100);
+}
+
+QTEST_MAIN(TestReportWindow)
+#include "tst_reportwindow.moc"
