@@ -4,6 +4,7 @@
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
+#include "print/report.h"
 #include "roster/grades.h"
 #include "roster/namelist.h"
 #include "roster/roster.h"
@@ -144,6 +145,7 @@ private:
     int showNameList();
     int showRanking();
     int showRecordList();
+    int showReport();
 
     // What the show commands share: the settings, criteria, roster, level
     // table and a fresh aggregation, as the screens hold them.
@@ -191,6 +193,7 @@ const QList<Tool::Command> &Tool::commands()
         {{u"show"_s, u"today"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"period"_s}, {u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"personal"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
+        {{u"show"_s, u"report"_s}, {u"pupil"_s, u"level"_s, u"grade"_s, u"period"_s}, &Tool::showReport},
     };
     return table;
 }
@@ -224,7 +227,7 @@ int Tool::run(const QStringList &args)
         if (c.words == options.words)
             command = &c;
     if (!command)
-        return usage(u"unknown command \"%1\" (check, export, summary, show namelist|ranking|today|period|personal)"_s.arg(
+        return usage(u"unknown command \"%1\" (check, export, summary, show namelist|ranking|today|period|personal|report)"_s.arg(
             options.words.join(u' ')));
     for (const auto &[name, text] : options.values)
         if (!commonOptions().contains(name) && !command->options.contains(name))
@@ -480,6 +483,68 @@ int Tool::showRecordList()
     for (int i = 1; i <= m_levels; ++i) {
         m_out << '#' << i << '\n';
         printLines(lists.lines[size_t(i)]);
+    }
+    return 0;
+}
+
+int Tool::showReport()
+{
+    int pupil = 0;
+    if (auto code = pupilOption(u"pupil"_s, pupil))
+        return *code;
+    if (pupil == 0)
+        return usage(u"show report needs --pupil"_s);
+    std::vector<int> levels{1, 2, 3};
+    if (has(u"level"_s)) {
+        static const QRegularExpression digits(u"^\\d{1,2}$"_s);
+        levels.clear();
+        for (const QString &text : value(u"level"_s).split(u',')) {
+            const int level = text.toInt();
+            if (!digits.match(text).hasMatch() || level < 1 || level > maxLevel)
+                return usage(u"--level \"%1\" is not a level 1..35"_s.arg(text));
+            levels.push_back(level);
+        }
+    }
+    // The report window's level list is taken top to bottom.
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    const QString period = value(u"period"_s, u"total"_s);
+    if (period != u"total"_s && period != u"today"_s)
+        return usage(u"--period must be total or today"_s);
+    if (auto code = loadSession())
+        return *code;
+    hub::applyPracticeCriteria(m_session);
+    ResultWindow file;
+    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), file))
+        return fileFailure(*error);
+
+    const QString grade = value(u"grade"_s, allGradesFilter());
+    const hub::RankedPupils group = hub::rankedPupils(m_session.roster);
+    // A PDF page: which very slow drills still count as bests depends on the block's height.
+    const report::Geometry a4{11906, 16838};
+    for (int level : levels) {
+        if (level > m_levels)
+            break; // as the report leaves its loop
+        hub::RankingOptions options;
+        options.gradeFilter = grade;
+        options.currentPupil = pupil;
+        options.levelInUse = m_session.levels.levelInUse[size_t(level)] == 1;
+        options.pointRankPeriod = period == u"today"_s ? 2 : 1;
+        const report::LevelRanks ranks =
+            report::rankingStep(group, m_session.results, level, pupil, options).values;
+        report::BlockInput input;
+        input.pupil = pupil;
+        input.level = level;
+        input.levelCount = m_levels;
+        input.gradeMatches = gradeMatches(grade, m_session.roster.gradeOf(pupil));
+        input.now = m_now;
+        input.top = 0.05 * a4.height;
+        input.geometry = a4;
+        const report::BlockFigures figures = report::blockFigures(file, input);
+        m_out << '#' << level << '\n';
+        printLines(report::figureRows(figures, ranks));
+        for (const report::BestEntry &best : figures.bests)
+            m_out << best.timeText << ' ' << best.date << '\n';
     }
     return 0;
 }
