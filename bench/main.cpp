@@ -9,6 +9,7 @@
 namespace kemoro::bench {
 void registerResultBenchmarks();
 void registerHubBenchmarks();
+void registerReportBenchmarks();
 }
 
 int main(int argc, char **argv)
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
     }
     kemoro::bench::registerResultBenchmarks();
     kemoro::bench::registerHubBenchmarks();
+    kemoro::bench::registerReportBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
