@@ -4,6 +4,8 @@
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
 #include "hub/hubscreen.h"
+#include "criteria/criteriaeditor.h"
+#include "results/recordscreen.h"
 #include "drill/timedtaskscreen.h"
 #include "platform/clock.h"
 #include "platform/mediaplayer.h"
@@ -43,6 +45,8 @@ Navigator::~Navigator()
     delete m_drill.data();
     delete m_end.data();
     delete m_hub.data();
+    delete m_records.data();
+    delete m_criteriaEditor.data();
     delete m_explanation.data();
 }
 
@@ -51,6 +55,8 @@ NameSelectionScreen *Navigator::nameSelection() const { return m_nameSelection; 
 WaitWindow *Navigator::waitWindow() const { return m_wait; }
 DrillForm *Navigator::drillScreen() const { return m_drill; }
 HubScreen *Navigator::hub() const { return m_hub; }
+RecordScreen *Navigator::recordScreen() const { return m_records; }
+CriteriaEditor *Navigator::criteriaEditor() const { return m_criteriaEditor; }
 EndOfDrillScreen *Navigator::endScreen() const { return m_end; }
 
 void Navigator::start()
@@ -162,6 +168,32 @@ void Navigator::showHub()
 void Navigator::closeHub()
 {
     closeLater(m_hub);
+}
+
+void Navigator::showRecordScreen()
+{
+    if (!m_records)
+        m_records = new RecordScreen(m_context);
+    m_records->show();
+    m_records->raise();
+    closeHub();
+    m_records->activate();
+}
+
+void Navigator::showCriteriaEditor()
+{
+    if (!m_criteriaEditor)
+        m_criteriaEditor = new CriteriaEditor(m_context);
+    m_criteriaEditor->show();
+    m_criteriaEditor->raise();
+    closeHub();
+    m_criteriaEditor->activate();
+}
+
+void Navigator::closeTeacherScreen(QWidget *screen)
+{
+    showHub();
+    closeLater(screen);
 }
 
 void Navigator::showVersionDialog(QWidget *over)
@@ -307,6 +339,8 @@ void Navigator::quit(int exitCode)
     closeLater(m_drill);
     closeLater(m_end);
     closeLater(m_hub);
+    closeLater(m_records);
+    closeLater(m_criteriaEditor);
     closeLater(m_explanation);
     m_finished = true;
     emit finished(exitCode);

@@ -21,6 +21,8 @@ class DrillForm;
 class EndOfDrillScreen;
 class HubScreen;
 class MediaPlayer;
+class RecordScreen;
+class CriteriaEditor;
 
 // Opens and closes the screens. Every screen change goes through here, and a
 // screen is only ever closed by deferred deletion, never while one of its own
@@ -59,6 +61,12 @@ public:
     // Opens a fresh progress hub (each entry creates it anew).
     void showHub();
     void closeHub();
+    // The teacher functions behind the hub's password: the record management
+    // screen and the criteria editor. Each closes the hub.
+    void showRecordScreen();
+    void showCriteriaEditor();
+    // Their "戻る": a fresh hub, then the screen goes.
+    void closeTeacherScreen(QWidget *screen);
     void showVersionDialog(QWidget *over);
     void showWaitWindow();
     void closeWaitWindow();
@@ -104,6 +112,8 @@ public:
     DrillForm *drillScreen() const;
     EndOfDrillScreen *endScreen() const;
     HubScreen *hub() const;
+    RecordScreen *recordScreen() const;
+    CriteriaEditor *criteriaEditor() const;
 
     // Closes a screen once the running event handler has returned.
     void closeLater(QWidget *screen);
@@ -123,6 +133,8 @@ private:
     QPointer<DrillForm> m_drill;
     QPointer<EndOfDrillScreen> m_end;
     QPointer<HubScreen> m_hub;
+    QPointer<RecordScreen> m_records;
+    QPointer<CriteriaEditor> m_criteriaEditor;
     SilentSoundPlayer m_silent; // when no sound service is given
     SoundFailureMonitor m_soundFailures;
     bool m_finished = false;

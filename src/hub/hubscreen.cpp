@@ -5,6 +5,7 @@
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
+#include "hub/teacherpanel.h"
 #include "hub/reportwindow.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"
@@ -16,6 +17,7 @@
 #include "roster/grades.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -83,6 +85,7 @@ void HubScreen::buildTopBand()
     m_dataButton = ui::named(new QPushButton(u"データ処理"_s, this), u"Command8"_s);
     ui::placeTw(m_dataButton, 8370, 180, 1365, 585);
     m_dataButton->hide();
+    connect(m_dataButton, &QPushButton::clicked, this, [this] { m_passwordPanel->open(); });
 
     m_pupilPanel = label(this, u"Label16"_s);
     ui::setBackground(m_pupilPanel, paleGreen);
@@ -255,10 +258,14 @@ void HubScreen::buildCovers()
     ui::placeTw(m_listCoverLabel, 1500, 2800, 12000, 800);
     m_listCover->hide();
 
-    m_passwordPanel = ui::named(new QFrame(this), u"Picture7"_s);
-    ui::placeTw(m_passwordPanel, 4860, 3600, 6045, 3945);
-    m_passwordPanel->setFrameShape(QFrame::Box);
-    m_passwordPanel->hide();
+    m_passwordPanel = new TeacherPanel(m_context, this);
+    connect(m_passwordPanel, &TeacherPanel::screenChosen, this, [this](int k) {
+        m_hubReady = false;
+        if (k == 0)
+            m_context.navigator->showRecordScreen();
+        else
+            m_context.navigator->showCriteriaEditor();
+    });
 
     m_waitCover = ui::named(new QFrame(this), u"Picture2"_s);
     ui::setBackground(m_waitCover, ui::storedColour(m_context.session.seasonColour));
@@ -715,6 +722,17 @@ void HubScreen::onScroll(int value)
 
 void HubScreen::keyPressEvent(QKeyEvent *event)
 {
+    // While the door is open every key belongs to the password box: a "0"
+    // typed there must not leave the hub.
+    if (m_passwordPanel->isVisible()) {
+        QLineEdit *box = m_passwordPanel->passwordBox();
+        if (!box->hasFocus()) {
+            box->setFocus();
+            QCoreApplication::sendEvent(box, event);
+        }
+        event->accept();
+        return;
+    }
     const QString text = event->text();
     if (!m_hubReady || text.size() != 1) {
         QWidget::keyPressEvent(event);

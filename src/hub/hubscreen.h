@@ -26,6 +26,7 @@ struct AppContext;
 namespace ui {
 class ClickLabel;
 }
+class TeacherPanel;
 class ReportWindow;
 
 // seisekitime1: the progress hub between drills. Created anew on every entry;
@@ -135,7 +136,7 @@ private:
     QFrame *m_listCover;
     QProgressBar *m_listProgress;
     QLabel *m_listCoverLabel;
-    QFrame *m_passwordPanel;
+    TeacherPanel *m_passwordPanel; // Picture7
 };
 
 } // namespace kemoro
