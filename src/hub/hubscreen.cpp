@@ -725,10 +725,14 @@ void HubScreen::keyPressEvent(QKeyEvent *event)
     // While the door is open every key belongs to the password box: a "0"
     // typed there must not leave the hub.
     if (m_passwordPanel->isVisible()) {
-        QLineEdit *box = m_passwordPanel->passwordBox();
-        if (!box->hasFocus()) {
+        // A key the box leaves unused comes back here through its parents.
+        static bool forwarding = false;
+        if (!forwarding) {
+            forwarding = true;
+            QLineEdit *box = m_passwordPanel->passwordBox();
             box->setFocus();
             QCoreApplication::sendEvent(box, event);
+            forwarding = false;
         }
         event->accept();
         return;

@@ -1,0 +1,230 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "results/recordscreen.h"
+#include "results/resultfile.h"
+#include "results/resultrecord.h"
+#include "state/startup.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 5, 3));
+
+// Record i of a test file: pupil 1 + i % 3, time 30 + i.
+ResultRecord testRecord(int i, qint32 time = -1)
+{
+    return drillRecord(stamp, qint16(1 + i % 3), 1, time < 0 ? 30 + i : time, u"12345"_s);
+}
+
+struct Run
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    test::FakeRandom random;
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+    std::unique_ptr<RecordScreen> screen;
+
+    explicit Run(int records, int timeOutAt = -1)
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        Diagnostics d;
+        configure(context.session, install.programDir(), clock.today(), d);
+        navigator = std::make_unique<Navigator>(context);
+        QByteArray bytes;
+        for (int i = 0; i < records; ++i)
+            bytes += encodeRecord(testRecord(i, i == timeOutAt ? 99999 : -1));
+        test::writeBytes(path(), bytes);
+        screen = std::make_unique<RecordScreen>(context);
+        screen->show();
+        screen->activate();
+    }
+    QString path() const { return context.session.folders.resultFile(); }
+    QList<ResultRecord> records() const
+    {
+        const QByteArray bytes = test::readBytes(path());
+        QList<ResultRecord> list;
+        for (qsizetype i = 0; i + record::size <= bytes.size(); i += record::size)
+            list.append(decodeRecord(bytes.constData() + i));
+        return list;
+    }
+    template<typename T>
+    T *child(const QString &name) const
+    {
+        return screen->findChild<T *>(name);
+    }
+};
+} // namespace
+
+class TestRecordScreen : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensALine();
+    void timeOutOpensAtTheEnd();
+    void correction();
+    void refusedInput_data();
+    void refusedInput();
+    void deletion_data();
+    void deletion();
+    void changedElsewhereWritesNothing();
+};
+
+void TestRecordScreen::opensALine()
+{
+    Run run(3);
+    QCOMPARE(run.screen->lines().size(), 3);
+    QVERIFY(run.screen->lines().at(1).startsWith(u"   2 2026/12/10　  9:05:03ﾚﾍﾞﾙ1　   31秒 　   2 "_s));
+    QVERIFY(run.screen->lines().at(1).endsWith(u"++ケモロ算数教室"_s));
+    QVERIFY(!run.child<QPushButton>(u"Command2"_s)->isEnabled());
+    QVERIFY(!run.child<QPushButton>(u"Command3"_s)->isEnabled());
+    run.screen->openLine(1);
+    QVERIFY(run.child<QWidget>(u"Picture3"_s)->isVisible());
+    QCOMPARE(run.child<QLabel>(u"Label1"_s)->text(), u"2"_s);
+    QCOMPARE(run.child<QLabel>(u"Label2(1)"_s)->text(), u"ﾚﾍﾞﾙ1"_s);
+    QCOMPARE(run.child<QLabel>(u"Label2(2)"_s)->text(), u"2026/12/10"_s);
+    QCOMPARE(run.child<QLineEdit>(u"Text1(1)"_s)->text(), u"31"_s);
+    QCOMPARE(run.child<QScrollBar>(u"VScroll1"_s)->value(), 31);
+    QVERIFY(run.child<QComboBox>(u"Combo1"_s)->currentText().startsWith(u"2 /  "_s));
+    QVERIFY(run.child<QPushButton>(u"Command2"_s)->isEnabled());
+    // Moving the adjuster writes the box; nothing reaches the file before "変更して記録".
+    run.child<QScrollBar>(u"VScroll1"_s)->setValue(40);
+    QCOMPARE(run.child<QLineEdit>(u"Text1(1)"_s)->text(), u"40"_s);
+    QCOMPARE(run.records().at(1), testRecord(1));
+}
+
+void TestRecordScreen::timeOutOpensAtTheEnd()
+{
+    Run run(2, 1);
+    run.screen->openLine(1);
+    QCOMPARE(run.child<QScrollBar>(u"VScroll1"_s)->value(), 6000);
+    QCOMPARE(run.child<QLineEdit>(u"Text1(1)"_s)->text(), u"99999"_s);
+}
+
+void TestRecordScreen::correction()
+{
+    Run run(4);
+    run.screen->openLine(2);
+    run.child<QLineEdit>(u"Text1(1)"_s)->setText(u"13.5"_s);
+    run.child<QComboBox>(u"Combo1"_s)->setEditText(u"9 /  誰か"_s);
+    run.screen->correct();
+    ResultRecord expected = testRecord(2);
+    expected.resultTime = 14;
+    expected.pupil = 9;
+    QCOMPARE(run.records().at(2), expected);
+    QCOMPARE(run.records().size(), 4);
+    QCOMPARE(run.screen->selectedRow(), 2);
+    QVERIFY(!run.child<QWidget>(u"Picture3"_s)->isVisible());
+}
+
+void TestRecordScreen::refusedInput_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("pupil");
+    QTest::addColumn<QString>("named");
+    // clang-format off
+    QTest::newRow("time not a number")   << u"abc"_s    << u"1 /  x"_s << u"Text1"_s;
+    QTest::newRow("time too large")      << u"100000"_s << u"1 /  x"_s << u"Text1"_s;
+    QTest::newRow("pupil without slash") << u"30"_s     << u"12"_s     << u"Combo1"_s;
+    QTest::newRow("pupil past 5000")     << u"30"_s     << u"6000 / "_s << u"Combo1"_s;
+    // clang-format on
+}
+
+void TestRecordScreen::refusedInput()
+{
+    QFETCH(QString, time);
+    QFETCH(QString, pupil);
+    QFETCH(QString, named);
+    Run run(3);
+    const QByteArray before = test::readBytes(run.path());
+    run.screen->openLine(0);
+    run.child<QLineEdit>(u"Text1(1)"_s)->setText(time);
+    run.child<QComboBox>(u"Combo1"_s)->setEditText(pupil);
+    run.screen->correct();
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY(run.messages.shown.first().text.contains(named));
+    QCOMPARE(test::readBytes(run.path()), before);
+}
+
+void TestRecordScreen::deletion_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<int>("selected");
+    // clang-format off
+    QTest::newRow("middle: the next record takes the selection") << 10 << 2 << true  << 2;
+    QTest::newRow("last: the new last line")                     << 10 << 9 << true  << 8;
+    QTest::newRow("only record: no selection")                   << 1  << 0 << true  << -1;
+    QTest::newRow("cancelled: nothing changes")                  << 10 << 2 << false << -2;
+    // clang-format on
+}
+
+void TestRecordScreen::deletion()
+{
+    QFETCH(int, records);
+    QFETCH(int, row);
+    QFETCH(bool, confirm);
+    QFETCH(int, selected);
+    Run run(records);
+    const QByteArray before = test::readBytes(run.path());
+    run.screen->openLine(row);
+    run.messages.answers.push_back(confirm ? Messages::Answer::Ok : Messages::Answer::Cancel);
+    run.screen->remove();
+    QCOMPARE(run.messages.shown.size(), 1);
+    QCOMPARE(run.messages.shown.first().title, u"注意"_s);
+    QCOMPARE(run.messages.shown.first().text, u"本当に消去しますか"_s);
+    QCOMPARE(run.messages.shown.first().buttons, Messages::Buttons::OkCancel);
+    if (!confirm) {
+        QCOMPARE(test::readBytes(run.path()), before);
+        QVERIFY(run.child<QWidget>(u"Picture3"_s)->isVisible());
+        return;
+    }
+    QList<ResultRecord> expected;
+    for (int i = 0; i < records; ++i)
+        if (i != row)
+            expected.append(testRecord(i));
+    QCOMPARE(run.records(), expected);
+    QCOMPARE(run.screen->lines().size(), records - 1);
+    QCOMPARE(run.screen->selectedRow(), selected);
+    QVERIFY(!run.child<QWidget>(u"Picture3"_s)->isVisible());
+    QVERIFY(!QFile::exists(ResultFile(run.path()).journalPath()));
+}
+
+void TestRecordScreen::changedElsewhereWritesNothing()
+{
+    Run run(5);
+    run.screen->openLine(3);
+    // Another computer deletes record 1 between the double-click and "消去".
+    RecordEdit elsewhere;
+    elsewhere.record = 0;
+    elsewhere.expected = encodeRecord(testRecord(0));
+    RewriteOutcome outcome;
+    QVERIFY(!ResultFile(run.path()).rewrite(elsewhere, [](int) { return true; }, outcome));
+    const QByteArray afterElsewhere = test::readBytes(run.path());
+    run.screen->remove();
+    QCOMPARE(run.messages.shown.size(), 2);
+    QVERIFY(run.messages.shown.last().text.contains(u"他のコンピュータ"_s));
+    QCOMPARE(test::readBytes(run.path()), afterElsewhere);
+    QCOMPARE(run.screen->lines().size(), 4);
+    QCOMPARE(run.screen->selectedRow(), -1);
+}
+
+QTEST_MAIN(TestRecordScreen)
+#include "tst_recordscreen.moc"
