@@ -1,6 +1,7 @@
 #include "tools/datatool.h"
 
 #include "criteria/criteria.h"
+#include "criteria/distribution.h"
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
@@ -12,6 +13,8 @@
 #include "platform/oledate.h"
 #include "platform/paths.h"
 #include "results/aggregation.h"
+#include "results/journal.h"
+#include "results/recordlines.h"
 #include "state/config.h"
 #include "state/folders.h"
 #include "state/soundnames.h"
@@ -145,6 +148,8 @@ private:
     int showNameList();
     int showRanking();
     int showRecordList();
+    int showRecords();
+    int showDistribution();
     int showReport();
 
     // What the show commands share: the settings, criteria, roster, level
@@ -193,6 +198,8 @@ const QList<Tool::Command> &Tool::commands()
         {{u"show"_s, u"today"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"period"_s}, {u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"personal"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
+        {{u"show"_s, u"records"_s}, {}, &Tool::showRecords},
+        {{u"show"_s, u"distribution"_s}, {u"level"_s}, &Tool::showDistribution},
         {{u"show"_s, u"report"_s}, {u"pupil"_s, u"level"_s, u"grade"_s, u"period"_s}, &Tool::showReport},
     };
     return table;
@@ -281,7 +288,33 @@ int Tool::check()
     diagnostics += rosterChecks(m_folders.rosterFile(), settings.commonSetting3,
                                 schoolYear(m_now.date(), settings.yearStartMonth));
 
+    if (settings.teacherPassword.isEmpty())
+        diagnostics.append({Diagnostic::Severity::Check, m_folders.commonSettingsFile(), Diagnostic::fileLocation(),
+                            u"the teacher password is empty: an empty password box opens the teacher functions"_s});
+
     const QString path = m_folders.resultFile();
+    const QString journalPath = ResultFile(path).journalPath();
+    if (QFileInfo::exists(journalPath)) {
+        QFile file(journalPath);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QString text;
+        switch (journal::inspect(bytes).kind) {
+        case journal::Kind::Marked:
+            text = u"an interrupted correction or deletion; the next computer that records a drill or "
+                   u"changes a record finishes it"_s;
+            break;
+        case journal::Kind::Empty:
+        case journal::Kind::Unmarked:
+            text = u"a journal left before anything was written; the next computer that takes the lock drops it"_s;
+            break;
+        case journal::Kind::Foreign:
+            text = u"not this program's journal (another program's copy of the result file?); corrections and "
+                   u"deletions are refused while it is there: check its records, then move it away"_s;
+            break;
+        }
+        diagnostics.append({Diagnostic::Severity::Check, journalPath, Diagnostic::fileLocation(), text});
+    }
+
     ResultWindow window;
     if (auto error = ResultFile(path).read(-1, limitedWait(), window))
         return fileFailure(*error);
@@ -292,6 +325,11 @@ int Tool::check()
     for (qint64 i = 0; i < window.count(); ++i) {
         const ResultRecord rec = decodeRecord(window.recordData(i));
         const qint64 n = window.firstRecord + i + 1;
+        if (journal::isFiller(window.recordData(i))) {
+            report(n, u"filler left by an interrupted deletion (skipped by every reader; the next computer that "
+                      u"takes the lock should have removed it)"_s);
+            continue;
+        }
         if (rec.level < 1 || rec.level > maxLevel)
             report(n, u"level %1 is outside 1..35 (not counted)"_s.arg(rec.level));
         if (rec.pupil < 1 || rec.pupil > maxPupil)
@@ -546,6 +584,45 @@ int Tool::showReport()
         for (const report::BestEntry &best : figures.bests)
             m_out << best.timeText << ' ' << best.date << '\n';
     }
+    return 0;
+}
+
+int Tool::showRecords()
+{
+    if (auto code = requireFile(m_folders.commonSettingsFile()))
+        return *code;
+    Diagnostics diagnostics;
+    const CommonSettings settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
+    const RecordPupils pupils =
+        loadRecordPupils(m_folders.rosterFile(), schoolYear(m_now.date(), settings.yearStartMonth), diagnostics);
+    for (const Diagnostic &d : std::as_const(diagnostics))
+        if (d.severity != Diagnostic::Severity::Check)
+            m_err << d.toLine() << '\n';
+    ResultWindow window;
+    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), window))
+        return fileFailure(*error);
+    RecordLineContext context;
+    context.pupils = &pupils;
+    context.schoolCode = settings.schoolCode;
+    context.schoolName = settings.schoolName;
+    printLines(buildRecordLines(window, context).lines);
+    return 0;
+}
+
+int Tool::showDistribution()
+{
+    static const QRegularExpression digits(u"^\\d{1,2}$"_s);
+    const QString levelText = value(u"level"_s);
+    const int level = levelText.toInt();
+    if (!digits.match(levelText).hasMatch() || level < 1 || level > maxLevel)
+        return usage(u"--level \"%1\" is not a level 1..35"_s.arg(levelText));
+    ResultWindow window;
+    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), window))
+        return fileFailure(*error);
+    const Distribution d = buildDistribution(window, level);
+    printLines(d.allResults);
+    m_out << "#best\n";
+    printLines(d.bestTimes);
     return 0;
 }
 
