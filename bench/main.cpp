@@ -10,6 +10,7 @@ namespace kemoro::bench {
 void registerResultBenchmarks();
 void registerHubBenchmarks();
 void registerReportBenchmarks();
+void registerTeacherBenchmarks();
 }
 
 int main(int argc, char **argv)
@@ -26,6 +27,7 @@ int main(int argc, char **argv)
     }
     kemoro::bench::registerResultBenchmarks();
     kemoro::bench::registerHubBenchmarks();
+    kemoro::bench::registerTeacherBenchmarks();
     kemoro::bench::registerReportBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "roster/grades.h"
 
+#include <QHash>
 #include <QtEndian>
 
 #include <cstring>
@@ -95,38 +96,127 @@ QString recordTimeText(double fraction)
     return (u"  "_s + text).right(9);
 }
 
-QString recordLine(qint64 number, const ResultRecord &rec, const RecordLineContext &context)
-{
-    const bool known = inTables(rec.pupil) && rec.level >= 0 && rec.level <= lastLevel;
-    const QString name = known && context.pupils ? context.pupils->name(rec.pupil) : QString();
-    const QString grade = known && context.pupils ? context.pupils->gradeLabel(rec.pupil) : QString();
-    const QString code = cp932::decode(rec.schoolCode).text;
-    QString line;
-    line.reserve(64);
-    line += rightAligned(QString::number(number), context.numberWidth);
-    line += u' ';
-    line += recordDateText(rec.date);
-    line += u'　';
-    line += recordTimeText(rec.timeOfDay);
-    line += u"ﾚﾍﾞﾙ"_s;
-    line += QString::number(rec.level);
-    line += u'　';
-    line += rightAligned(QString::number(rec.resultTime), 5);
-    line += u"秒 "_s;
-    line += u'　';
-    line += rightAligned(QString::number(rec.pupil), 4);
-    line += u' ';
-    line += leftCut(name + u"　　　　　"_s, 6);
-    line += u' ';
-    line += grade;
-    line += u"++"_s;
-    line += code == context.schoolCode ? context.schoolName : u"他塾"_s;
-    return line;
-}
-
 int numberWidthFor(qint64 totalRecords)
 {
     return std::max<int>(4, int(QString::number(totalRecords).size()));
+}
+
+namespace {
+// The pieces that repeat from line to line are made once per listing: a
+// school's 200,000 records fall on about a thousand days and 5000 pupils.
+class LineMaker
+{
+public:
+    explicit LineMaker(const RecordLineContext &context)
+        : m_context(context), m_ownCode(cp932::encode(context.schoolCode).value_or(QByteArray()))
+    {
+    }
+
+    QString line(qint64 number, const char *data)
+    {
+        const qint16 pupil = field<qint16>(data, record::pupilOffset);
+        const qint16 level = field<qint16>(data, record::levelOffset);
+        const double day = field<double>(data, record::dateOffset);
+        const double fraction = field<double>(data, record::timeOffset);
+        QString line;
+        line.reserve(72);
+        appendRight(line, number, m_context.numberWidth);
+        line += u' ';
+        line += dateText(day);
+        line += u'　';
+        appendTime(line, fraction);
+        line += u"ﾚﾍﾞﾙ"_s;
+        appendRight(line, level, 0);
+        line += u'　';
+        appendRight(line, field<qint32>(data, record::resultTimeOffset), 5);
+        line += u"秒 　"_s;
+        appendRight(line, pupil, 4);
+        line += u' ';
+        line += pupilPiece(pupil, level);
+        line += u"++"_s;
+        const bool own = m_ownCode.size() == record::textSize
+                         && std::memcmp(data + record::schoolCodeOffset, m_ownCode.constData(), record::textSize) == 0;
+        line += own ? m_context.schoolName : u"他塾"_s;
+        return line;
+    }
+
+private:
+    template<typename T>
+    static T field(const char *data, qsizetype offset)
+    {
+        T value;
+        std::memcpy(&value, data + offset, sizeof value);
+        return qFromLittleEndian(value);
+    }
+    // Right$(blanks & value, width) without temporaries; width 0: no padding.
+    static void appendRight(QString &line, qint64 value, int width)
+    {
+        char16_t digits[24];
+        int n = 0;
+        const bool negative = value < 0;
+        quint64 v = negative ? quint64(-(value + 1)) + 1 : quint64(value);
+        do {
+            digits[n++] = char16_t(u'0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (negative)
+            digits[n++] = u'-';
+        const int shown = width > 0 ? std::min(n, width) : n;
+        for (int i = shown; i < width; ++i)
+            line += u' ';
+        for (int i = shown - 1; i >= 0; --i)
+            line += QChar(digits[i]);
+    }
+    static void appendTime(QString &line, double fraction)
+    {
+        if (!(fraction >= 0 && fraction < 1)) {
+            line += recordTimeText(fraction);
+            return;
+        }
+        const int seconds = ole::secondsOfFraction(fraction) % 86400;
+        const int h = seconds / 3600, m = seconds / 60 % 60, sec = seconds % 60;
+        line += u' ';
+        if (h < 10)
+            line += u' ';
+        appendRight(line, h, 0);
+        line += u':';
+        appendRight(line, m / 10, 0);
+        appendRight(line, m % 10, 0);
+        line += u':';
+        appendRight(line, sec / 10, 0);
+        appendRight(line, sec % 10, 0);
+    }
+    const QString &dateText(double day)
+    {
+        auto it = m_dates.find(day);
+        if (it == m_dates.end())
+            it = m_dates.insert(day, recordDateText(day));
+        return *it;
+    }
+    // Name, blank and grade: " " between them, as one piece per pupil.
+    const QString &pupilPiece(qint16 pupil, qint16 level)
+    {
+        static const QString blank = u"　　　　　 "_s;
+        if (!inTables(pupil) || level < 0 || level > lastLevel || !m_context.pupils)
+            return blank;
+        auto it = m_pupils.find(pupil);
+        if (it == m_pupils.end())
+            it = m_pupils.insert(pupil, leftCut(m_context.pupils->name(pupil) + u"　　　　　"_s, 6) + u' '
+                                            + m_context.pupils->gradeLabel(pupil));
+        return *it;
+    }
+
+    const RecordLineContext &m_context;
+    QByteArray m_ownCode;
+    QHash<double, QString> m_dates;
+    QHash<qint16, QString> m_pupils;
+};
+} // namespace
+
+QString recordLine(qint64 number, const ResultRecord &rec, const RecordLineContext &context)
+{
+    const QByteArray bytes = encodeRecord(rec);
+    return LineMaker(context).line(number, bytes.constData());
 }
 
 RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext &context)
@@ -136,6 +226,7 @@ RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext
     result.numbers.reserve(window.count());
     RecordLineContext c = context;
     c.numberWidth = std::max(context.numberWidth, numberWidthFor(window.firstRecord + window.count()));
+    LineMaker maker(c);
     for (qint64 i = 0; i < window.count(); ++i) {
         const char *data = window.recordData(i);
         qint16 level = 0;
@@ -143,7 +234,7 @@ RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext
         if (qFromLittleEndian(level) == 0)
             continue;
         const qint64 number = window.firstRecord + i + 1;
-        result.lines.append(recordLine(number, decodeRecord(data), c));
+        result.lines.append(maker.line(number, data));
         result.numbers.append(number);
     }
     return result;

@@ -123,13 +123,6 @@ void RecordScreen::rebuild()
         for (const Diagnostic &d : std::as_const(diagnostics))
             m_context.navigator->report(d, this);
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
-    {
-        const QSignalBlocker block(m_pupil);
-        const QString typed = m_pupil->currentText();
-        m_pupil->clear();
-        m_pupil->addItems(m_pupils.entries);
-        m_pupil->setEditText(typed);
-    }
 
     const std::optional<ResultFileError> failed =
         ResultFile(s.folders.resultFile()).read(-1, ui::waitForOtherComputer(m_hint), m_window);
@@ -192,6 +185,14 @@ void RecordScreen::openLine(int row)
         m_timeScroll->setValue(std::clamp<qint32>(rec.resultTime, 0, scrollMaximum));
     }
     m_time->setText(QString::number(rec.resultTime));
+    // The box is filled when a record is first opened, not with every list:
+    // 5000 entries would hold up the list the teacher waits for.
+    if (m_pupil->count() != m_pupils.entries.size() || m_pupilEntries != m_pupils.entries) {
+        const QSignalBlocker block(m_pupil);
+        m_pupil->clear();
+        m_pupil->addItems(m_pupils.entries);
+        m_pupilEntries = m_pupils.entries;
+    }
     m_pupil->setEditText(pupilEntry(rec.pupil, m_pupils.name(rec.pupil)));
     for (QWidget *w : std::initializer_list<QWidget *>{m_number, m_level, m_date, m_grade, m_seconds, m_pupil, m_time,
                                                        m_timeScroll})

@@ -70,6 +70,7 @@ private:
     QFrame *m_cover;
 
     RecordPupils m_pupils;
+    QStringList m_pupilEntries; // what Combo1 holds
     ResultWindow m_window;
     QList<qint64> m_numbers; // the record number of each line
     qint64 m_chosen = 0;     // 1-based record of the open line
