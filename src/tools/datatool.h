@@ -19,7 +19,8 @@ struct DataToolEnvironment
 
 // kemoro-data COMMAND [--program-dir DIR] [--now YYYY-MM-DDTHH:MM:SS] [--levels N]
 // with the commands check, export, summary and "show WHAT" (namelist,
-// ranking, today, period, personal: the lists of the screens, line by line). `args` excludes the program
+// ranking, today, period, personal, records, distribution, report: what the
+// screens show, line by line). `args` excludes the program
 // name. Writes UTF-8 text with LF line ends; returns the exit code: 0 done
 // (check: clean), 1 problems found or a required file missing, 2 a usage
 // error or no data folder. Only reads: never creates, locks or writes a file.
