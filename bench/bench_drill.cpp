@@ -1,3 +1,4 @@
+#include "benchsupport.h"
 #include "app/context.h"
 #include "app/navigator.h"
 #include "drill/drillform.h"
@@ -29,12 +30,6 @@ public:
     qint64 monotonicMs() const override { return 1000000; }
 };
 
-class QuietMessages final : public Messages
-{
-public:
-    Answer show(QWidget *, const QString &, const QString &, Buttons) override { return Answer::Ok; }
-};
-
 // Level 1 of a demo installation on the question drill screen, with every
 // cue succeeding at once: what is measured is the program, not the sound.
 struct DrillOnScreen
@@ -42,7 +37,7 @@ struct DrillOnScreen
     QTemporaryDir dir;
     DrillClock clock;
     SystemRandom random{20270105};
-    QuietMessages messages;
+    AnsweringMessages messages;
     SystemProgramStarter programs;
     SilentSoundPlayer sound;
     std::unique_ptr<AppContext> context = std::make_unique<AppContext>();

@@ -1,4 +1,4 @@
-#include "schooldata.h"
+#include "benchsupport.h"
 
 #include "app/context.h"
 #include "app/navigator.h"
@@ -24,25 +24,12 @@ namespace kemoro::bench {
 
 namespace {
 
-class FixedClock final : public Clock
-{
-public:
-    QDateTime now() const override { return schoolNow(); }
-    qint64 monotonicMs() const override { return 0; }
-};
-
-class SilentMessages final : public Messages
-{
-public:
-    Answer show(QWidget *, const QString &, const QString &, Buttons) override { return Answer::Ok; }
-};
-
 // A pupil of the school-scale installation on a hub with 24 levels.
 struct HubSchool
 {
-    FixedClock clock;
+    SchoolClock clock;
     SystemRandom random{1};
-    SilentMessages messages;
+    AnsweringMessages messages;
     SystemProgramStarter programs;
     AppContext context;
     std::unique_ptr<Navigator> navigator;

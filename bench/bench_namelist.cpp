@@ -1,4 +1,4 @@
-#include "schooldata.h"
+#include "benchsupport.h"
 
 #include "app/context.h"
 #include "app/navigator.h"
@@ -20,16 +20,8 @@ namespace kemoro::bench {
 
 namespace {
 
-// The school's clock stands still, so every run lists the same figures.
-class FixedClock final : public Clock
-{
-public:
-    QDateTime now() const override { return schoolNow(); }
-    qint64 monotonicMs() const override { return 0; }
-};
-
 // A configured session over the school-scale installation.
-std::unique_ptr<AppContext> schoolContext(benchmark::State &state, FixedClock &clock)
+std::unique_ptr<AppContext> schoolContext(benchmark::State &state, SchoolClock &clock)
 {
     auto context = std::make_unique<AppContext>();
     context->services.clock = &clock;
@@ -44,7 +36,7 @@ std::unique_ptr<AppContext> schoolContext(benchmark::State &state, FixedClock &c
 // 5000-pupil roster, the lines sorted and filtered, and List1 filled.
 void nameListSchool(benchmark::State &state)
 {
-    FixedClock clock;
+    SchoolClock clock;
     const std::unique_ptr<AppContext> context = schoolContext(state, clock);
     NameSelectionScreen screen(*context);
     for (auto _ : state) {
@@ -57,7 +49,7 @@ void nameListSchool(benchmark::State &state)
 // The same without the widgets: what the rules alone cost.
 void nameListRulesSchool(benchmark::State &state)
 {
-    FixedClock clock;
+    SchoolClock clock;
     const std::unique_ptr<AppContext> context = schoolContext(state, clock);
     qsizetype lines = 0;
     for (auto _ : state) {

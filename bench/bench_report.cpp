@@ -1,4 +1,4 @@
-#include "schooldata.h"
+#include "benchsupport.h"
 
 #include "app/context.h"
 #include "app/navigator.h"
@@ -31,19 +31,6 @@ namespace kemoro::bench {
 
 namespace {
 
-class FixedClock final : public Clock
-{
-public:
-    QDateTime now() const override { return schoolNow(); }
-    qint64 monotonicMs() const override { return 0; }
-};
-
-class SilentMessages final : public Messages
-{
-public:
-    Answer show(QWidget *, const QString &, const QString &, Buttons) override { return Answer::Ok; }
-};
-
 // No printer: every print goes into one PDF file of a temporary folder.
 class PdfOnly final : public PrinterService
 {
@@ -64,9 +51,9 @@ public:
 // of levels 1 to 3 among the newest 20000 records.
 struct ReportSchool
 {
-    FixedClock clock;
+    SchoolClock clock;
     SystemRandom random{1};
-    SilentMessages messages;
+    AnsweringMessages messages;
     SystemProgramStarter programs;
     QTemporaryDir data;
     AppContext context;

@@ -1,4 +1,4 @@
-#include "schooldata.h"
+#include "benchsupport.h"
 
 #include "app/context.h"
 #include "app/navigator.h"
@@ -24,30 +24,13 @@ namespace kemoro::bench {
 
 namespace {
 
-class FixedClock final : public Clock
-{
-public:
-    QDateTime now() const override { return schoolNow(); }
-    qint64 monotonicMs() const override { return 0; }
-};
-
-// Confirms every question, as the teacher who pressed "消去" would.
-class ConfirmingMessages final : public Messages
-{
-public:
-    Answer show(QWidget *, const QString &, const QString &, Buttons buttons) override
-    {
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-};
-
 // The school-scale installation, with the result file copied into a
 // folder of its own so that a deletion never touches the shared data.
 struct TeacherSchool
 {
-    FixedClock clock;
+    SchoolClock clock;
     SystemRandom random{1};
-    ConfirmingMessages messages;
+    AnsweringMessages messages;
     SystemProgramStarter programs;
     AppContext context;
     std::unique_ptr<Navigator> navigator;
