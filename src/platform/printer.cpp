@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -102,6 +103,46 @@ void PainterSurface::drawLine(QPointF from, QPointF to)
         return;
     applyPen();
     m_painter.drawLine(from, to);
+}
+
+QList<PrintSurface::TextLine> PainterSurface::wrapLines(const QString &text, double width) const
+{
+    QTextLayout layout(text, m_font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QList<TextLine> lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.append({line.textStart(), line.textLength()});
+    }
+    layout.endLayout();
+    if (lines.isEmpty())
+        lines.append({0, 0});
+    return lines;
+}
+
+void PainterSurface::drawRectangle(QRectF box)
+{
+    if (!m_painter.isActive())
+        return;
+    applyPen();
+    static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::BDiagPattern,
+                                                 Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+    const int style = fillStyle();
+    if (style == Solid)
+        m_painter.setBrush(toColor(fillColour()));
+    else if (style >= 2 && style <= 7)
+        m_painter.setBrush(QBrush(toColor(fillColour()), hatches[style - 2]));
+    m_painter.drawRect(box);
+}
+
+void PainterSurface::drawPicture(QRectF box, const QImage &image)
+{
+    if (!m_painter.isActive() || image.isNull())
+        return;
+    m_painter.drawImage(box, image);
 }
 
 void PainterSurface::drawPoint(QPointF at)
@@ -211,10 +252,10 @@ QString QtPrinterService::defaultPrinterName() const
 }
 
 namespace {
-std::unique_ptr<PrintSurface> startSurface(std::unique_ptr<QPrinter> printer, QString &error)
+std::unique_ptr<PrintSurface> startSurface(std::unique_ptr<QPrinter> printer, bool landscape, QString &error)
 {
     printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setPageOrientation(QPageLayout::Portrait);
+    printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     const double factor = twipsPerInch / printer->resolution();
     const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
     const QRectF printable = printer->pageRect(QPrinter::DevicePixel);
@@ -239,7 +280,7 @@ std::unique_ptr<PrintSurface> QtPrinterService::startJob(const QString &printerN
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(documentName);
     printer->setFullPage(false);
-    return startSurface(std::move(printer), error);
+    return startSurface(std::move(printer), landscape(), error);
 }
 
 std::unique_ptr<PrintSurface> QtPrinterService::startPdf(const QString &path, const QString &documentName,
@@ -252,7 +293,7 @@ std::unique_ptr<PrintSurface> QtPrinterService::startPdf(const QString &path, co
     printer->setDocName(documentName);
     printer->setFullPage(true);
     printer->setPageMargins(QMarginsF(0, 0, 0, 0));
-    return startSurface(std::move(printer), error);
+    return startSurface(std::move(printer), landscape(), error);
 }
 
 QString QtPrinterService::askPdfFileName(QWidget *parent, const QString &suggestedName)

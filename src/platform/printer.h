@@ -28,6 +28,8 @@ public:
     double twipsPerDevicePixel() const override { return m_twipsPerPixel; }
     double textWidth(const QString &text) const override;
     double textHeight() const override;
+    // Laid out by QTextLayout in the font the painter draws with.
+    QList<TextLine> wrapLines(const QString &text, double width) const override;
 
 protected:
     // Starts painting on `device` in twips; false when the device refuses.
@@ -39,6 +41,8 @@ protected:
     void drawText(QPointF topLeft, const QString &text) override;
     void drawLine(QPointF from, QPointF to) override;
     void drawPoint(QPointF at) override;
+    void drawRectangle(QRectF box) override;
+    void drawPicture(QRectF box, const QImage &image) override;
     void fontChanged() override;
 
 private:
@@ -95,19 +99,27 @@ class PrinterService
 public:
     virtual ~PrinterService() = default;
 
+    // The orientation of the jobs and PDF files started from now on; portrait
+    // until it is set.
+    void setLandscape(bool landscape) { m_landscape = landscape; }
+    bool landscape() const { return m_landscape; }
+
     // Installed printers; empty when none is (no CUPS queue).
     virtual QStringList printerNames() const = 0;
     // The printer jobs go to: the system's default, else the first one.
     virtual QString defaultPrinterName() const = 0;
-    // A job on the named printer, A4 portrait, no dialog. Null with `error`
+    // A job on the named printer, A4 in the orientation set, no dialog. Null with `error`
     // set when it does not start.
     virtual std::unique_ptr<PrintSurface> startJob(const QString &printer, const QString &documentName,
                                                    QString &error) = 0;
-    // A PDF file of A4 portrait pages at 600 dpi, the whole page printable.
+    // A PDF file of A4 pages in the orientation set at 600 dpi, the whole page printable.
     virtual std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                                    QString &error) = 0;
     // Where to save the PDF; empty when the user cancels.
     virtual QString askPdfFileName(QWidget *parent, const QString &suggestedName) = 0;
+
+private:
+    bool m_landscape = false;
 };
 
 class QtPrinterService : public PrinterService

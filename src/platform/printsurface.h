@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+
+class QImage;
 
 namespace kemoro {
 
@@ -63,6 +66,17 @@ public:
     void setColour(Rgb colour) { m_colour = colour; }
     Rgb colour() const { return m_colour; }
 
+    // How a rectangle's inside is painted, numbered as the old picture boxes
+    // numbered it: 0 solid, 1 transparent, 2..7 hatches (horizontal, vertical,
+    // upward diagonal, downward diagonal, cross, diagonal cross). Like the
+    // other settings it stays until it is set again, so a rectangle drawn
+    // later without setting it is filled alike.
+    enum FillStyle { Solid = 0, Transparent = 1 };
+    void setFillStyle(int style) { m_fillStyle = style; }
+    int fillStyle() const { return m_fillStyle; }
+    void setFillColour(Rgb colour) { m_fillColour = colour; }
+    Rgb fillColour() const { return m_fillColour; }
+
     void text(const QString &text)
     {
         drawText(m_position, text);
@@ -80,8 +94,45 @@ public:
         m_position = at;
     }
 
+    // A rectangle: its outline in the colour and line width, its inside by
+    // the fill style and fill colour.
+    void rectangle(QRectF box)
+    {
+        drawRectangle(box.normalized());
+        m_position = box.bottomRight();
+    }
+    // A picture stretched into `box`.
+    void picture(QRectF box, const QImage &image) { drawPicture(box, image); }
+
     virtual double textWidth(const QString &text) const = 0;
     virtual double textHeight() const = 0;
+
+    // Where `text` breaks into lines at the current font when it is drawn
+    // `width` twips wide: the start and length of each line. Japanese text
+    // breaks between characters, Latin text at spaces where it can. This
+    // default goes character by character by textWidth(); painters lay the
+    // text out as they draw it.
+    struct TextLine
+    {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        bool operator==(const TextLine &) const = default;
+    };
+    virtual QList<TextLine> wrapLines(const QString &text, double width) const
+    {
+        QList<TextLine> lines;
+        qsizetype start = 0;
+        while (start < text.size()) {
+            qsizetype length = 1;
+            while (start + length < text.size() && textWidth(text.mid(start, length + 1)) <= width)
+                ++length;
+            lines.append({start, length});
+            start += length;
+        }
+        if (lines.isEmpty())
+            lines.append({0, 0});
+        return lines;
+    }
 
     // Starts the next page; a picture has one page, which a new page clears.
     virtual bool newPage() = 0;
@@ -96,6 +147,14 @@ protected:
     virtual void drawText(QPointF topLeft, const QString &text) = 0;
     virtual void drawLine(QPointF from, QPointF to) = 0;
     virtual void drawPoint(QPointF at) = 0;
+    virtual void drawRectangle(QRectF box)
+    {
+        drawLine(box.topLeft(), box.topRight());
+        drawLine(box.topRight(), box.bottomRight());
+        drawLine(box.bottomRight(), box.bottomLeft());
+        drawLine(box.bottomLeft(), box.topLeft());
+    }
+    virtual void drawPicture(QRectF, const QImage &) {}
     virtual void fontChanged() {}
 
 private:
@@ -104,6 +163,8 @@ private:
     double m_fontPoints = 9;
     double m_lineWidth = 1;
     Rgb m_colour;
+    int m_fillStyle = Transparent;
+    Rgb m_fillColour;
 };
 
 } // namespace kemoro
