@@ -103,7 +103,8 @@ QuestionFile parseQuestionFile(const QString &text, const QString &path)
                                                 group.value(0))));
         group.clear();
     };
-    while (!reader.atEnd() && !reader.onlyBlankLinesLeft()) {
+    // A line's last field may be empty: only blank lines after a finished line end the file.
+    while (!reader.atEnd() && (lineFields > 0 || !reader.onlyBlankLinesLeft())) {
         const FieldReader::Field field = reader.next();
         if (lineFields == 0)
             lineStart = field.line;
