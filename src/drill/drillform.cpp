@@ -1,5 +1,7 @@
 #include "drill/drillform.h"
 
+#include "drill/drillresult.h"
+
 #include "app/context.h"
 #include "app/navigator.h"
 #include "drill/drillclock.h"
@@ -43,14 +45,6 @@ QWidget *block(QWidget *parent, const QString &name, quint32 colour)
     auto *w = ui::named(new QWidget(parent), name);
     ui::setBackground(w, ui::storedColour(colour));
     return w;
-}
-
-int todayTries(const Session &s, int level)
-{
-    const int pupil = s.curPupilNo;
-    if (level < 0 || level > maxLevel || pupil < 0 || pupil > maxPupil)
-        return 0;
-    return s.results.todayTries(level, pupil);
 }
 
 } // namespace
@@ -210,11 +204,8 @@ void DrillForm::setUp()
         m_levelTries->setText(u"－"_s);
         m_dayTries->setText(u"－"_s);
     } else {
-        int day = 0;
-        for (int l = 1; l <= 15; ++l)
-            day += todayTries(s, l);
-        m_levelTries->setText(QString::number(todayTries(s, level) + 1));
-        m_dayTries->setText(QString::number(day + 1));
+        m_levelTries->setText(QString::number(todayTriesOf(s, level) + 1));
+        m_dayTries->setText(QString::number(todayTriesUpTo(s, 15) + 1));
     }
 }
 

@@ -31,6 +31,22 @@ bool goalCleared(const Session &session)
     return levelPassed(session.results, session.criteria, int(goal), session.curPupilNo);
 }
 
+int todayTriesOf(const Session &session, int level)
+{
+    const int pupil = session.curPupilNo;
+    if (level < 0 || level > maxLevel || pupil < 0 || pupil > maxPupil)
+        return 0;
+    return session.results.todayTries(level, pupil);
+}
+
+int todayTriesUpTo(const Session &session, int lastLevel)
+{
+    int sum = 0;
+    for (int level = 1; level <= std::min(lastLevel, int(maxLevel)); ++level)
+        sum += todayTriesOf(session, level);
+    return sum;
+}
+
 bool overPracticeLimit(const ResultTables &tables, const CriteriaRow &row, int level, int pupil)
 {
     if (!inTables(level, pupil))

@@ -20,6 +20,11 @@ bool levelPassed(const ResultTables &tables, const CriteriaTable &criteria, int 
 // The session's pupil has passed the goal level.
 bool goalCleared(const Session &session);
 
+// The session's pupil's drills of today: of one level, and over levels
+// 1..lastLevel (the drill header counts 1..15, the end screen 1..35).
+int todayTriesOf(const Session &session, int level);
+int todayTriesUpTo(const Session &session, int lastLevel);
+
 // Over the practice limit of a level: as many drills as overCount, or as many
 // points as overPoints, within the over-practice period; a limit of 0 (or
 // empty) is no limit.

@@ -19,25 +19,6 @@ namespace kemoro {
 
 namespace {
 
-QLabel *textLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
-                  int width, int height)
-{
-    auto *label = ui::named(new QLabel(text, parent), name);
-    QFont font = ui::pGothicFont(points);
-    font.setBold(true);
-    label->setFont(font);
-    ui::placeTw(label, left, top, width, height);
-    return label;
-}
-
-int todayTries(const Session &s, int level)
-{
-    const int pupil = s.curPupilNo;
-    if (level < 0 || level > maxLevel || pupil < 0 || pupil > maxPupil)
-        return 0;
-    return s.results.todayTries(level, pupil);
-}
-
 } // namespace
 
 EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
@@ -52,23 +33,23 @@ EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
     ui::setBackground(image, QColor(0xE0, 0xF4, 0xF4));
     ui::placeTw(image, 0, 0, 15360, 11520);
 
-    m_title = textLabel(this, u"Label15"_s, QString(), 36, 1845, 405, 8000, 1100);
-    m_levelName = textLabel(this, u"Label16"_s, QString(), 28, 1845, 1755, 8000, 900);
-    m_dayTries = textLabel(this, u"Label14"_s, QString(), 20, 10215, 1395, 4900, 700);
-    m_pupil = textLabel(this, u"Label17"_s, QString(), 28, 1845, 3255, 8000, 900);
-    m_levelTries = textLabel(this, u"Label13"_s, QString(), 20, 10260, 2745, 4900, 700);
-    m_result = textLabel(this, u"Label18"_s, QString(), 28, 1845, 4440, 12000, 800);
-    m_points = textLabel(this, u"Label19"_s, QString(), 28, 1845, 5280, 13000, 900);
-    m_outcome = textLabel(this, u"Label20"_s, QString(), 36, 1845, 6390, 13000, 1100);
+    m_title = ui::boldLabel(this, u"Label15"_s, QString(), 36, 1845, 405, 8000, 1100);
+    m_levelName = ui::boldLabel(this, u"Label16"_s, QString(), 28, 1845, 1755, 8000, 900);
+    m_dayTries = ui::boldLabel(this, u"Label14"_s, QString(), 20, 10215, 1395, 4900, 700);
+    m_pupil = ui::boldLabel(this, u"Label17"_s, QString(), 28, 1845, 3255, 8000, 900);
+    m_levelTries = ui::boldLabel(this, u"Label13"_s, QString(), 20, 10260, 2745, 4900, 700);
+    m_result = ui::boldLabel(this, u"Label18"_s, QString(), 28, 1845, 4440, 12000, 800);
+    m_points = ui::boldLabel(this, u"Label19"_s, QString(), 28, 1845, 5280, 13000, 900);
+    m_outcome = ui::boldLabel(this, u"Label20"_s, QString(), 36, 1845, 6390, 13000, 1100);
     m_outcome->setStyleSheet(u"color: #c00000"_s);
     m_outcome->hide();
-    m_cleared = textLabel(this, u"Label2"_s, u"このレベルクリア"_s, 28, 180, 7710, 15000, 500);
+    m_cleared = ui::boldLabel(this, u"Label2"_s, u"このレベルクリア"_s, 28, 180, 7710, 15000, 500);
     m_cleared->hide();
 
     m_banner = ui::named(new QWidget(this), u"Picture1"_s);
     ui::setBackground(m_banner, QColor(255, 255, 192));
     ui::placeTw(m_banner, 180, 8145, 15105, 1785);
-    auto *bannerText = textLabel(m_banner, u"Label1"_s, u"目標レベルクリア。おめでとう！"_s, 40, 0, 0, 15105, 1785);
+    auto *bannerText = ui::boldLabel(m_banner, u"Label1"_s, u"目標レベルクリア。おめでとう！"_s, 40, 0, 0, 15105, 1785);
     bannerText->setAlignment(Qt::AlignCenter);
     m_banner->hide();
 
@@ -128,11 +109,8 @@ void EndOfDrillScreen::activate()
     m_pupil->setText(trimBlanks(s.curPupilName));
     m_title->setText(s.programTitle);
     m_levelName->setText(s.levels.levelName[size_t(level)]);
-    m_levelTries->setText(levelTriesText(todayTries(s, level)));
-    int day = 0;
-    for (int l = 1; l <= maxLevel; ++l)
-        day += todayTries(s, l);
-    m_dayTries->setText(dayTriesText(day));
+    m_levelTries->setText(levelTriesText(todayTriesOf(s, level)));
+    m_dayTries->setText(dayTriesText(todayTriesUpTo(s, maxLevel)));
 
     ui::letEventsRun();
     const Outcome outcome = drillOutcome(d.timeUp == 1, s.results.newPersonalBest, s.results.newLevelBest);

@@ -14,18 +14,6 @@ namespace kemoro {
 
 namespace {
 
-QLabel *fixedLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
-                   int width, int height)
-{
-    auto *label = ui::named(new QLabel(text, parent), name);
-    QFont font = ui::pGothicFont(points);
-    font.setBold(true);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignCenter);
-    ui::placeTw(label, left, top, width, height);
-    return label;
-}
-
 // A keypad: 7 8 9 on the top row, 4 5 6 in the middle, 1 2 3 at the bottom.
 QWidget *keypad(QWidget *parent, const QString &frameName, const QString &labelName, int left, int top,
                 std::array<ui::ClickLabel *, 10> &keys)
@@ -60,11 +48,11 @@ QuestionDrillScreen::QuestionDrillScreen(AppContext &context, QWidget *parent)
     instruction->setFont(ui::pGothicFont(24));
     ui::placeTw(instruction, 3510, 270, 9000, 720);
 
-    m_product = fixedLabel(area, u"Label5"_s, u"12"_s, 96, 945, 1125, 4515, 2490);
-    fixedLabel(area, u"Label6"_s, u"="_s, 72, 5355, 1215, 1500, 2400);
-    m_first = fixedLabel(area, u"Label3"_s, QString(), 96, 7065, 1170, 2850, 2490);
-    fixedLabel(area, u"Label7"_s, u"×"_s, 60, 9855, 1440, 1200, 2000);
-    m_second = fixedLabel(area, u"Label4"_s, QString(), 96, 11070, 1170, 2850, 2445);
+    m_product = ui::boldLabel(area, u"Label5"_s, u"12"_s, 96, 945, 1125, 4515, 2490, Qt::AlignCenter);
+    ui::boldLabel(area, u"Label6"_s, u"="_s, 72, 5355, 1215, 1500, 2400, Qt::AlignCenter);
+    m_first = ui::boldLabel(area, u"Label3"_s, QString(), 96, 7065, 1170, 2850, 2490, Qt::AlignCenter);
+    ui::boldLabel(area, u"Label7"_s, u"×"_s, 60, 9855, 1440, 1200, 2000, Qt::AlignCenter);
+    m_second = ui::boldLabel(area, u"Label4"_s, QString(), 96, 11070, 1170, 2850, 2445, Qt::AlignCenter);
 
     keypad(area, u"Picture1"_s, u"Label1"_s, 7065, 3690, m_keypad1);
     keypad(area, u"Picture3"_s, u"Label2"_s, 11070, 3645, m_keypad2);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -48,6 +49,19 @@ QFont face(const QString &family, double pointSize, bool fixedPitch)
 QFont gothicFont(double pointSize) { return face(u"ＭＳ ゴシック"_s, pointSize, true); }
 QFont pGothicFont(double pointSize) { return face(u"ＭＳ Ｐゴシック"_s, pointSize, false); }
 QFont minchoFont(double pointSize) { return face(u"ＭＳ 明朝"_s, pointSize, false); }
+
+QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
+                  int width, int height, Qt::Alignment alignment)
+{
+    auto *label = named(new QLabel(text, parent), name);
+    QFont font = pGothicFont(points);
+    font.setBold(true);
+    label->setFont(font);
+    if (alignment)
+        label->setAlignment(alignment);
+    placeTw(label, left, top, width, height);
+    return label;
+}
 
 QString controlName(const QString &name, int index)
 {

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+class QLabel;
 class QWidget;
 
 namespace kemoro::ui {
@@ -31,6 +32,10 @@ void installFontSubstitutions();
 QFont gothicFont(double pointSize);   // "ＭＳ ゴシック", fixed pitch
 QFont pGothicFont(double pointSize);  // "ＭＳ Ｐゴシック"
 QFont minchoFont(double pointSize);   // "ＭＳ 明朝"
+
+// A label in bold "ＭＳ Ｐゴシック" at a twips rectangle, as the drill screens use them.
+QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
+                  int width, int height, Qt::Alignment alignment = {});
 
 // The control name of a screen: "Label1", or "Label1(3)" for element 3 of a
 // control array.
