@@ -1,0 +1,58 @@
+#pragma once
+
+#include "print/frmprint.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kemoro {
+
+struct AppContext;
+class PrinterService;
+
+namespace print {
+
+// FormPrint0 ("Form1", "印刷設定"): a teacher picks levels, a blanking option
+// and the order, and every change rebuilds the question table at once; "印刷へ"
+// opens the preview of the table, "百問計算" the hundred-problem sheet.
+class PrintSelection : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PrintSelection(AppContext &context, QWidget *parent = nullptr);
+    ~PrintSelection() override;
+
+    // Form_Load: levels "1".."8", the first selected, then a rebuild. A
+    // missing question file is named in a message; the table stays empty.
+    void load();
+    // RebuildWorksheet from the screen's controls.
+    void rebuild();
+    // "印刷へ" (document 2) and "百問計算" (document 6): the preview, opened
+    // once and brought to the front (and redrawn) after that.
+    void openPreview(int docType);
+
+    // The printers of the preview; not owned.
+    void setPrinterService(PrinterService *service) { m_printers = service; }
+
+    PrintDesk &desk() { return m_desk; }
+    FrmPrint *preview() const { return m_preview; }
+    WorksheetChoice choice() const;
+
+private:
+    AppContext &m_context;
+    PrintDesk m_desk;
+    PrinterService *m_printers = nullptr;
+    QPointer<FrmPrint> m_preview;
+
+    QListWidget *m_levels;
+    QList<QRadioButton *> m_options;
+    QCheckBox *m_shuffle;
+};
+
+} // namespace print
+} // namespace kemoro

@@ -1,0 +1,264 @@
+#include "app/context.h"
+#include "platform/printer.h"
+#include "platform/widgets.h"
+#include "print/frmprint.h"
+#include "print/printselection.h"
+
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+using namespace kemoro::print;
+
+namespace {
+// No printer installed: every job goes into the PDF file the user names.
+class NoPrinters final : public PrinterService
+{
+public:
+    QString answer;
+    int asked = 0;
+    QStringList printerNames() const override { return {}; }
+    QString defaultPrinterName() const override { return {}; }
+    std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &error) override
+    {
+        error = u"no printer"_s;
+        return nullptr;
+    }
+    std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &name, QString &error) override
+    {
+        m_real.setLandscape(landscape());
+        return m_real.startPdf(path, name, error);
+    }
+    QString askPdfFileName(QWidget *, const QString &) override
+    {
+        ++asked;
+        return answer;
+    }
+
+private:
+    QtPrinterService m_real;
+};
+
+QList<QImage> rasterise(const QString &pdf, int dpi)
+{
+    QTemporaryDir dir;
+    QProcess::execute(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, QString::number(dpi), pdf, dir.filePath(u"page"_s)});
+    QList<QImage> pages;
+    const QStringList files = QDir(dir.path()).entryList({u"page*"_s}, QDir::Files, QDir::Name);
+    for (const QString &f : files)
+        pages.append(QImage(dir.filePath(f)).convertToFormat(QImage::Format_Grayscale8));
+    return pages;
+}
+
+// Rows of the page where more than half the width is ink, grouped into
+// runs; each run's middle row.
+QList<double> ruleRows(const QImage &page)
+{
+    QList<double> rules;
+    int runStart = -1;
+    for (int y = 0; y <= page.height(); ++y) {
+        int ink = 0;
+        if (y < page.height()) {
+            const uchar *line = page.constScanLine(y);
+            for (int x = 0; x < page.width(); ++x)
+                ink += line[x] < 200;
+        }
+        const bool rule = ink > page.width() / 2;
+        if (rule && runStart < 0)
+            runStart = y;
+        if (!rule && runStart >= 0) {
+            rules.append((runStart + y - 1) / 2.0);
+            runStart = -1;
+        }
+    }
+    return rules;
+}
+
+const QString questions = u"1,さる,も,木から落ちる,,,,,\r\n"
+                          u"1,犬も,歩けば,棒に当たる,,,,,\r\n"
+                          u"2,石の,上にも,三年,,,,,\r\n"
+                          u"1,七かける八は,五十六,しち・は・ごじゅうろく,,,,,\r\n"_s;
+
+struct Desk
+{
+    QTemporaryDir dir;
+    AppContext context;
+    test::FakeRandom random{{}, 0.3};
+    test::ScriptedMessages messages;
+    NoPrinters printers;
+
+    explicit Desk(bool withFile = true)
+    {
+        context.session.folders.programDir = dir.path() + u"/"_s;
+        context.services.random = &random;
+        context.services.messages = &messages;
+        printers.answer = dir.filePath(u"sheet.pdf"_s);
+        if (withFile)
+            test::writeCp932(context.session.folders.worksheetFile(), questions);
+    }
+};
+} // namespace
+
+class TestPrintScreens : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { ui::installFontSubstitutions(); }
+
+    void cellFitsOnTheRealLayout_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("cellWidth");
+        QTest::addColumn<int>("size");
+        // clang-format off
+        QTest::newRow("one line on A4 portrait: 20")  << u"木から落ちる"_s      << 0.3  << 20;
+        QTest::newRow("two lines: (2 + 1) x 25 x 13")  << QString(12, u'あ')      << 0.19 << 13;
+        QTest::newRow("2000 characters: 1")            << QString(2000, u'語')    << 0.19 << 1;
+        // clang-format on
+    }
+    void cellFitsOnTheRealLayout()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, cellWidth);
+        QFETCH(int, size);
+        ImageSurface surface(PrintEngine::previewBoxSize(true).toSize() / 15);
+        PrintEngine engine;
+        engine.initialise(surface, PrintEngine::Output::Preview, true);
+        engine.rowPitch = 0.06;
+        engine.cellWidth = cellWidth;
+        engine.cellText(text);
+        QCOMPARE(engine.cellFontSize, size);
+    }
+
+    void documentsOnA4_data()
+    {
+        QTest::addColumn<int>("docType");
+        QTest::addColumn<QList<double>>("rules"); // page units of the full-width rules
+        QList<double> table;
+        for (int y = 300; y <= 9300; y += 600)
+            table.append(y);
+        table.append(9900);
+        // clang-format off
+        QTest::newRow("question table: 17 rules")                       << int(PrintJob::QuestionTable) << table;
+        QTest::newRow("hundred sheet: frame, rows, bottom and the foot") << int(PrintJob::HundredSheet)
+            << (QList<double>{1, 500} + table.mid(1) + QList<double>{10000});
+        // clang-format on
+    }
+    void documentsOnA4()
+    {
+        if (QStandardPaths::findExecutable(u"pdftoppm"_s).isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        QFETCH(int, docType);
+        QFETCH(QList<double>, rules);
+        Desk desk;
+        PrintSelection selection(desk.context);
+        selection.setPrinterService(&desk.printers);
+        selection.load();
+        selection.openPreview(docType);
+        FrmPrint *preview = selection.preview();
+        QVERIFY(preview);
+        preview->findChild<QPushButton *>(u"Command9"_s)->click();
+        QCOMPARE(desk.printers.asked, 1);
+        QVERIFY(desk.messages.shown.isEmpty());
+
+        constexpr int dpi = 150;
+        const QList<QImage> pages = rasterise(desk.printers.answer, dpi);
+        QCOMPARE(pages.size(), 1);
+        const QImage &page = pages.first();
+        // A4 at 150 dpi.
+        QVERIFY(std::abs(page.height() - 1754) <= 2);
+        const QList<double> found = ruleRows(page);
+        QCOMPARE(found.size(), rules.size());
+        const double pagePixels = 16838.0 / 1440 * dpi;
+        for (int i = 0; i < rules.size(); ++i) {
+            const double expected = PrintEngine::printScale * 1.05 * rules[i] / 10000 * pagePixels;
+            QVERIFY2(std::abs(found[i] - expected) <= 2,
+                     qPrintable(u"rule %1 at %2, expected %3"_s.arg(i).arg(found[i]).arg(expected)));
+        }
+        // After printing the preview shows the document again.
+        QCOMPARE(preview->engine().output(), PrintEngine::Output::Preview);
+        QVERIFY(ruleRows(preview->preview().convertToFormat(QImage::Format_Grayscale8)).size() >= 16);
+    }
+
+    void selectionScreen()
+    {
+        Desk desk;
+        PrintSelection selection(desk.context);
+        selection.setPrinterService(&desk.printers);
+        selection.load();
+        auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
+        QCOMPARE(levels->count(), 8);
+        QCOMPARE(levels->item(0)->text(), u"1"_s);
+        QCOMPARE(levels->selectedItems().size(), 1);
+        QVERIFY(selection.findChild<QRadioButton *>(u"Option1(1)"_s)->isChecked());
+        QVERIFY(selection.findChild<QCheckBox *>(u"Check1"_s)->isChecked());
+        QCOMPARE(selection.desk().sheet.loaded, 3);
+        QCOMPARE(selection.desk().sheet.cols, 4);
+
+        // The option already chosen rebuilds too, and a new option re-blanks.
+        desk.random.push(0.0);
+        selection.findChild<QRadioButton *>(u"Option1(2)"_s)->click();
+        QCOMPARE(selection.desk().sheet.cols, 5);
+
+        // "百問計算" stays the document through later rebuilds.
+        selection.findChild<QPushButton *>(u"Command4"_s)->click();
+        QVERIFY(selection.preview());
+        QCOMPARE(selection.desk().job.docType, int(PrintJob::HundredSheet));
+        const int draws = selection.preview()->drawCount();
+        selection.findChild<QPushButton *>(u"Command3"_s)->click();
+        QCOMPARE(selection.desk().job.docType, int(PrintJob::HundredSheet));
+        selection.findChild<QPushButton *>(u"Command1"_s)->click();
+        QCOMPARE(selection.desk().job.docType, int(PrintJob::QuestionTable));
+        QVERIFY(selection.preview()->drawCount() > draws);
+
+        // No level selected: only the numbers are left.
+        levels->clearSelection();
+        selection.rebuild();
+        QCOMPARE(selection.desk().sheet.loaded, 0);
+        QCOMPARE(selection.desk().sheet.cell(1, 1), u"①"_s);
+        QVERIFY(selection.desk().sheet.cell(1, 2).isEmpty());
+    }
+
+    void missingQuestionFileIsNamed()
+    {
+        Desk desk(false);
+        PrintSelection selection(desk.context);
+        selection.load();
+        QCOMPARE(desk.messages.shown.size(), 1);
+        QVERIFY(desk.messages.shown.first().text.contains(u"プロト.csv"_s));
+        QCOMPARE(selection.desk().sheet.loaded, 0);
+        QCOMPARE(selection.desk().sheet.rows, 15);
+    }
+
+    void testPagesPrintWhatTheyShow()
+    {
+        Desk desk;
+        FrmPrint window(desk.context, nullptr, true);
+        window.setPrinterService(&desk.printers);
+        window.show();
+        auto *labels = window.findChild<QPushButton *>(u"Command10"_s);
+        QVERIFY(labels->isVisible());
+        labels->click();
+        QCOMPARE(window.desk().job.docType, int(PrintJob::LabelTest));
+        window.findChild<QPushButton *>(u"Command5"_s)->click();
+        QCOMPARE(window.desk().job.docType, int(PrintJob::SamplePage));
+        window.findChild<QPushButton *>(u"Command9"_s)->click();
+        QCOMPARE(rasterise(desk.printers.answer, 24).size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPrintScreens)
+#include "tst_printscreens.moc"
