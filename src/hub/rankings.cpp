@@ -59,11 +59,24 @@ RankedPupils rankedPupils(const Roster &roster)
 }
 
 namespace {
-// "Four spaces followed by the number, cut to its last n characters": a
-// one-digit number stays shorter than n, as the lists have always shown it.
-QString lastOf(qint64 value, int n)
+// Appends "four spaces followed by the number, cut to its last n
+// characters": a one-digit number stays shorter than n, as the lists have
+// always shown it. Built in place: a ranking makes thousands of lines.
+void appendLastOf(QString &line, qint64 value, int n)
 {
-    return (u"    "_s + QString::number(value)).right(n);
+    char digits[24];
+    int len = 0;
+    const bool negative = value < 0;
+    quint64 v = negative ? quint64(-value) : quint64(value);
+    do {
+        digits[len++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (negative)
+        digits[len++] = '-';
+    const int total = 4 + len;
+    for (int k = std::max(0, total - n); k < total; ++k)
+        line += k < 4 ? QChar(u' ') : QChar(QLatin1Char(digits[len - 1 - (k - 4)]));
 }
 } // namespace
 
@@ -129,22 +142,28 @@ Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int 
         const bool current = p == options.currentPupil;
         const QString &mark1 = current ? currentMark : group.marks.at(k);
         const QString &mark2 = current ? currentMark : fullSpace;
-        QString rankPiece;
+        const qint32 b = best(k);
+        const QString rankPiece = options.view == RankView::Time && b == noTime
+                                      ? (options.reportStyle ? u"---"_s : u"--"_s)
+                                      : rankText(rank, rankWidth);
         QString line;
         line.reserve(24);
+        line += rankPiece;
+        line += mark1;
+        line += group.names5.at(k);
         if (options.view == RankView::Points) {
-            rankPiece = rankText(rank, rankWidth);
-            line += rankPiece + mark1 + group.names5.at(k) + lastOf(today(k), 3) + u'/' + lastOf(total(k), 5);
+            appendLastOf(line, today(k), 3);
+            line += u'/';
+            appendLastOf(line, total(k), 5);
         } else {
-            const qint32 b = best(k);
-            rankPiece = b == noTime ? (options.reportStyle ? u"---"_s : u"--"_s) : rankText(rank, rankWidth);
-            line += rankPiece + mark1 + group.names5.at(k);
-            if (b == noTime)
+            if (b == noTime) {
                 line += u"------ "_s;
-            else if (b == 99998)
+            } else if (b == 99998) {
                 line += u"*失敗* "_s;
-            else
-                line += lastOf(b, 6) + u' ';
+            } else {
+                appendLastOf(line, b, 6);
+                line += u' ';
+            }
             line += mark2;
         }
         if (current && out.scrollRow < 0)
