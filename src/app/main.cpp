@@ -59,6 +59,8 @@ int main(int argc, char *argv[])
         kemoro::QtMediaPlayer::preferVideoBackend();
         navigator.startExplanation(options.explanationFile);
     }
+    else if (options.printTest)
+        navigator.startPrintTest();
     else
         navigator.start();
     return QApplication::exec();

@@ -12,6 +12,8 @@
 #include "platform/messages.h"
 #include "platform/programstarter.h"
 #include "platform/widgets.h"
+#include "print/frmprint.h"
+#include "print/printselection.h"
 #include "roster/nameselectionscreen.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
@@ -107,6 +109,46 @@ void Navigator::showExplanation(const QString &file)
 }
 
 QWidget *Navigator::explanationWindow() const { return m_explanation; }
+
+void Navigator::showPrintSelection(QWidget *over)
+{
+    if (!m_printSelection) {
+        m_printSelection = new print::PrintSelection(m_context, over);
+        m_printSelection->show();
+        m_printSelection->load();
+    }
+    m_printSelection->show();
+    m_printSelection->raise();
+    m_printSelection->activateWindow();
+}
+
+print::PrintSelection *Navigator::printSelection() const { return m_printSelection; }
+
+void Navigator::startPrintTest()
+{
+    m_splash = new SplashWindow(m_context);
+    connect(m_splash, &SplashWindow::firstTick, this, [this] {
+        if (!configure())
+            return;
+        showPrintTest();
+        closeLater(m_splash);
+    });
+    m_splash->startUp();
+}
+
+void Navigator::showPrintTest()
+{
+    m_printTest = new print::FrmPrint(m_context, nullptr, true);
+    connect(m_printTest, &QObject::destroyed, this, [this] {
+        if (!m_finished)
+            quit(0);
+    });
+    m_printTest->show();
+    m_printTest->raise();
+    m_printTest->activateWindow();
+}
+
+print::FrmPrint *Navigator::printTest() const { return m_printTest; }
 
 void Navigator::setMediaPlayerFactory(MediaPlayerFactory factory) { m_mediaPlayers = std::move(factory); }
 
@@ -342,6 +384,7 @@ void Navigator::quit(int exitCode)
     closeLater(m_records);
     closeLater(m_criteriaEditor);
     closeLater(m_explanation);
+    closeLater(m_printTest);
     m_finished = true;
     emit finished(exitCode);
 }

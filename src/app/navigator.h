@@ -23,6 +23,10 @@ class HubScreen;
 class MediaPlayer;
 class RecordScreen;
 class CriteriaEditor;
+namespace print {
+class PrintSelection;
+class FrmPrint;
+}
 
 // Opens and closes the screens. Every screen change goes through here, and a
 // screen is only ever closed by deferred deletion, never while one of its own
@@ -67,6 +71,15 @@ public:
     void showCriteriaEditor();
     // Their "戻る": a fresh hub, then the screen goes.
     void closeTeacherScreen(QWidget *screen);
+    // "印刷設定" of the teacher panel: the print selection screen as a dialog
+    // over `over` (the hub), which stays open; opened once, then brought forward.
+    void showPrintSelection(QWidget *over);
+    print::PrintSelection *printSelection() const;
+    // --print-test: start-up as usual, then only the print preview with its
+    // test page buttons; closing it ends the program.
+    void startPrintTest();
+    void showPrintTest();
+    print::FrmPrint *printTest() const;
     void showVersionDialog(QWidget *over);
     void showWaitWindow();
     void closeWaitWindow();
@@ -135,6 +148,8 @@ private:
     QPointer<HubScreen> m_hub;
     QPointer<RecordScreen> m_records;
     QPointer<CriteriaEditor> m_criteriaEditor;
+    QPointer<print::PrintSelection> m_printSelection;
+    QPointer<print::FrmPrint> m_printTest;
     SilentSoundPlayer m_silent; // when no sound service is given
     SoundFailureMonitor m_soundFailures;
     bool m_finished = false;

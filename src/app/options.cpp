@@ -22,6 +22,8 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     const QCommandLineOption explain(u"explain"_s, u"Show the explanation FILE (a page or a video) and end."_s,
                                      u"FILE"_s);
     parser.addOption(explain);
+    const QCommandLineOption printTest(u"print-test"_s, u"Show only the print preview with its test pages."_s);
+    parser.addOption(printTest);
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -52,6 +54,13 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
         }
         options.explain = true;
         options.explanationFile = parser.value(explain);
+    }
+    if (parser.isSet(printTest)) {
+        if (options.explain) {
+            options.error = u"--print-test and --explain cannot be used together"_s;
+            return options;
+        }
+        options.printTest = true;
     }
     options.programDir = parser.isSet(programDir) ? QFileInfo(parser.value(programDir)).absoluteFilePath()
                                                   : QCoreApplication::applicationDirPath();

@@ -12,6 +12,7 @@ struct ProgramOptions
     bool soundOff = false; // --sound=off: cues succeed at once without a sound
     bool explain = false;  // --explain FILE: only the explanation window for FILE
     QString explanationFile;
+    bool printTest = false; // --print-test: only the print preview with its test pages
     QString error;      // set when the command line is not usable
 };
 

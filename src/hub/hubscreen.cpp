@@ -260,6 +260,11 @@ void HubScreen::buildCovers()
 
     m_passwordPanel = new TeacherPanel(m_context, this);
     connect(m_passwordPanel, &TeacherPanel::screenChosen, this, [this](int k) {
+        if (k == 2) {
+            // A dialog over the hub: the hub stays as it is.
+            m_context.navigator->showPrintSelection(this);
+            return;
+        }
         m_hubReady = false;
         if (k == 0)
             m_context.navigator->showRecordScreen();

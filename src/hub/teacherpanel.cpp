@@ -1,6 +1,7 @@
 #include "hub/teacherpanel.h"
 
 #include "app/context.h"
+#include "criteria/steptemplate.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
 
@@ -31,9 +32,15 @@ TeacherPanel::TeacherPanel(AppContext &context, QWidget *parent) : QFrame(parent
     ui::placeTw(m_criteria, 855, 2115, 2430, 855);
     m_back = ui::named(new QPushButton(u"戻る"_s, this), u"Command12"_s);
     ui::placeTw(m_back, 3825, 2115, 1545, 855);
+    m_printSettings = ui::named(new QPushButton(u"印刷設定"_s, this), u"Command10"_s, 2);
+    ui::placeTw(m_printSettings, 3825, 810, 1545, 855);
+    m_stepTemplate = ui::named(new QPushButton(u"ステップ.datの初期化"_s, this), u"Command15"_s);
+    ui::placeTw(m_stepTemplate, 855, 3060, 4515, 600);
 
     connect(m_records, &QPushButton::clicked, this, [this] { choose(0); });
     connect(m_criteria, &QPushButton::clicked, this, [this] { choose(1); });
+    connect(m_printSettings, &QPushButton::clicked, this, [this] { choose(2); });
+    connect(m_stepTemplate, &QPushButton::clicked, this, &TeacherPanel::writeStepTemplate);
     connect(m_back, &QPushButton::clicked, this, &TeacherPanel::close);
     hide();
 }
@@ -51,18 +58,35 @@ void TeacherPanel::close()
     hide();
 }
 
+bool TeacherPanel::passwordAccepted()
+{
+    if (passwordOpens(m_password->text(), m_context.session.settings.teacherPassword))
+        return true;
+    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    m_context.services.messages->show(this, title, u"パスワードを入力して下さい"_s, Messages::Buttons::Ok);
+    m_password->setFocus();
+    return false;
+}
+
 void TeacherPanel::choose(int k)
 {
-    if (!isVisible() || (k != 0 && k != 1))
+    if (!isVisible() || k < 0 || k > 2)
         return;
-    if (!passwordOpens(m_password->text(), m_context.session.settings.teacherPassword)) {
+    if (!passwordAccepted())
+        return;
+    emit screenChosen(k);
+}
+
+void TeacherPanel::writeStepTemplate()
+{
+    if (!isVisible() || !passwordAccepted())
+        return;
+    if (const std::optional<Diagnostic> failure =
+            writeBlankStepTemplate(m_context.session.folders.stepTemplateFile())) {
         const QString title =
             m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-        m_context.services.messages->show(this, title, u"パスワードを入力して下さい"_s, Messages::Buttons::Ok);
-        m_password->setFocus();
-        return;
+        m_context.services.messages->show(this, title, failure->toMessage(), Messages::Buttons::Ok);
     }
-    emit screenChosen(k);
 }
 
 } // namespace kemoro

@@ -23,21 +23,31 @@ public:
     void open();
     // Command12_Click: hides the panel; the box empties.
     void close();
-    // Command10_Click(k): 0 the record management screen, 1 the criteria editor.
+    // Command10_Click(k): 0 the record management screen, 1 the criteria
+    // editor, 2 the print selection screen "印刷設定" (over the hub).
     void choose(int k);
+    // Command15 "ステップ.datの初期化": behind the same password, writes the blank
+    // step template; a failure is named in a message.
+    void writeStepTemplate();
 
     QLineEdit *passwordBox() const { return m_password; }
 
 signals:
-    // The password matched: the hub opens screen k and closes itself.
+    // The password matched: the hub opens screen k and closes itself (the
+    // print selection screen opens over it).
     void screenChosen(int k);
 
 private:
+    // The typed password opens the door; otherwise the message asks for it.
+    bool passwordAccepted();
+
     AppContext &m_context;
     QLabel *m_caption;
     QLineEdit *m_password;
     QPushButton *m_records;
     QPushButton *m_criteria;
+    QPushButton *m_printSettings;
+    QPushButton *m_stepTemplate;
     QPushButton *m_back;
 };
 

@@ -252,6 +252,41 @@ QByteArray dotsPng(int rows, int columns)
     return png;
 }
 
+QString worksheetFileName() { return u"プロト.csv"_s; }
+
+QByteArray worksheetQuestionsText()
+{
+    const auto wide = [](int n) {
+        QString digits = QString::number(n);
+        for (QChar &c : digits)
+            c = QChar(c.unicode() - u'0' + u'０');
+        return digits;
+    };
+    QList<QStringList> rows;
+    for (int level = 1; level <= 4; ++level)
+        for (int a = 2; a <= 6; ++a) {
+            const int b = 2 * level + (a % 2);
+            rows.append({QString::number(level), wide(a), u"×"_s + wide(b), u"＝"_s + wide(a * b), {}, {}, {}, {}, {}});
+        }
+    const char16_t *proverbs[][3] = {
+        {u"犬も", u"歩けば", u"棒に当たる"},       {u"猿も", u"木から", u"落ちる"},
+        {u"石の", u"上にも", u"三年"},             {u"ちりも", u"積もれば", u"山となる"},
+        {u"百聞は", u"一見に", u"しかず"},         {u"早起きは", u"三文の", u"徳"},
+        {u"笑う門には", u"福", u"来たる"},         {u"良薬は", u"口に", u"苦し"},
+        {u"案ずるより", u"産むが", u"易し"},       {u"二兎を追う者は", u"一兎をも", u"得ず"},
+        {u"能ある鷹は", u"爪を", u"隠す"},         {u"三人寄れば", u"文殊の", u"知恵"},
+        {u"雨降って", u"地", u"固まる"},           {u"失敗は", u"成功の", u"もと"},
+        {u"帯に短し", u"たすきに", u"長し"},       {u"石橋を", u"たたいて", u"渡る"},
+        {u"果報は", u"寝て", u"待て"},             {u"好きこそ", u"物の", u"上手なれ"},
+        {u"鬼に", u"金", u"棒"},                   {u"覆水", u"盆に", u"返らず"},
+    };
+    int i = 0;
+    for (const auto &p : proverbs)
+        rows.append({QString::number(5 + i++ / 5), QString::fromUtf16(p[0]), QString::fromUtf16(p[1]),
+                     QString::fromUtf16(p[2]), {}, {}, {}, {}, {}});
+    return lines(rows);
+}
+
 Diagnostics create(const QString &root, QDate today)
 {
     Diagnostics diagnostics;
@@ -273,6 +308,7 @@ Diagnostics create(const QString &root, QDate today)
             writeIfMissing(install.soundFolder() + file.first + u".wav"_s, toneWav(file.second, 300), diagnostics);
     writeIfMissing(install.soundFolder() + u"最高1.wav"_s, toneWav(1319, 600), diagnostics);
     writeIfMissing(install.soundFolder() + u"合格.wav"_s, toneWav(1175, 600), diagnostics);
+    writeIfMissing(install.programDir() + u"/"_s + worksheetFileName(), worksheetQuestionsText(), diagnostics);
     writeIfMissing(install.dataFolder() + explanationPageName(), explanationPageText(), diagnostics);
     writeIfMissing(install.dataFolder() + explanationPictureName(), dotsPng(3, 4), diagnostics);
     return diagnostics;

@@ -10,7 +10,8 @@ namespace kemoro::demo {
 
 // A demo installation for trying the program:
 //   DIR/パスデータ.txt           the path file (data root "データ\", relative)
-//   DIR/kemoro/                 the program folder
+//   DIR/kemoro/                 the program folder, with the worksheet
+//                               questions プロト.csv of levels 1..8
 //   DIR/データ/共通データ.txt      school settings (teacher password "1234")
 //   DIR/データ/新名簿.txt          about 30 pupils and one teacher
 //   DIR/データ/音フォルダ/         the sound-name file and generated cues
@@ -37,6 +38,10 @@ QByteArray commonSettingsText();
 QByteArray rosterText(QDate today, int yearStartMonth = 4);
 QByteArray soundNamesText();
 QByteArray criteriaText();
+// Worksheet questions, nine fields a line: levels 1..4 multiplication facts
+// split into factor, factor and product, levels 5..8 proverbs in three parts.
+QString worksheetFileName();
+QByteArray worksheetQuestionsText();
 // A short 16-bit PCM mono tone.
 QByteArray toneWav(double frequency, int milliseconds, int sampleRate = 22050);
 

@@ -1,0 +1,185 @@
+#include "app/context.h"
+#include "app/navigator.h"
+#include "app/options.h"
+#include "hub/hubscreen.h"
+#include "print/frmprint.h"
+#include "platform/cp932.h"
+#include "print/printselection.h"
+#include "roster/grades.h"
+#include "state/startup.h"
+#include "tools/demoinstall.h"
+#include "testsupport/fakes.h"
+#include "testsupport/fixtures.h"
+#include "testsupport/uifakes.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kemoro;
+
+namespace {
+// A teacher on a fresh hub of the demo installation (password "1234").
+struct Run
+{
+    test::TempInstallation install;
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    test::FakeRandom random{{}, 0.4};
+    test::ScriptedMessages messages;
+    test::FakeProgramStarter programs;
+    AppContext context;
+    std::unique_ptr<Navigator> navigator;
+
+    Run()
+    {
+        context.services = {&clock, &random, &messages, &programs};
+        Diagnostics d;
+        configure(context.session, install.programDir(), clock.today(), d);
+        navigator = std::make_unique<Navigator>(context);
+        buildDefaultLevelTable(context.session);
+        context.session.curPupilNo = 1;
+        context.session.curPupilName = u"山田先生"_s;
+        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        navigator->showHub();
+    }
+    template<typename T>
+    T *child(const QString &name) const
+    {
+        return navigator->hub()->findChild<T *>(name);
+    }
+    void openDoor(const QString &typed)
+    {
+        child<QPushButton>(u"Command8"_s)->click();
+        child<QLineEdit>(u"Text3"_s)->setText(typed);
+    }
+};
+} // namespace
+
+class TestPrintWaysIn : public QObject
+{
+    Q_OBJECT
+private slots:
+    void demoQuestionsCoverEveryLevel()
+    {
+        const print::QuestionFile file =
+            print::parseQuestionFile(cp932::decode(demo::worksheetQuestionsText()).text, u"プロト.csv"_s);
+        QVERIFY(file.diagnostics.isEmpty());
+        for (int level = 1; level <= 8; ++level) {
+            const auto count = std::count_if(file.questions.begin(), file.questions.end(),
+                                             [&](const print::WorksheetQuestion &q) { return q.level == level; });
+            QVERIFY2(count >= 3, qPrintable(u"level %1"_s.arg(level)));
+        }
+    }
+
+    void printSettingsOpenOverTheHub_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("opens");
+        // clang-format off
+        QTest::newRow("right password") << u"1234"_s << true;
+        QTest::newRow("wrong password") << u"123"_s  << false;
+        // clang-format on
+    }
+    void printSettingsOpenOverTheHub()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, opens);
+        Run run;
+        QPointer<HubScreen> hub = run.navigator->hub();
+        run.openDoor(typed);
+        auto *button = run.child<QPushButton>(u"Command10(2)"_s);
+        QCOMPARE(button->text(), u"印刷設定"_s);
+        button->click();
+        QCoreApplication::processEvents();
+        QVERIFY(hub && hub->isVisible());
+        QCOMPARE(run.navigator->hub(), hub.data());
+        print::PrintSelection *selection = run.navigator->printSelection();
+        QCOMPARE(bool(selection), opens);
+        QCOMPARE(run.messages.shown.size(), opens ? 0 : 1);
+        if (!opens)
+            return;
+        QVERIFY(selection->isVisible());
+        QCOMPARE(selection->windowTitle(), u"Form1"_s);
+        // The demo's questions of level 1 fill the table.
+        QCOMPARE(selection->desk().sheet.loaded, 5);
+        selection->findChild<QPushButton *>(u"Command2"_s)->click();
+        QTRY_VERIFY(!run.navigator->printSelection());
+        QVERIFY(hub && hub->isVisible());
+    }
+
+    void stepTemplateBehindThePassword_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("written");
+        // clang-format off
+        QTest::newRow("right password writes it")   << u"1234"_s << true;
+        QTest::newRow("wrong password writes nothing") << u"x"_s  << false;
+        // clang-format on
+    }
+    void stepTemplateBehindThePassword()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, written);
+        Run run;
+        const QString templ = run.context.session.folders.stepTemplateFile();
+        const QString live = run.context.session.folders.stepFile();
+        QVERIFY(test::writeBytes(live, QByteArray("\x01\x00\x02\x00", 4)));
+        run.openDoor(typed);
+        auto *button = run.child<QPushButton>(u"Command15"_s);
+        QCOMPARE(button->text(), u"ステップ.datの初期化"_s);
+        QVERIFY(button->isVisible());
+        button->click();
+        QCOMPARE(QFile::exists(templ), written);
+        if (written)
+            QCOMPARE(test::readBytes(templ), QByteArray(40000, '\0'));
+        QCOMPARE(test::readBytes(live), QByteArray("\x01\x00\x02\x00", 4));
+    }
+
+    void printTestOption_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("printTest");
+        QTest::addColumn<bool>("error");
+        // clang-format off
+        QTest::newRow("alone")             << QStringList{u"kemoro"_s, u"--print-test"_s} << true << false;
+        QTest::newRow("with program dir")  << QStringList{u"kemoro"_s, u"--program-dir"_s, u"/x"_s, u"--print-test"_s} << true << false;
+        QTest::newRow("not given")         << QStringList{u"kemoro"_s} << false << false;
+        QTest::newRow("not with explain")  << QStringList{u"kemoro"_s, u"--print-test"_s, u"--explain"_s, u"a.html"_s} << false << true;
+        QTest::newRow("takes no value")    << QStringList{u"kemoro"_s, u"--print-test=1"_s} << false << true;
+        // clang-format on
+    }
+    void printTestOption()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, printTest);
+        QFETCH(bool, error);
+        const ProgramOptions options = parseProgramOptions(arguments);
+        QCOMPARE(options.printTest, printTest);
+        QCOMPARE(!options.error.isEmpty(), error);
+    }
+
+    void printTestWindowEndsTheRun()
+    {
+        Run run;
+        run.navigator->closeHub();
+        QSignalSpy finished(run.navigator.get(), &Navigator::finished);
+        run.navigator->showPrintTest();
+        print::FrmPrint *window = run.navigator->printTest();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), u"Quorvex"_s);
+        QVERIFY(window->findChild<QPushButton *>(u"Command5"_s)->isVisible());
+        window->findChild<QPushButton *>(u"Command10"_s)->click();
+        QCOMPARE(window->desk().job.docType, int(print::PrintJob::LabelTest));
+        window->findChild<QPushButton *>(u"Command8"_s)->click();
+        QTRY_COMPARE(finished.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPrintWaysIn)
+#include "tst_printwaysin.moc"
