@@ -11,6 +11,7 @@ void registerResultBenchmarks();
 void registerHubBenchmarks();
 void registerReportBenchmarks();
 void registerTeacherBenchmarks();
+void registerPrintBenchmarks();
 }
 
 int main(int argc, char **argv)
@@ -29,6 +30,7 @@ int main(int argc, char **argv)
     kemoro::bench::registerHubBenchmarks();
     kemoro::bench::registerTeacherBenchmarks();
     kemoro::bench::registerReportBenchmarks();
+    kemoro::bench::registerPrintBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
