@@ -99,7 +99,7 @@ QuestionFile parseQuestionFile(const QString &text, const QString &path)
             file.questions.append(q);
         else
             file.diagnostics.append(checkAt(path, groupLine,
-                                            u"レベル「%1」は 1..8 ではないので使いません (level not 1..8, skipped)"_s.arg(
+                                            u"level \"%1\" is outside 1..8 (the question is not used)"_s.arg(
                                                 group.value(0))));
         group.clear();
     };
@@ -118,7 +118,8 @@ QuestionFile parseQuestionFile(const QString &text, const QString &path)
             if (lineFields != worksheetFieldsPerQuestion)
                 file.diagnostics.append(checkAt(
                     path, lineStart,
-                    u"フィールドが %1 個あります (%1 fields, 9 expected)"_s.arg(field.emptyLine ? 0 : lineFields)));
+                    u"%1 fields, 9 expected (the questions after it are read shifted)"_s.arg(
+                        field.emptyLine ? 0 : lineFields)));
             lineFields = 0;
         }
     }

@@ -6,6 +6,7 @@
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
 #include "print/report.h"
+#include "print/worksheet.h"
 #include "roster/grades.h"
 #include "roster/namelist.h"
 #include "roster/roster.h"
@@ -287,6 +288,10 @@ int Tool::check()
     // The roster is checked, not required: a missing one is reported with the rest.
     diagnostics += rosterChecks(m_folders.rosterFile(), settings.commonSetting3,
                                 schoolYear(m_now.date(), settings.yearStartMonth));
+
+    // The worksheet questions are optional: only a file that is there is checked.
+    if (QFileInfo::exists(m_folders.worksheetFile()))
+        diagnostics += print::readQuestionFile(m_folders.worksheetFile()).diagnostics;
 
     if (settings.teacherPassword.isEmpty())
         diagnostics.append({Diagnostic::Severity::Check, m_folders.commonSettingsFile(), Diagnostic::fileLocation(),
