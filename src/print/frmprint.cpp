@@ -52,7 +52,14 @@ PreviewBox::~PreviewBox() = default;
 ImageSurface &PreviewBox::resize(QSizeF twips)
 {
     const QSize pixels(ui::px(int(std::lround(twips.width()))), ui::px(int(std::lround(twips.height()))));
-    m_surface = std::make_unique<ImageSurface>(pixels);
+    auto fresh = std::make_unique<ImageSurface>(pixels);
+    // The fill settings belong to the picture box, not to its picture: a
+    // resized box keeps them.
+    if (m_surface) {
+        fresh->setFillStyle(m_surface->fillStyle());
+        fresh->setFillColour(m_surface->fillColour());
+    }
+    m_surface = std::move(fresh);
     setFixedSize(pixels);
     update();
     return *m_surface;
@@ -140,6 +147,8 @@ FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidg
         if (t.docType != 0) {
             const int doc = t.docType;
             connect(button, &QPushButton::clicked, this, [this, doc] { showTestPage(doc); });
+        } else {
+            button->setEnabled(false);
         }
         button->setVisible(testButtons);
         m_testButtons.append(button);

@@ -52,6 +52,21 @@ private:
     QtPrinterService m_real;
 };
 
+// One printer that refuses every job.
+class BrokenPrinter final : public PrinterService
+{
+public:
+    QStringList printerNames() const override { return {u"職員室のプリンター"_s}; }
+    QString defaultPrinterName() const override { return printerNames().first(); }
+    std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &error) override
+    {
+        error = u"用紙がありません。"_s;
+        return nullptr;
+    }
+    std::unique_ptr<PrintSurface> startPdf(const QString &, const QString &, QString &) override { return nullptr; }
+    QString askPdfFileName(QWidget *, const QString &) override { return {}; }
+};
+
 QList<QImage> rasterise(const QString &pdf, int dpi)
 {
     QTemporaryDir dir;
@@ -241,6 +256,19 @@ private slots:
         QVERIFY(desk.messages.shown.first().text.contains(u"プロト.csv"_s));
         QCOMPARE(selection.desk().sheet.loaded, 0);
         QCOMPARE(selection.desk().sheet.rows, 15);
+    }
+
+    void failingPrinterIsNamed()
+    {
+        Desk desk;
+        BrokenPrinter printer;
+        FrmPrint window(desk.context, nullptr, false);
+        window.setPrinterService(&printer);
+        window.show();
+        window.findChild<QPushButton *>(u"Command9"_s)->click();
+        QCOMPARE(desk.messages.shown.size(), 1);
+        QVERIFY(desk.messages.shown.first().text.contains(u"職員室のプリンター"_s));
+        QCOMPARE(window.engine().output(), PrintEngine::Output::Preview);
     }
 
     void testPagesPrintWhatTheyShow()
