@@ -44,12 +44,12 @@ QImage emblem()
 PreviewBox::PreviewBox(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(QSizeF(ui::twipsPerPixel, ui::twipsPerPixel));
+    startPicture(QSizeF(ui::twipsPerPixel, ui::twipsPerPixel));
 }
 
 PreviewBox::~PreviewBox() = default;
 
-ImageSurface &PreviewBox::resize(QSizeF twips)
+ImageSurface &PreviewBox::startPicture(QSizeF twips)
 {
     const QSize pixels(ui::px(int(std::lround(twips.width()))), ui::px(int(std::lround(twips.height()))));
     auto fresh = std::make_unique<ImageSurface>(pixels);
@@ -86,6 +86,7 @@ FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidg
     if (!m_desk) {
         m_ownDesk = std::make_unique<PrintDesk>();
         m_desk = m_ownDesk.get();
+        // No questions: the rebuild draws no random numbers.
         SystemRandom unused(1);
         rebuildWorksheet(m_desk->sheet, {}, WorksheetChoice(), unused);
         m_desk->job.docType = PrintJob::SamplePage;
@@ -197,7 +198,7 @@ void FrmPrint::initialiseOutput()
     if (m_toPaper->isChecked() && m_paper) {
         m_engine.initialise(*m_paper, PrintEngine::Output::Printer, portrait);
     } else {
-        ImageSurface &box = m_previewBox->resize(PrintEngine::previewBoxSize(portrait));
+        ImageSurface &box = m_previewBox->startPicture(PrintEngine::previewBoxSize(portrait));
         m_engine.initialise(box, PrintEngine::Output::Preview, portrait);
         layoutPanel();
     }

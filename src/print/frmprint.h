@@ -37,7 +37,7 @@ public:
     explicit PreviewBox(QWidget *parent);
     ~PreviewBox() override;
     // A fresh white picture of `twips`.
-    ImageSurface &resize(QSizeF twips);
+    ImageSurface &startPicture(QSizeF twips);
     ImageSurface &surface() { return *m_surface; }
     const QImage &image() const;
 
