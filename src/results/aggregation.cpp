@@ -99,9 +99,10 @@ void resetBests(ResultTables &tables)
 class Adder
 {
 public:
-    Adder(const CriteriaTable &criteria, const QDateTime &now)
-        : m_criteria(criteria), m_today(ole::fromDate(now.date()))
+    Adder(const CriteriaTable &criteria, const QDateTime &now, PointsMemo &memo)
+        : m_criteria(criteria), m_today(ole::fromDate(now.date())), m_memo(memo)
     {
+        m_memo.prepare(criteria);
         const double nowOle = ole::fromDateTime(now);
         // A record date has no time of day, so "later than now minus d days"
         // takes today and the d - 1 days before it; d = 0 takes nothing.
@@ -116,7 +117,7 @@ public:
         const int level = r.level;
         const qint32 t = r.resultTime;
         const int tries = t < countedTimeLimit ? 1 : 0;
-        const int points = drillPoints(level, t);
+        const int points = m_memo.points(level, t, m_criteria[size_t(level)]);
         // Which periods the drill counts in is close to random from one record
         // to the next, so adding zeros beats branching on each period.
         const int inJudge = r.date > m_judgeAfter[size_t(level)] ? 1 : 0;
@@ -135,28 +136,10 @@ public:
     }
 
 private:
-    // Result times are mostly short and repeat within a level, so each
-    // level remembers the points of the times below memoTimes it has met.
-    static constexpr qint32 memoTimes = 1024;
-
-    int drillPoints(int level, qint32 t)
-    {
-        if (t < 0 || t >= memoTimes)
-            return kemoro::drillPoints(t, m_criteria[size_t(level)]);
-        const size_t slot = size_t(level) * memoTimes + size_t(t);
-        const quint64 bit = quint64(1) << (slot % 64);
-        if (!(m_known[slot / 64] & bit)) {
-            m_memo[slot] = kemoro::drillPoints(t, m_criteria[size_t(level)]);
-            m_known[slot / 64] |= bit;
-        }
-        return m_memo[slot];
-    }
-
     const CriteriaTable &m_criteria;
     const double m_today;
+    PointsMemo &m_memo;
     std::array<double, levelSlots> m_judgeAfter{}, m_limitAfter{};
-    std::array<quint64, levelSlots * memoTimes / 64> m_known{}; // bit of a slot: m_memo[slot] is set
-    std::unique_ptr<int[]> m_memo{new int[size_t(levelSlots) * memoTimes]}; // read only where known
 };
 } // namespace
 
@@ -253,7 +236,7 @@ void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const
                       ResultTables &tables)
 {
     tables.clearCounts();
-    Adder adder(criteria, now);
+    Adder adder(criteria, now, tables.pointsMemo);
     for (const LoadedRecord &r : records)
         adder.add(r, tables);
 }
@@ -269,7 +252,7 @@ std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QD
     tables.clearCounts();
     if (error)
         return error;
-    Adder adder(criteria, now);
+    Adder adder(criteria, now, tables.pointsMemo);
     const char *data = window.bytes.constData();
     const qint64 count = window.count();
     for (qint64 i = 0; i < count; ++i) {

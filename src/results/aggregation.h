@@ -1,6 +1,7 @@
 #pragma once
 
 #include "criteria/criteria.h"
+#include "results/points.h"
 #include "results/resultfile.h"
 
 #include <QDateTime>
@@ -74,6 +75,9 @@ public:
     LevelPupilTable limitTries{view()}, limitPoints{view()}; // within the level's overDays
     LevelPupilTable best{99999};             // smallest result time; 99999 when none
     std::array<qint32, levelSlots> levelBest; // over pupils 1..1000; 99999 when none
+
+    // Kept between aggregations; a copy starts with an empty memo.
+    PointsMemo pointsMemo;
 
     // Set by recording a drill, read by the end-of-drill screen.
     bool clearedBefore = false;

@@ -57,4 +57,16 @@ int drillBasePoints(qint32 t, qint32 targetTime)
     return basePoints(t, targetTime, firstThreeDigits(t));
 }
 
+void PointsMemo::prepare(const CriteriaTable &criteria)
+{
+    for (int level = 0; level < levelSlots; ++level) {
+        const CriteriaRow &row = criteria[size_t(level)];
+        if (row.targetTime == m_target[size_t(level)] && row.pointRate == m_rate[size_t(level)])
+            continue;
+        m_target[size_t(level)] = row.targetTime;
+        m_rate[size_t(level)] = row.pointRate;
+        std::fill_n(m_points.begin() + qsizetype(level) * times, times, unknown);
+    }
+}
+
 } // namespace kemoro

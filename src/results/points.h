@@ -2,6 +2,10 @@
 
 #include "criteria/criteria.h"
 
+#include <array>
+#include <limits>
+#include <vector>
+
 namespace kemoro {
 
 // Points of one drill. Other classroom computers compute the same numbers
@@ -26,5 +30,32 @@ int drillPoints(qint32 t, const CriteriaRow &criteria);
 
 // The same without the rate: the points the result lists show per drill.
 int drillBasePoints(qint32 t, qint32 targetTime);
+
+// drillPoints of the short result times, remembered per level for as long as
+// the level's target time and rate stay the same: result times repeat, and
+// every screen aggregates the same window again.
+class PointsMemo
+{
+public:
+    static constexpr qint32 times = 1024;
+
+    // Forgets the levels whose target time or rate changed since the last call.
+    void prepare(const CriteriaTable &criteria);
+    int points(int level, qint32 t, const CriteriaRow &row)
+    {
+        if (t < 0 || t >= times)
+            return drillPoints(t, row);
+        qint32 &slot = m_points[size_t(level) * times + size_t(t)];
+        if (slot == unknown)
+            slot = drillPoints(t, row);
+        return slot;
+    }
+
+private:
+    static constexpr qint32 unknown = std::numeric_limits<qint32>::min();
+    std::array<qint32, levelSlots> m_target{};
+    std::array<float, levelSlots> m_rate{};
+    std::vector<qint32> m_points = std::vector<qint32>(size_t(levelSlots) * times, unknown);
+};
 
 } // namespace kemoro

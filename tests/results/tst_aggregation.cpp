@@ -83,6 +83,7 @@ private slots:
     void windowKeepsEveryUsableRecord();
     void missingFileIsNoRecords();
     void onePassAgreesWithLoadThenAdd();
+    void changedCriteriaScoreAfresh();
     void recordFinishedDrill_data();
     void recordFinishedDrill();
 };
@@ -264,6 +265,25 @@ void TestAggregation::onePassAgreesWithLoadThenAdd()
                 QFAIL(qPrintable(u"level %1 pupil %2 differ"_s.arg(level).arg(pupil)));
         }
     }
+}
+
+void TestAggregation::changedCriteriaScoreAfresh()
+{
+    // The tables remember points between aggregations; an edited target time
+    // or rate must not keep the old ones.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"成績累積データ.dat"_s);
+    QVERIFY(test::writeBytes(path, bytesOf({{today, 0.1, 1, 1, 30}})));
+    CriteriaTable table = criteria();
+    ResultTables t;
+    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    QCOMPARE(t.totalPoints(1, 1), 11); // (30/60)^3 x 50 + 5
+    table[1].targetTime = 30;
+    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    QCOMPARE(t.totalPoints(1, 1), 5); // on target
+    table[1].pointRate = 1.5f;
+    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    QCOMPARE(t.totalPoints(1, 1), 7);
 }
 
 void TestAggregation::missingFileIsNoRecords()
