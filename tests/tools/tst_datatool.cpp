@@ -70,6 +70,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void requiredFileMissing();
+    void checkReportsWorksheetQuestions();
     void showsTheScreensLists_data();
     void showsTheScreensLists();
 
@@ -234,6 +235,18 @@ void TestDataTool::requiredFileMissing()
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(QString::fromUtf8(r.err).contains(u"タイム回数データ.txt"_s));
     }
+}
+
+void TestDataTool::checkReportsWorksheetQuestions()
+{
+    QVERIFY(test::writeCp932(m_install->programDir() + u"/プロト.csv"_s,
+                             u"1,一,二,三,,,,,\r\n9,a,b,c,,,,,\r\n1,x,y,z,,,,\r\n"_s));
+    const Run r = run({u"check"_s});
+    QCOMPARE(r.code, 1);
+    const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith(u"プロト.csv:line 2: "_s));
+    QVERIFY(lines.at(1).startsWith(u"プロト.csv:line 3: "_s));
 }
 
 void TestDataTool::showsTheScreensLists_data()
