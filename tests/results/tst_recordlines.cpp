@@ -55,7 +55,7 @@ void TestRecordLines::line_data()
     QTest::newRow("pupil not in roster")     << qint64(5)  << 77 << 1  << 30    << u"12345"_s << day << time << u"   5 2026/12/10　  9:05:03ﾚﾍﾞﾙ1　   30秒 　  77 　　　　　 ++ケモロ教室"_s;
     QTest::newRow("pupil outside the tables")<< qint64(6)  << -3 << 1  << 30    << u"12345"_s << day << time << u"   6 2026/12/10　  9:05:03ﾚﾍﾞﾙ1　   30秒 　  -3 　　　　　 ++ケモロ教室"_s;
     QTest::newRow("level outside 0..35")     << qint64(7)  << 12 << 40 << 30    << u"12345"_s << day << time << u"   7 2026/12/10　  9:05:03ﾚﾍﾞﾙ40　   30秒 　  12 　　　　　 ++ケモロ教室"_s;
-    QTest::newRow("no valid date or time")   << qint64(8)  << 12 << 1  << 30    << u"12345"_s << 1e300 << 1.5 << u"   8 ????/??/??　 ??:??:??ﾚﾍﾞﾙ1　   30秒 　  12 山田太郎　　 小３++ケモロ教室"_s;
+    QTest::newRow("no valid date or time")   << qint64(8)  << 12 << 1  << 30    << u"12345"_s << 1e300 << 1.5 << u"   8 ?\?\?\?/?\?/?\?　 ?\?:?\?:?\?ﾚﾍﾞﾙ1　   30秒 　  12 山田太郎　　 小３++ケモロ教室"_s;
     // clang-format on
 }
 
