@@ -1,6 +1,8 @@
 #include "hub/rankings.h"
 #include "roster/grades.h"
 
+#include "testsupport/fixtures.h"
+
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -9,17 +11,6 @@ using namespace kemoro::hub;
 
 namespace {
 // Pupils 1..n of school year 2026; grades given per pupil.
-Roster rosterOf(const QStringList &names, const QList<int> &grades)
-{
-    QString text;
-    for (int i = 0; i < names.size(); ++i)
-        text += u"%1,%2,0,0,%3,0,,\r\n"_s.arg(i + 1).arg(2026 - grades.at(i) - 6).arg(names.at(i));
-    Roster roster;
-    roster.schoolYear = 2026;
-    Diagnostics d;
-    readRoster(text, u"新名簿.txt"_s, 0, roster, d);
-    return roster;
-}
 } // namespace
 
 class TestRankings : public QObject
@@ -47,7 +38,7 @@ void TestRankings::sortKeepsEqualKeysInOrder()
 
 void TestRankings::timeRankingLines()
 {
-    const Roster roster = rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"江藤"_s, u"大野"_s, u"加藤"_s}, {3, 3, 3, 3, 3, 3});
+    const Roster roster = test::rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"江藤"_s, u"大野"_s, u"加藤"_s}, {3, 3, 3, 3, 3, 3});
     ResultTables t;
     t.best(1, 1) = 20;
     t.best(1, 2) = 10;
@@ -71,7 +62,7 @@ void TestRankings::timeRankingLines()
 
 void TestRankings::gradeFilterKeepsPlacesOfTheWholeGroup()
 {
-    const Roster roster = rosterOf({u"a"_s, u"b"_s, u"c"_s, u"d"_s}, {1, 2, 2, 3});
+    const Roster roster = test::rosterOf({u"a"_s, u"b"_s, u"c"_s, u"d"_s}, {1, 2, 2, 3});
     ResultTables t;
     for (int p = 1; p <= 4; ++p)
         t.best(1, p) = 10 * p;
@@ -84,7 +75,7 @@ void TestRankings::gradeFilterKeepsPlacesOfTheWholeGroup()
 
 void TestRankings::pointsRanking()
 {
-    const Roster roster = rosterOf({u"a"_s, u"b"_s, u"c"_s}, {1, 1, 1});
+    const Roster roster = test::rosterOf({u"a"_s, u"b"_s, u"c"_s}, {1, 1, 1});
     ResultTables t;
     t.totalPoints(1, 2) = 25;
     t.todayPoints(1, 2) = 5;
@@ -106,7 +97,7 @@ void TestRankings::pointsRanking()
 
 void TestRankings::pointsBeyondAThousandADay()
 {
-    const Roster roster = rosterOf({u"a"_s, u"b"_s}, {1, 1});
+    const Roster roster = test::rosterOf({u"a"_s, u"b"_s}, {1, 1});
     ResultTables t;
     t.totalPoints(1, 1) = 5000;
     t.todayPoints(1, 1) = 1000;
@@ -122,7 +113,7 @@ void TestRankings::pointsBeyondAThousandADay()
 
 void TestRankings::levelNotInUseSortsByMorePoints()
 {
-    const Roster roster = rosterOf({u"a"_s, u"b"_s, u"c"_s, u"d"_s}, {1, 1, 1, 1});
+    const Roster roster = test::rosterOf({u"a"_s, u"b"_s, u"c"_s, u"d"_s}, {1, 1, 1, 1});
     ResultTables t;
     t.best(2, 1) = 300;
     t.best(2, 3) = 900; // pupils 2 and 4 have none
@@ -158,7 +149,7 @@ void TestRankings::ranksAndNames()
 
 void TestRankings::reportStyle()
 {
-    const Roster roster = rosterOf({u"a"_s, u"b"_s, u"c"_s}, {1, 1, 1});
+    const Roster roster = test::rosterOf({u"a"_s, u"b"_s, u"c"_s}, {1, 1, 1});
     ResultTables t;
     t.todayPoints(1, 3) = 7;
     t.totalPoints(1, 3) = 7;

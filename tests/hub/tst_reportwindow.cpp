@@ -11,6 +11,7 @@
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/hubrun.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
@@ -31,49 +32,6 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
-
-// A configured session on the demo installation with pupil 8 confirmed.
-struct HubRun
-{
-    test::TempInstallation install;
-    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
-    test::FakeRandom random;
-    test::ScriptedMessages messages;
-    test::FakeProgramStarter programs;
-    AppContext context;
-    std::unique_ptr<Navigator> navigator;
-
-    explicit HubRun(int levels, const QString &pupilName = u"工藤　ゆうと"_s)
-    {
-        context.services = {&clock, &random, &messages, &programs};
-        Diagnostics d;
-        configure(context.session, install.programDir(), clock.today(), d);
-        navigator = std::make_unique<Navigator>(context);
-        buildDefaultLevelTable(context.session);
-        context.session.levelCount = qint16(levels);
-        context.session.curPupilNo = 8;
-        context.session.curPupilName = pupilName;
-        context.session.curPupilGrade = u"小３"_s;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
-        loadRoster(context.session.folders.rosterFile(), 0, context.session.roster, d);
-    }
-
-    void append(int pupil, int level, int seconds, int daysAgo)
-    {
-        const ResultRecord rec =
-            drillRecord(clock.now().addDays(-daysAgo), qint16(pupil), qint16(level), seconds, u"12345"_s);
-        QVERIFY(!ResultFile(context.session.folders.resultFile()).append(rec, [](int) { return true; }));
-    }
-};
-
-template<typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *found = w->findChild<T *>(name);
-    if (!found)
-        qWarning("no control %s", qPrintable(name));
-    return found;
-}
 
 QStringList lines(QListView *list)
 {
@@ -142,7 +100,7 @@ private slots:
 
 void TestReportWindow::opensOverThePersonalView()
 {
-    HubRun run(4);
+    test::HubRun run(4);
     for (int level = 1; level <= 3; ++level)
         for (int k = 0; k < 6; ++k)
             run.append(8, level, 40 - 3 * k, 6 - k);
@@ -150,60 +108,60 @@ void TestReportWindow::opensOverThePersonalView()
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
-    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
     QVERIFY(!report->isVisible());
 
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    auto *graph = child<QPushButton>(&hub, u"Command17"_s);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    auto *graph = test::child<QPushButton>(&hub, u"Command17"_s);
     QVERIFY(graph->isVisible());
-    QVERIFY(!child<QPushButton>(&hub, u"Command20"_s)->isVisible());
+    QVERIFY(!test::child<QPushButton>(&hub, u"Command20"_s)->isVisible());
     QTest::mouseClick(graph, Qt::LeftButton);
     QVERIFY(report->isVisible());
     QCOMPARE(report->pos(), QPoint(ui::px(120), ui::px(1740)));
     QCOMPARE(report->reportPupil(), 8);
-    auto *levels = child<QListView>(report, u"List3"_s);
+    auto *levels = test::child<QListView>(report, u"List3"_s);
     QCOMPARE(lines(levels), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
     QCOMPARE(levels->selectionModel()->selectedRows().size(), 3);
-    QVERIFY(!child<QListView>(report, u"List2"_s)->isVisible());
-    QVERIFY(child<QPushButton>(report, u"Command25"_s)->isVisible());
-    QVERIFY(!child<QPushButton>(report, u"Command24(1)"_s)->isVisible()); // pupils do not print
-    QCOMPARE(child<QLabel>(report, u"Label27"_s)->text(), u"ﾚﾍﾞﾙ"_s);
+    QVERIFY(!test::child<QListView>(report, u"List2"_s)->isVisible());
+    QVERIFY(test::child<QPushButton>(report, u"Command25"_s)->isVisible());
+    QVERIFY(!test::child<QPushButton>(report, u"Command24(1)"_s)->isVisible()); // pupils do not print
+    QCOMPARE(test::child<QLabel>(report, u"Label27"_s)->text(), u"ﾚﾍﾞﾙ"_s);
 
     const QImage picture = report->picture();
     for (int b = 0; b < 3; ++b)
         QVERIFY2(inkIn(picture, 0.06 + 0.3 * b, 0.34 + 0.3 * b) > 100, qPrintable(QString::number(b)));
     // Level 3 was ranked last: pupil 8 is the only one with a time there.
-    QCOMPARE(lines(child<QListView>(report, u"List4(1)"_s)).first().left(4), u"  1●"_s);
+    QCOMPARE(lines(test::child<QListView>(report, u"List4(1)"_s)).first().left(4), u"  1●"_s);
     QCOMPARE(report->levelRanks(1).timeRank, 2); // pupil 3 was faster on level 1
     QVERIFY(report->levelRanks(1).points > 0);
 
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(1)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(1)"_s), Qt::LeftButton);
     QVERIFY(!report->isVisible());
 }
 
 void TestReportWindow::otherPupils()
 {
-    HubRun run(1);
+    test::HubRun run(1);
     run.append(8, 1, 30, 1);
     run.append(3, 1, 20, 1);
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
-    QCOMPARE(child<QListView>(report, u"List3"_s)->selectionModel()->selectedRows().size(), 1);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    QCOMPARE(test::child<QListView>(report, u"List3"_s)->selectionModel()->selectedRows().size(), 1);
 
-    QTest::mouseClick(child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
-    auto *pupils = child<QListView>(report, u"List2"_s);
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    auto *pupils = test::child<QListView>(report, u"List2"_s);
     QVERIFY(pupils->isVisible());
-    QVERIFY(!child<QPushButton>(report, u"Command25"_s)->isVisible());
+    QVERIFY(!test::child<QPushButton>(report, u"Command25"_s)->isVisible());
     const QStringList all = lines(pupils);
     QCOMPARE(all.size(), 28); // status 0 only
     QVERIFY(all.contains(u"小３ /  工藤　ゆうと/8"_s));
 
     selectPupils(pupils, {3, 8});
-    QTest::mouseClick(child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
     // Drawn top to bottom: the lower line's pupil stays the report pupil.
     auto rowOf = [&](int p) {
         for (int row = 0; row < all.size(); ++row)
@@ -215,30 +173,30 @@ void TestReportWindow::otherPupils()
     QCOMPARE(report->reportPupil(), lower);
 
     pupils->clearSelection();
-    QTest::mouseClick(child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command24(0)"_s), Qt::LeftButton);
     QCOMPARE(report->reportPupil(), lower);
-    QTest::mouseClick(child<QPushButton>(report, u"Command18"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command18"_s), Qt::LeftButton);
     QVERIFY(!report->isVisible());
 }
 
 void TestReportWindow::teacherPrintsIntoOnePdf()
 {
-    HubRun run(3, u"山田先生"_s);
+    test::HubRun run(3, u"山田先生"_s);
     run.append(8, 1, 30, 1);
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
     FakePrinters printers;
     printers.answer = run.install.root() + u"/report.pdf"_s;
     report->setPrinterService(&printers);
-    auto *print = child<QPushButton>(report, u"Command24(1)"_s);
+    auto *print = test::child<QPushButton>(report, u"Command24(1)"_s);
     QVERIFY(print->isVisible());
 
-    QTest::mouseClick(child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
-    selectPupils(child<QListView>(report, u"List2"_s), {3, 5, 8});
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    selectPupils(test::child<QListView>(report, u"List2"_s), {3, 5, 8});
     QTest::mouseClick(print, Qt::LeftButton);
     QCOMPARE(printers.asked, 1);
     QVERIFY(QFile::exists(printers.answer));
@@ -252,18 +210,18 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
 
 void TestReportWindow::failingPrinterIsNamed()
 {
-    HubRun run(1, u"山田先生"_s);
+    test::HubRun run(1, u"山田先生"_s);
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
     FakePrinters printers;
     printers.printers = {u"職員室"_s};
     report->setPrinterService(&printers);
     run.messages.shown.clear();
-    QTest::mouseClick(child<QPushButton>(report, u"Command24(1)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command24(1)"_s), Qt::LeftButton);
     QCOMPARE(printers.jobs, 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(u"職員室"_s));
@@ -271,19 +229,19 @@ void TestReportWindow::failingPrinterIsNamed()
 
 void TestReportWindow::missingRoster()
 {
-    HubRun run(1);
+    test::HubRun run(1);
     run.append(8, 1, 30, 1);
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
     QVERIFY(QFile::remove(run.context.session.folders.rosterFile()));
     run.messages.shown.clear();
-    QTest::mouseClick(child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(u"新名簿.txt"_s));
-    QTest::mouseClick(child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = child<ReportWindow>(&hub, u"Picture11"_s);
-    QVERIFY(lines(child<QListView>(report, u"List2"_s)).isEmpty());
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    QVERIFY(lines(test::child<QListView>(report, u"List2"_s)).isEmpty());
     QVERIFY(inkIn(report->picture(), 0.06, 0.34) > 100);
 }
 

@@ -2,6 +2,8 @@
 #include "recordingsurface.h"
 #include "results/resultrecord.h"
 
+#include "testsupport/fixtures.h"
+
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,17 +59,6 @@ double yAt(double n, double d, double m)
     return n + 3000 * (0.8 - 0.7 * d / m);
 }
 
-Roster rosterOf(const QStringList &names, const QList<int> &grades)
-{
-    QString text;
-    for (int i = 0; i < names.size(); ++i)
-        text += u"%1,%2,0,0,%3,0,,\r\n"_s.arg(i + 1).arg(2026 - grades.at(i) - 6).arg(names.at(i));
-    Roster roster;
-    roster.schoolYear = 2026;
-    Diagnostics d;
-    readRoster(text, u"新名簿.txt"_s, 0, roster, d);
-    return roster;
-}
 } // namespace
 
 class TestReport : public QObject
@@ -461,7 +452,7 @@ void TestReport::rankingValues()
     QFETCH(int, pupil);
     QFETCH(QList<qint64>, values);
     QFETCH(QString, firstPointsLine);
-    const Roster roster = rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"大野"_s}, {3, 3, 3, 4});
+    const Roster roster = test::rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"大野"_s}, {3, 3, 3, 4});
     ResultTables t;
     for (int p = 1; p <= 4; ++p) {
         t.best(1, p) = bests.at(p - 1);

@@ -33,6 +33,18 @@ bool writeCp932(const QString &path, const QString &text)
     return bytes && writeBytes(path, *bytes);
 }
 
+Roster rosterOf(const QStringList &names, const QList<int> &grades, int schoolYear)
+{
+    QString text;
+    for (int i = 0; i < names.size(); ++i)
+        text += u"%1,%2,0,0,%3,0,,\r\n"_s.arg(i + 1).arg(schoolYear - grades.at(i) - 6).arg(names.at(i));
+    Roster roster;
+    roster.schoolYear = schoolYear;
+    Diagnostics diagnostics;
+    readRoster(text, u"新名簿.txt"_s, 0, roster, diagnostics);
+    return roster;
+}
+
 QByteArray readBytes(const QString &path)
 {
     QFile file(path);

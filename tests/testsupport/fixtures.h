@@ -1,5 +1,7 @@
 #pragma once
 
+#include "roster/roster.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -29,6 +31,10 @@ private:
 
 // Writes text as CP932 (use "\r\n" line ends in `text` as the files have them).
 bool writeCp932(const QString &path, const QString &text);
+
+// A roster of pupils 1..n, status 0, with the given names and grade numbers
+// in school year `schoolYear`.
+Roster rosterOf(const QStringList &names, const QList<int> &grades, int schoolYear = 2026);
 bool writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray readBytes(const QString &path);
 

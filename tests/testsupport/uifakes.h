@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QWidget>
 
 #include <deque>
 
@@ -34,5 +35,16 @@ public:
     QList<Shown> shown;
     std::deque<Answer> answers;
 };
+
+// The control of a screen by its control name, with a warning naming it when
+// it is missing (a QCOMPARE on a null pointer would only crash).
+template<typename T>
+T *child(QWidget *screen, const QString &name)
+{
+    T *found = screen ? screen->findChild<T *>(name) : nullptr;
+    if (!found)
+        qWarning("no control %s", qPrintable(name));
+    return found;
+}
 
 } // namespace kemoro::test
