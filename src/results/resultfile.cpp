@@ -203,6 +203,37 @@ std::optional<ResultFileError> openFailure(const QString &path, int code)
     return failure(path, code);
 }
 
+// Opens the result file for writing (created when missing) or for reading,
+// trying again after an interrupted call and, on Windows, while another
+// computer's handle refuses it. A reader that finds no file in an existing
+// folder gets `missing` set and no handle: readers never create the file.
+std::optional<ResultFileError> openRetrying(const QString &path, bool forWriting, const WaitFunction &wait,
+                                            os::Handle &raw, bool *missing = nullptr)
+{
+    for (;;) {
+        raw = os::open(path, forWriting);
+        if (raw != os::invalid)
+            return std::nullopt;
+        const int code = os::lastError();
+        if (os::isInterrupted(code))
+            continue;
+        if (missing && os::isMissing(code) && QFileInfo(path).absoluteDir().exists()) {
+            *missing = true;
+            return std::nullopt;
+        }
+#ifdef Q_OS_WIN
+        if (os::isBusy(code)) {
+            if (!wait || !wait(1))
+                return failure(path, code, ResultFileError::Kind::Busy);
+            continue;
+        }
+#else
+        Q_UNUSED(wait);
+#endif
+        return openFailure(path, code);
+    }
+}
+
 // The locked result file and its journal as the rewrite sees them. The
 // result file is only ever reached through the handle that holds the lock.
 class OsRecordIo final : public RecordIo
@@ -323,22 +354,8 @@ template<typename Work>
 std::optional<ResultFileError> ResultFile::underLock(const WaitFunction &wait, Work work)
 {
     os::Handle raw = os::invalid;
-    for (;;) {
-        raw = os::open(m_path, true);
-        if (raw != os::invalid)
-            break;
-        const int code = os::lastError();
-        if (os::isInterrupted(code))
-            continue;
-#ifdef Q_OS_WIN
-        if (os::isBusy(code)) {
-            if (!wait || !wait(1))
-                return failure(m_path, code, ResultFileError::Kind::Busy);
-            continue;
-        }
-#endif
-        return openFailure(m_path, code);
-    }
+    if (auto error = openRetrying(m_path, true, wait, raw))
+        return error;
     const Handle file(raw);
 
     if (auto error = retrying(m_path, wait, [&] { return os::lockWhole(file.get()); }))
@@ -431,26 +448,10 @@ std::optional<ResultFileError> ResultFile::read(qint64 maxRecords, const WaitFun
 {
     window = ResultWindow();
     os::Handle raw = os::invalid;
-    for (;;) {
-        raw = os::open(m_path, false);
-        if (raw != os::invalid)
-            break;
-        const int code = os::lastError();
-        if (os::isInterrupted(code))
-            continue;
-        if (os::isMissing(code) && QFileInfo(m_path).absoluteDir().exists()) {
-            window.missing = true;
-            return std::nullopt;
-        }
-#ifdef Q_OS_WIN
-        if (os::isBusy(code)) {
-            if (!wait || !wait(1))
-                return failure(m_path, code, ResultFileError::Kind::Busy);
-            continue;
-        }
-#endif
-        return openFailure(m_path, code);
-    }
+    if (auto error = openRetrying(m_path, false, wait, raw, &window.missing))
+        return error;
+    if (window.missing)
+        return std::nullopt;
     const Handle file(raw);
 
     qint64 end = 0;
