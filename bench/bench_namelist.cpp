@@ -53,7 +53,7 @@ void nameListRulesSchool(benchmark::State &state)
     const std::unique_ptr<AppContext> context = schoolContext(state, clock);
     qsizetype lines = 0;
     for (auto _ : state) {
-        const NameListRun run = runNameList(context->session, schoolNow(), {}, RankingKind::Points, u"全学年"_s);
+        const NameListRun run = runNameList(context->session, context->results(), schoolNow(), {}, RankingKind::Points, u"全学年"_s);
         if (run.failed())
             state.SkipWithError("the name list failed");
         lines = run.list.list1.size();

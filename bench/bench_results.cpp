@@ -35,7 +35,7 @@ const School &school()
 void aggregateSchool(benchmark::State &state)
 {
     const School &s = school();
-    const ResultFile file(s.resultFile);
+    ResultStore file(s.resultFile);
     ResultTables tables;
     for (auto _ : state) {
         const std::optional<ResultFileError> error = aggregate(s.criteria, schoolNow(), file, {}, tables);
@@ -50,7 +50,7 @@ void aggregateSchool(benchmark::State &state)
 void aggregateFloorSchool(benchmark::State &state)
 {
     const School &s = school();
-    const ResultFile file(s.resultFile);
+    ResultStore file(s.resultFile);
     ResultTables tables;
     ResultWindow window;
     for (auto _ : state) {

@@ -7,7 +7,7 @@
 #include "platform/messages.h"
 #include "platform/programstarter.h"
 #include "results/recordscreen.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 
@@ -90,7 +90,7 @@ void recordDelete(benchmark::State &state)
 void criteriaDistribution(benchmark::State &state)
 {
     TeacherSchool school;
-    const ResultFile file(school.context.session.folders.resultFile());
+    ResultStore file(school.context.session.folders.resultFile());
     for (auto _ : state) {
         ResultWindow window;
         if (file.read(-1, {}, window))

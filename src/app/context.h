@@ -1,6 +1,9 @@
 #pragma once
 
+#include "results/resultstore.h"
 #include "state/session.h"
+
+#include <memory>
 
 namespace kemoro {
 
@@ -29,6 +32,26 @@ struct AppContext
     Session session;
     Services services;
     Navigator *navigator = nullptr;
+    // Where the result store's notices go (the navigator shows them).
+    ResultStore::NoticeHandler resultNotices;
+
+    // The one owner of the shared result file of the session's data folder.
+    // No screen opens that file itself.
+    ResultStore &results()
+    {
+        const QString path = session.folders.resultFile();
+        if (!m_results || m_results->path() != path) {
+            m_results = std::make_unique<ResultStore>(path);
+            m_results->setNoticeHandler([this](const Diagnostic &d) {
+                if (resultNotices)
+                    resultNotices(d);
+            });
+        }
+        return *m_results;
+    }
+
+private:
+    std::unique_ptr<ResultStore> m_results;
 };
 
 } // namespace kemoro

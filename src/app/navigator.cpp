@@ -23,7 +23,9 @@
 #include "windows/videowindow.h"
 #include "windows/waitwindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -37,6 +39,11 @@ namespace kemoro {
 Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
 {
     m_context.navigator = this;
+    // The store meets these in the middle of a read or an append; the box
+    // comes after that work, not inside it.
+    m_context.resultNotices = [this](const Diagnostic &d) {
+        QTimer::singleShot(0, this, [this, d] { report(d, QApplication::activeWindow()); });
+    };
 }
 
 Navigator::~Navigator()
@@ -353,6 +360,13 @@ void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
         if (alive)
             then();
     });
+}
+
+void Navigator::stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause)
+{
+    std::fputs(qPrintable(QDir::toNativeSeparators(cause.path) + u": "_s + cause.description + u'\n'), stderr);
+    std::fflush(stderr);
+    stopWithMessage(parent, text);
 }
 
 void Navigator::stopWithMessage(QWidget *parent, const QString &text)

@@ -14,6 +14,7 @@ class QWidget;
 namespace kemoro {
 
 struct AppContext;
+struct ResultFileError;
 class SplashWindow;
 class NameSelectionScreen;
 class WaitWindow;
@@ -108,6 +109,9 @@ public:
     void playCue(Cue cue, QObject *guard, std::function<void()> then);
     // A failure the program cannot go on from: an OK-only message, then the end.
     void stopWithMessage(QWidget *parent, const QString &text);
+    // The same for a failure of the result file: its full path and the
+    // system's words also go to standard error.
+    void stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause);
 
     // Starts the launcher of the product family and ends the program.
     void leaveToLauncher();

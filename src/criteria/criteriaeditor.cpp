@@ -6,7 +6,7 @@
 #include "platform/busywait.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include <QFrame>
 #include <QHeaderView>
@@ -407,8 +407,7 @@ bool CriteriaEditor::eventFilter(QObject *watched, QEvent *event)
 void CriteriaEditor::rebuildDistribution()
 {
     ResultWindow window;
-    const std::optional<ResultFileError> failed = ResultFile(m_context.session.folders.resultFile())
-                                                       .read(-1, ui::waitForOtherComputer(m_notice), window);
+    const std::optional<ResultFileError> failed = m_context.results().read(-1, ui::waitForOtherComputer(m_notice), window);
     m_notice->clear();
     if (failed) {
         m_context.navigator->report(

@@ -1,6 +1,7 @@
 #include "criteria/distribution.h"
 
 #include "platform/text.h"
+#include "results/recordview.h"
 
 #include <QHash>
 #include <QtEndian>
@@ -16,14 +17,6 @@ namespace {
 constexpr int buckets = 101;
 constexpr int lastAllBucket = 100;
 constexpr int lastBestBucket = 30;
-
-template<typename T>
-T field(const char *data, qsizetype offset)
-{
-    T value;
-    std::memcpy(&value, data + offset, sizeof value);
-    return qFromLittleEndian(value);
-}
 
 QStringList bars(const QString &header, const std::array<int, buckets> &counts)
 {
@@ -49,15 +42,13 @@ Distribution buildDistribution(const ResultWindow &window, int level)
     QHash<qint16, qint32> bestByPupil;
     const bool listed = level >= 1 && level <= 35;
     for (qint64 i = 0; listed && i < window.count(); ++i) {
-        const char *data = window.recordData(i);
-        if (field<qint16>(data, record::levelOffset) != level)
+        const RecordView rec(window.recordData(i));
+        if (rec.level() != level)
             continue;
-        qint32 time = field<qint32>(data, record::resultTimeOffset);
-        if (time < 0)
-            time = 99999;
+        const qint32 time = rec.resultTime();
         ++count;
         ++all[size_t(std::min(time / 10, lastAllBucket))];
-        const qint16 pupil = field<qint16>(data, record::pupilOffset);
+        const qint16 pupil = rec.pupil();
         auto it = bestByPupil.find(pupil);
         if (it == bestByPupil.end())
             bestByPupil.insert(pupil, time);

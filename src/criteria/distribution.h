@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include <QStringList>
 

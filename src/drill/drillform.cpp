@@ -331,12 +331,11 @@ void DrillForm::endOfDrill()
         return;
     m_clock->stop();
     d.resultTime = timeUp ? noTime : d.elapsedSeconds;
-    ResultFile file(s.folders.resultFile());
-    const DrillRecordOutcome outcome =
-        recordFinishedDrill(s, level, m_context.services.clock->now(), file, ui::waitForOtherComputer(m_waitNotice));
+    const DrillRecordOutcome outcome = recordFinishedDrill(s, level, m_context.services.clock->now(),
+                                                           m_context.results(), ui::waitForOtherComputer(m_waitNotice));
     m_waitNotice->hide();
     if (outcome.error) {
-        m_context.navigator->stopWithMessage(this, outcome.error->appendMessage());
+        m_context.navigator->stopWithMessage(this, outcome.error->appendMessage(), *outcome.error);
         return;
     }
     m_context.navigator->drillRecorded(this);

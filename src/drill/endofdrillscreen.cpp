@@ -86,7 +86,7 @@ void EndOfDrillScreen::activate()
     Session &s = m_context.session;
     m_activating = true;
     const std::optional<ResultFileError> error =
-        aggregate(s.criteria, m_context.services.clock->now(), ResultFile(s.folders.resultFile()),
+        aggregate(s.criteria, m_context.services.clock->now(), m_context.results(),
                   ui::waitForOtherComputer(m_waitNotice), s.results);
     m_waitNotice->hide();
     if (error) {

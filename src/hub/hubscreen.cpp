@@ -325,12 +325,11 @@ void HubScreen::activate()
 
     m_context.navigator->closeNameSelection();
     const std::optional<ResultFileError> failed =
-        aggregate(s.criteria, m_context.services.clock->now(), ResultFile(s.folders.resultFile()),
+        aggregate(s.criteria, m_context.services.clock->now(), m_context.results(),
                   ui::waitForOtherComputer(m_waitLabel), s.results);
     m_waitLabel->setText(u"Just a moment, please."_s);
     if (failed) {
-        m_context.services.messages->inform(this, s.programTitle, loadFailureMessage(*failed));
-        m_context.navigator->quit(1);
+        m_context.navigator->stopWithMessage(this, loadFailureMessage(*failed), *failed);
         return;
     }
     const int pupil = std::clamp(int(s.curPupilNo), 0, maxPupil);
@@ -617,8 +616,7 @@ void HubScreen::buildRecordLists(int kind)
 
     ResultWindow window;
     const std::optional<ResultFileError> failed =
-        ResultFile(s.folders.resultFile())
-            .read(hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel), window);
+        m_context.results().read(hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel), window);
     m_listCoverLabel->setText(u"Just a momento, please."_s);
     if (failed)
         m_context.navigator->report(

@@ -3,7 +3,7 @@
 #include "platform/oledate.h"
 #include "platform/text.h"
 #include "results/points.h"
-#include "results/resultrecord.h"
+#include "results/recordview.h"
 #include "roster/grades.h"
 #include "state/session.h"
 
@@ -71,15 +71,13 @@ LevelLists buildRecordLists(const ResultWindow &window, const Roster &roster, co
     const double oleToday = ole::fromDate(today);
 
     for (qint64 k = 0; k < window.count(); ++k) {
-        const ResultRecord rec = decodeRecord(window.recordData(k));
-        const int level = rec.level, pupil = rec.pupil;
-        if (level < 1 || level > n || pupil < 1 || pupil > maxPupil)
+        const RecordView rec(window.recordData(k));
+        const int level = rec.level(), pupil = rec.pupil();
+        if (!rec.isDrill() || level > n || !rec.hasDate() || !rec.hasTimeOfDay())
             continue;
-        const std::optional<QDate> date = ole::toDate(rec.date);
-        const std::optional<QTime> time = ole::toTimeOfDay(rec.timeOfDay);
-        if (!date || !time)
-            continue;
-        if (options.kind == RecordList::Today ? *date != today : rec.date <= oleToday - days)
+        const std::optional<QDate> date = ole::toDate(rec.date());
+        const std::optional<QTime> time = ole::toTimeOfDay(rec.timeOfDay());
+        if (options.kind == RecordList::Today ? *date != today : rec.date() <= oleToday - days)
             continue;
         if (options.kind == RecordList::Personal && pupil != options.currentPupil)
             continue;
@@ -87,7 +85,7 @@ LevelLists buildRecordLists(const ResultWindow &window, const Roster &roster, co
         if (!gradeMatches(options.gradeFilter, grade))
             continue;
 
-        const qint32 t = rec.resultTime < 0 ? noTime : rec.resultTime;
+        const qint32 t = rec.resultTime();
         const bool failure = t >= failureTime;
         const int points = drillBasePoints(t, criteria[level].targetTime);
         const QString mark = pupil == options.currentPupil ? u"●"_s : gradeMark(grade);

@@ -2,7 +2,7 @@
 
 #include "criteria/criteria.h"
 #include "hub/rankings.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "roster/roster.h"
 
 #include <QDateTime>

@@ -285,7 +285,7 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     hooks.rank = [this](int level) { return rankingStep(level); };
     hooks.read = [this, &s](ResultWindow &file) {
         const std::optional<ResultFileError> failed =
-            ResultFile(s.folders.resultFile()).read(-1, ui::waitForOtherComputer(m_waitNotice), file);
+            m_context.results().read(-1, ui::waitForOtherComputer(m_waitNotice), file);
         m_waitNotice->hide();
         return failed;
     };

@@ -4,7 +4,7 @@
 #include "platform/cp932.h"
 #include "platform/oledate.h"
 #include "platform/text.h"
-#include "results/resultrecord.h"
+#include "results/recordview.h"
 #include "state/session.h"
 
 #include <QtEndian>
@@ -129,17 +129,19 @@ struct Fields
     int pupil;
     int level;
     qint32 time;
+    bool valid; // a pupil's drill with a date and a time of day
 };
 
 Fields fieldsOf(const char *rec)
 {
+    const RecordView view(rec);
     Fields f;
-    f.date = qFromLittleEndian<double>(rec + record::dateOffset);
-    f.timeOfDay = qFromLittleEndian<double>(rec + record::timeOffset);
-    f.pupil = qFromLittleEndian<qint16>(rec + record::pupilOffset);
-    f.level = qFromLittleEndian<qint16>(rec + record::levelOffset);
-    const qint32 t = qFromLittleEndian<qint32>(rec + record::resultTimeOffset);
-    f.time = t < 0 ? noTime : t;
+    f.date = view.date();
+    f.timeOfDay = view.timeOfDay();
+    f.pupil = view.pupil();
+    f.level = view.level();
+    f.time = view.resultTime();
+    f.valid = view.isDrill() && view.hasDate() && view.hasTimeOfDay();
     return f;
 }
 
@@ -150,11 +152,7 @@ struct Window
 
     bool contains(const Fields &f) const
     {
-        if (f.level < 1 || f.level > levelCount || f.pupil < 1 || f.pupil > maxPupil)
-            return false;
-        if (!(f.date > earliest))
-            return false;
-        return ole::toDate(f.date).has_value() && ole::toTimeOfDay(f.timeOfDay).has_value();
+        return f.valid && f.level <= levelCount && f.date > earliest;
     }
 };
 } // namespace

@@ -3,7 +3,7 @@
 #include "hub/rankings.h"
 #include "platform/printsurface.h"
 #include "results/aggregation.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "roster/roster.h"
 
 #include <QDateTime>

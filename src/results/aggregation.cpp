@@ -14,33 +14,33 @@ using namespace Qt::StringLiterals;
 namespace kemoro {
 
 namespace {
+// A drill dated before the platform's day 0 counts for the best times only.
+bool isAddedUpDate(double date, double timeOfDay)
+{
+    return date >= 0 && RecordView::isDay(date) && RecordView::isTimeOfDay(timeOfDay);
+}
+} // namespace
+
+bool isAddedUp(const RecordView view)
+{
+    return view.isDrill() && isAddedUpDate(view.date(), view.timeOfDay());
+}
+
+namespace {
 constexpr qint32 noBest = 99999;
 constexpr int levelBestPupils = 1000; // pupils above 1000 never set a level's best
 
-bool isWholeDay(double d)
-{
-    // The range test first: it also turns NaN away, so the cast is safe.
-    return d >= ole::minDay && d <= ole::maxDay && d == double(qint64(d));
-}
-bool isTimeOfDay(double t)
-{
-    return t >= 0 && t < 1; // false for NaN
-}
-
 // Decodes the fields aggregation reads; false when the level or pupil is out
 // of range, and the record is skipped altogether.
-bool readFields(const char *in, LoadedRecord &r)
+bool readFields(const RecordView view, LoadedRecord &r)
 {
-    r.pupil = qFromLittleEndian<qint16>(in + record::pupilOffset);
-    r.level = qFromLittleEndian<qint16>(in + record::levelOffset);
-    if (r.level < 0 || r.level > maxLevel || r.pupil < 0 || r.pupil > maxPupil)
+    if (!view.inRange())
         return false;
-    r.resultTime = qFromLittleEndian<qint32>(in + record::resultTimeOffset);
-    // Drills that crossed midnight on older computers stored a negative time.
-    if (r.resultTime < 0)
-        r.resultTime = noBest;
-    r.date = qFromLittleEndian<double>(in + record::dateOffset);
-    r.timeOfDay = qFromLittleEndian<double>(in + record::timeOffset);
+    r.pupil = view.pupil();
+    r.level = view.level();
+    r.resultTime = view.resultTime();
+    r.date = view.date();
+    r.timeOfDay = view.timeOfDay();
     return true;
 }
 
@@ -59,7 +59,7 @@ void noteBest(const LoadedRecord &r, ResultTables &tables)
 
 bool isAddedUp(const LoadedRecord &r)
 {
-    return r.date >= 0 && isWholeDay(r.date) && isTimeOfDay(r.timeOfDay) && r.pupil != 0 && r.level >= 1;
+    return r.pupil != 0 && r.level >= 1 && isAddedUpDate(r.date, r.timeOfDay);
 }
 
 // Almost every record lands on a level and pupil no record near it touched,
@@ -81,12 +81,11 @@ void prefetch(const void *p)
 
 void prefetchCells(const char *in, ResultTables &tables)
 {
-    const int pupil = qFromLittleEndian<qint16>(in + record::pupilOffset);
-    const int level = qFromLittleEndian<qint16>(in + record::levelOffset);
-    if (level < 1 || level > maxLevel || pupil < 1 || pupil > maxPupil)
+    const RecordView view(in);
+    if (!view.isDrill())
         return;
-    prefetch(&tables.best(level, pupil));
-    prefetch(tables.counters(level, pupil));
+    prefetch(&tables.best(view.level(), view.pupil()));
+    prefetch(tables.counters(view.level(), view.pupil()));
 }
 
 void resetBests(ResultTables &tables)
@@ -181,7 +180,7 @@ std::vector<LoadedRecord> loadRecords(const char *data, qint64 count, ResultTabl
     records.reserve(size_t(count));
     for (qint64 i = 0; i < count; ++i) {
         LoadedRecord r;
-        if (!readFields(data + i * record::size, r))
+        if (!readFields(RecordView(data + i * record::size), r))
             continue;
         noteBest(r, tables);
         if (isAddedUp(r))
@@ -202,7 +201,7 @@ QString loadFailureMessage(const ResultFileError &error)
 
 namespace {
 // The newest `resultWindow` records of the file.
-std::optional<ResultFileError> readWindow(const ResultFile &file, const WaitFunction &wait, ResultWindow &window)
+std::optional<ResultFileError> readWindow(ResultStore &file, const WaitFunction &wait, ResultWindow &window)
 {
     std::optional<ResultFileError> error;
     int notFound = 0;
@@ -219,7 +218,7 @@ std::optional<ResultFileError> readWindow(const ResultFile &file, const WaitFunc
 }
 } // namespace
 
-LoadOutcome loadResults(const ResultFile &file, const WaitFunction &wait, ResultTables &tables)
+LoadOutcome loadResults(ResultStore &file, const WaitFunction &wait, ResultTables &tables)
 {
     LoadOutcome outcome;
     ResultWindow window;
@@ -243,7 +242,7 @@ void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const
 
 // The same as loadResults then aggregateRecords, in one pass over the window
 // without the list of records in between.
-std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, const ResultFile &file,
+std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, ResultStore &file,
                                          const WaitFunction &wait, ResultTables &tables)
 {
     ResultWindow window;
@@ -259,7 +258,7 @@ std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QD
         if (i + prefetchAhead < count)
             prefetchCells(data + (i + prefetchAhead) * record::size, tables);
         LoadedRecord r;
-        if (!readFields(data + i * record::size, r))
+        if (!readFields(RecordView(data + i * record::size), r))
             continue;
         noteBest(r, tables);
         if (isAddedUp(r))

@@ -2,7 +2,8 @@
 
 #include "criteria/criteria.h"
 #include "results/points.h"
-#include "results/resultfile.h"
+#include "results/recordview.h"
+#include "results/resultstore.h"
 
 #include <QDateTime>
 
@@ -12,6 +13,7 @@
 namespace kemoro {
 
 inline constexpr int maxPupil = 5000;
+static_assert(maxPupil == RecordView::maxStoredPupil && maxLevel == RecordView::maxStoredLevel);
 inline constexpr int pupilSlots = maxPupil + 1; // pupil 0..5000; 0 is nobody
 inline constexpr qint64 resultWindow = 20000;   // the newest records aggregation reads
 inline constexpr qint32 countedTimeLimit = 6000; // from this time on a drill scores but is no try
@@ -134,6 +136,11 @@ struct LoadedRecord
 // computer of a classroom); a record of level 0 or pupil 0, or whose date is
 // not a whole-day date or time of day not in [0, 1), is not added up, though
 // its time still counts for the best times.
+// Whether aggregation adds the record up: a pupil's drill (isDrill) with a
+// date of day 0 or later and a valid time of day. `kemoro-data check` judges
+// records by this same rule.
+bool isAddedUp(RecordView view);
+
 std::vector<LoadedRecord> loadRecords(const char *data, qint64 count, ResultTables &tables);
 
 // Reads the newest `resultWindow` records of the file, then loadRecords. A
@@ -144,7 +151,7 @@ struct LoadOutcome
     std::vector<LoadedRecord> records;
     std::optional<ResultFileError> error;
 };
-LoadOutcome loadResults(const ResultFile &file, const WaitFunction &wait, ResultTables &tables);
+LoadOutcome loadResults(ResultStore &file, const WaitFunction &wait, ResultTables &tables);
 
 // The message box text when the results cannot be read.
 QString loadFailureMessage(const ResultFileError &error);
@@ -156,7 +163,7 @@ void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const
                       ResultTables &tables);
 
 // loadResults, then aggregateRecords: the whole refresh before a screen.
-std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, const ResultFile &file,
+std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, ResultStore &file,
                                          const WaitFunction &wait, ResultTables &tables);
 
 } // namespace kemoro

@@ -2,7 +2,7 @@
 
 namespace kemoro {
 
-DrillRecordOutcome recordFinishedDrill(Session &session, int level, const QDateTime &now, ResultFile &file,
+DrillRecordOutcome recordFinishedDrill(Session &session, int level, const QDateTime &now, ResultStore &file,
                                        const WaitFunction &wait)
 {
     DrillRecordOutcome outcome;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "state/session.h"
 
 #include <QDateTime>
@@ -19,7 +19,7 @@ struct DrillRecordOutcome
 // the flags, updates the best times in session.results and appends the
 // record stamped with `now`. The flags are also left in session.results for
 // the end-of-drill screen. Nothing is rolled back when the append fails.
-DrillRecordOutcome recordFinishedDrill(Session &session, int level, const QDateTime &now, ResultFile &file,
+DrillRecordOutcome recordFinishedDrill(Session &session, int level, const QDateTime &now, ResultStore &file,
                                        const WaitFunction &wait);
 
 } // namespace kemoro

@@ -109,13 +109,26 @@ std::optional<Mark> readMark(const QByteArray &journal, int which)
     return m;
 }
 
+bool isTornHeader(const QByteArray &journal)
+{
+    // The header is the first thing written: power lost during that write
+    // leaves a shorter file, or one whose first slot has some of the header's
+    // bytes and zeros in place of the others.
+    const QByteArray ours = header();
+    const qsizetype n = std::min(journal.size(), slot);
+    for (qsizetype i = 0; i < n; ++i)
+        if (journal[i] != ours[i] && journal[i] != '\0')
+            return false;
+    return true;
+}
+
 Inspection inspect(const QByteArray &journal)
 {
     Inspection result;
     if (journal.isEmpty())
         return result;
     if (journal.size() < slot || !isHeader(journal.constData())) {
-        result.kind = Kind::Foreign;
+        result.kind = isTornHeader(journal) ? Kind::Unmarked : Kind::Foreign;
         return result;
     }
     result.kind = Kind::Unmarked;
@@ -136,6 +149,18 @@ QString pathFor(const QString &resultFilePath)
     if (base.endsWith(u".dat"_s, Qt::CaseInsensitive))
         base.chop(4);
     return base + u"temp.dat"_s;
+}
+
+QString asidePath(const QString &journalPath, const std::function<bool(const QString &)> &taken)
+{
+    QString base = journalPath;
+    if (base.endsWith(u".dat"_s, Qt::CaseInsensitive))
+        base.chop(4);
+    for (int n = 1;; ++n) {
+        const QString candidate = base + u"-別ファイル用"_s + QString::number(n) + u".dat"_s;
+        if (!taken(candidate))
+            return candidate;
+    }
 }
 
 } // namespace kemoro::journal

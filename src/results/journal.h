@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kemoro::journal {
@@ -56,6 +57,9 @@ struct Mark
 
 QByteArray header();
 bool isHeader(const char *slotData);
+// A journal this program began and lost power in the middle of its header:
+// its bytes are a prefix of the header, or the header with zeros in places.
+bool isTornHeader(const QByteArray &journal);
 
 // The filler a deletion leaves in the slot past the new end until the cut.
 QByteArray filler();
@@ -72,7 +76,7 @@ std::optional<Mark> readMark(const QByteArray &journal, int which);
 
 enum class Kind {
     Empty,     // nothing in it: left by a crash before anything was written
-    Unmarked,  // this program's journal without a valid mark: the result file was not touched
+    Unmarked,  // this program's journal without a valid mark (or a torn header): the result file was not touched
     Marked,    // a rewrite to finish
     Foreign,   // not this program's journal: another program's copy, kept
 };
@@ -86,5 +90,8 @@ Inspection inspect(const QByteArray &journal);
 
 // The journal's name beside the result file.
 QString pathFor(const QString &resultFilePath);
+// The first free name "成績累積データtemp-別ファイル用N.dat" beside the journal,
+// for a journal that was written for another result file.
+QString asidePath(const QString &journalPath, const std::function<bool(const QString &)> &taken);
 
 } // namespace kemoro::journal

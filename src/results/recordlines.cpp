@@ -5,6 +5,7 @@
 #include "platform/oledate.h"
 #include "platform/text.h"
 #include "platform/textfile.h"
+#include "results/recordview.h"
 #include "roster/grades.h"
 
 #include <QHash>
@@ -114,10 +115,11 @@ public:
 
     QString line(qint64 number, const char *data)
     {
-        const qint16 pupil = field<qint16>(data, record::pupilOffset);
-        const qint16 level = field<qint16>(data, record::levelOffset);
-        const double day = field<double>(data, record::dateOffset);
-        const double fraction = field<double>(data, record::timeOffset);
+        const RecordView rec(data);
+        const qint16 pupil = rec.pupil();
+        const qint16 level = rec.level();
+        const double day = rec.date();
+        const double fraction = rec.timeOfDay();
         QString line;
         line.reserve(72);
         appendRight(line, number, m_context.numberWidth);
@@ -128,7 +130,8 @@ public:
         line += u"ﾚﾍﾞﾙ"_s;
         appendRight(line, level, 0);
         line += u'　';
-        appendRight(line, field<qint32>(data, record::resultTimeOffset), 5);
+        // The stored number as it is, for the teacher who corrects it.
+        appendRight(line, rec.storedTime(), 5);
         line += u"秒 　"_s;
         appendRight(line, pupil, 4);
         line += u' ';
@@ -141,13 +144,6 @@ public:
     }
 
 private:
-    template<typename T>
-    static T field(const char *data, qsizetype offset)
-    {
-        T value;
-        std::memcpy(&value, data + offset, sizeof value);
-        return qFromLittleEndian(value);
-    }
     // Right$(blanks & value, width) without temporaries; width 0: no padding.
     static void appendRight(QString &line, qint64 value, int width)
     {
@@ -229,9 +225,7 @@ RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext
     LineMaker maker(c);
     for (qint64 i = 0; i < window.count(); ++i) {
         const char *data = window.recordData(i);
-        qint16 level = 0;
-        std::memcpy(&level, data + record::levelOffset, sizeof level);
-        if (qFromLittleEndian(level) == 0)
+        if (RecordView(data).level() == 0)
             continue;
         const qint64 number = window.firstRecord + i + 1;
         result.lines.append(maker.line(number, data));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/diagnostic.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include <QList>
 #include <QString>

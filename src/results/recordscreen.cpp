@@ -125,7 +125,7 @@ void RecordScreen::rebuild()
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
 
     const std::optional<ResultFileError> failed =
-        ResultFile(s.folders.resultFile()).read(-1, ui::waitForOtherComputer(m_hint), m_window);
+        m_context.results().read(-1, ui::waitForOtherComputer(m_hint), m_window);
     m_hint->setText(hintText);
     if (failed) {
         m_context.navigator->report(
@@ -219,8 +219,7 @@ bool RecordScreen::write(const RecordEdit &edit)
 {
     setBusy(true);
     RewriteOutcome outcome = RewriteOutcome::Changed;
-    ResultFile file(m_context.session.folders.resultFile());
-    const std::optional<ResultFileError> failed = file.rewrite(edit, ui::waitForOtherComputer(m_hint), outcome);
+    const std::optional<ResultFileError> failed = m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint), outcome);
     m_hint->setText(hintText);
     setBusy(false);
     if (failed) {
@@ -234,7 +233,7 @@ bool RecordScreen::write(const RecordEdit &edit)
     } else if (outcome == RewriteOutcome::ForeignJournal) {
         m_context.services.messages->inform(
             this, title(),
-            file.journalPath()
+            m_context.results().journalPath()
                 + u" があるため記録を変更できません。中の記録を確かめてから、このファイルを移してください。"_s);
     }
     return !failed && outcome == RewriteOutcome::Done;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "results/recordlines.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include <QWidget>
 

@@ -136,6 +136,43 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
     return std::nullopt;
 }
 
+// Whether the result file is the one the journal was written for. Until the
+// journal is removed only this rewrite changed the region from the first
+// changed record on, and only towards the new contents; whatever a crash kept,
+// each byte there is the old one or the new one. Appends only ever add.
+std::optional<IoFailure> fitsJournal(RecordIo &io, const journal::Mark &mark, const QByteArray &body, bool &fits)
+{
+    fits = false;
+    qint64 size = 0;
+    KEMORO_TRY(io.size(File::Results, size), File::Results);
+    const qint64 whole = size - size % record::size;
+    const bool deletion = mark.operation == journal::Operation::Delete;
+    const qint64 start = mark.record * record::size;
+    const QByteArray newImage = deletion ? body.mid(record::size) + journal::filler() : body.mid(record::size);
+    const QByteArray oldImage = body.left(newImage.size());
+    qint64 end = start + oldImage.size();
+    if (deletion && mark.state == journal::State::Cutting) {
+        // Once the cut may have happened, only the filler tells whether the
+        // slot past the new end is still the rewrite's or already an append.
+        QByteArray atNewEnd;
+        if (whole > mark.newLength())
+            KEMORO_TRY(io.read(File::Results, mark.newLength(), record::size, atNewEnd), File::Results);
+        if (atNewEnd.size() != record::size || !journal::isFiller(atNewEnd.constData()))
+            end = mark.newLength();
+    }
+    if (whole < end)
+        return std::nullopt;
+    QByteArray now;
+    KEMORO_TRY(io.read(File::Results, start, end - start, now), File::Results);
+    if (now.size() != end - start)
+        return std::nullopt;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (now[i] != oldImage[i] && now[i] != newImage[i])
+            return std::nullopt;
+    fits = true;
+    return std::nullopt;
+}
+
 std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
 {
     bool exists = false;
@@ -164,6 +201,15 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
     }
     const journal::Mark &m = found.mark;
     const QByteArray body = bytes.mid(m.bodySlot * slot, m.bodyRecords() * slot);
+    bool fits = false;
+    if (auto failure = fitsJournal(io, m, body, fits))
+        return failure;
+    if (!fits) {
+        KEMORO_TRY(io.setJournalAside(recovery.asidePath), File::Journal);
+        recovery.setAside = true;
+        step("journal-set-aside");
+        return std::nullopt;
+    }
     if (auto failure = finish(io, m, found.markIndex, body, bytes.size(), step, recovery))
         return failure;
     recovery.finished = true;
@@ -177,9 +223,9 @@ std::optional<IoFailure> recover(RecordIo &io, Recovery &recovery)
     return recoverWith(io, recovery);
 }
 
-std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome)
+std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome, Recovery &recovery)
 {
-    Recovery recovery;
+    recovery = Recovery();
     if (auto failure = recoverWith(io, recovery))
         return failure;
     if (recovery.foreignJournal) {

@@ -31,6 +31,9 @@ public:
     // An empty journal, replacing whatever was there.
     virtual bool createJournal() = 0;
     virtual bool removeJournal() = 0;
+    // Moves the journal out of the way under a free name that says it does
+    // not belong to the result file; `newPath` is that name.
+    virtual bool setJournalAside(QString &newPath) = 0;
     virtual int error() const = 0;
 };
 
@@ -63,17 +66,25 @@ struct Recovery
     bool foreignJournal = false; // kept; rewrites are refused while it is there
     bool finished = false;       // an interrupted rewrite was completed
     int fillersRemoved = 0;
+    // The journal was written for another file than the one there now (a
+    // result file restored from a backup, say): the file was left untouched
+    // and the journal kept under `asidePath`.
+    bool setAside = false;
+    QString asidePath;
 };
 
 // Finishes a rewrite that a crash cut off, keeping every record other
-// computers appended meanwhile. May itself be cut off anywhere: the next
+// computers appended meanwhile. A journal is only applied to the file it was
+// written for: every byte of the region it changes must hold the old or the
+// new contents, and the file must not be shorter than the rewrite left it. May itself be cut off anywhere: the next
 // recovery picks up from the marks. Runs under the result file's lock.
 std::optional<IoFailure> recover(RecordIo &io, Recovery &recovery);
 
 // Deletes or replaces one record: recovers first, checks that the record
 // still holds `edit.expected`, journals, writes, cuts and drops the journal.
 // Runs under the result file's lock.
-std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome);
+// `recovery` tells what the recovery before it did.
+std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome, Recovery &recovery);
 
 // Test seams: the crash tests end a child process at a named step, and wrap
 // the file access to drop what was written since the last flush.

@@ -164,14 +164,14 @@ NameList buildNameList(const Roster &roster, const ResultTables &tables, Ranking
     return list;
 }
 
-NameListRun runNameList(Session &session, const QDateTime &now, const WaitFunction &wait, RankingKind kind,
-                        const QString &gradeFilter)
+NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now, const WaitFunction &wait,
+                        RankingKind kind, const QString &gradeFilter)
 {
     NameListRun run;
     run.list.list1.append(dashLine());
     Roster &roster = session.roster;
     roster.schoolYear = schoolYear(now.date(), session.settings.yearStartMonth);
-    run.resultError = aggregate(session.criteria, now, ResultFile(session.folders.resultFile()), wait, session.results);
+    run.resultError = aggregate(session.criteria, now, results, wait, session.results);
     if (run.resultError)
         return run;
     if (!loadRoster(session.folders.rosterFile(), session.settings.commonSetting3, roster, run.diagnostics))

@@ -87,7 +87,7 @@ struct NameListRun
 
     bool failed() const { return resultError.has_value() || hasFatal(diagnostics); }
 };
-NameListRun runNameList(Session &session, const QDateTime &now, const WaitFunction &wait, RankingKind kind,
-                        const QString &gradeFilter);
+NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now, const WaitFunction &wait,
+                        RankingKind kind, const QString &gradeFilter);
 
 } // namespace kemoro

@@ -221,7 +221,7 @@ bool NameSelectionScreen::listNames()
     };
     const QString filter = m_grades->currentText();
     const int kind = m_kind;
-    NameListRun run = runNameList(m_context.session, m_context.services.clock->now(), wait, RankingKind(kind), filter);
+    NameListRun run = runNameList(m_context.session, m_context.results(), m_context.services.clock->now(), wait, RankingKind(kind), filter);
     if (!self)
         return false;
     m_listing = false;
@@ -231,7 +231,7 @@ bool NameSelectionScreen::listNames()
 
     Navigator *navigator = m_context.navigator;
     if (run.resultError) {
-        navigator->stopWithMessage(this, loadFailureMessage(*run.resultError));
+        navigator->stopWithMessage(this, loadFailureMessage(*run.resultError), *run.resultError);
         return false;
     }
     for (const Diagnostic &d : run.diagnostics) {

@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "results/aggregation.h"
 #include "results/journal.h"
+#include "results/recordview.h"
 #include "results/recordlines.h"
 #include "state/config.h"
 #include "state/folders.h"
@@ -113,6 +114,67 @@ QString csvField(const QString &text)
     return u'"' + quoted + u'"';
 }
 
+QString readFailureText(const ResultFileError &error)
+{
+    if (error.kind == ResultFileError::Kind::Busy)
+        return u"locked by another computer for %1 s"_s.arg(lockWaitLimitSeconds);
+    return u"読み込めません (cannot be read): "_s + error.description;
+}
+
+// What is wrong with a record, one line a field. The "not counted" lines are
+// exactly the conditions of isAddedUp, the aggregation's own rule.
+QStringList recordProblems(const RecordView rec, double latest)
+{
+    QStringList lines;
+    if (rec.level() < 1 || rec.level() > maxLevel)
+        lines.append(u"level %1 is outside 1..35 (not counted)"_s.arg(rec.level()));
+    if (rec.pupil() < 1 || rec.pupil() > maxPupil)
+        lines.append(u"pupil %1 is outside 1..5000 (not counted)"_s.arg(rec.pupil()));
+    if (rec.storedTime() < 0)
+        lines.append(u"result time %1 is negative (read as 99999)"_s.arg(rec.storedTime()));
+    if (!rec.hasDate() || rec.date() < 0)
+        lines.append(u"date %1 is not a valid date (not counted)"_s.arg(number(rec.date())));
+    else if (isAddedUp(rec) && rec.date() > latest)
+        lines.append(u"date %1 lies in the future (counted in every period)"_s.arg(
+            ole::toDate(rec.date())->toString(Qt::ISODate)));
+    if (!rec.hasTimeOfDay())
+        lines.append(u"time of day %1 is not in [0, 1) (not counted)"_s.arg(number(rec.timeOfDay())));
+    Q_ASSERT(isAddedUp(rec) == !std::any_of(lines.cbegin(), lines.cend(), [](const QString &l) {
+                 return l.endsWith(u"(not counted)"_s);
+             }));
+    return lines;
+}
+
+// The check line for what the read found beside the result file.
+std::optional<QString> journalText(const JournalFinding &found)
+{
+    switch (found.kind) {
+    case JournalFinding::Kind::None:
+        return std::nullopt;
+    case JournalFinding::Kind::Pending:
+        return u"an interrupted correction or deletion is pending; the records above are as it will leave them. "
+               u"Start the program (or let a drill end) on any computer and it is finished; do not restore the "
+               u"result file"_s;
+    case JournalFinding::Kind::Unmarked:
+        return u"a journal cut off before the result file was touched; the next computer that takes the lock "
+               u"removes it"_s;
+    case JournalFinding::Kind::Foreign:
+        return u"not this program's journal (another program's copy of the result file?); corrections and "
+               u"deletions are refused while it is there: check its records, then move it away"_s;
+    case JournalFinding::Kind::NotForThisFile:
+        return u"written for another result file than the one there now (restored from a backup?); it is not "
+               u"applied: the next computer that takes the lock keeps it aside as "_s
+               + QFileInfo(journal::asidePath(found.path, [](const QString &p) { return QFileInfo::exists(p); }))
+                     .fileName()
+               + u" and leaves the result file as it is"_s;
+    case JournalFinding::Kind::NotAFile:
+        return found.detail + u"; corrections and deletions fail until it is moved away"_s;
+    case JournalFinding::Kind::Unreadable:
+        return u"cannot be read ("_s + found.detail + u"); corrections and deletions fail until it can"_s;
+    }
+    return std::nullopt;
+}
+
 class Tool
 {
 public:
@@ -140,6 +202,14 @@ private:
             waited += seconds;
             return m_env.wait ? m_env.wait(seconds) : true;
         };
+    }
+    // The tool's own store: it may wait for a shared lock, never writes and
+    // never recovers.
+    ResultStore &results()
+    {
+        if (!m_store || m_store->path() != m_folders.resultFile())
+            m_store = std::make_unique<ResultStore>(m_folders.resultFile(), ResultStore::Access::ReadOnly);
+        return *m_store;
     }
     std::optional<int> requireFile(const QString &path);
     int fileFailure(const ResultFileError &error);
@@ -186,6 +256,7 @@ private:
     Options m_options;
     int m_levels = 1;
     Session m_session;
+    std::unique_ptr<ResultStore> m_store;
 };
 
 const QList<Tool::Command> &Tool::commands()
@@ -218,9 +289,7 @@ std::optional<int> Tool::requireFile(const QString &path)
 
 int Tool::fileFailure(const ResultFileError &error)
 {
-    if (error.kind == ResultFileError::Kind::Busy)
-        return failed(error.path + u": locked by another computer for %1 s"_s.arg(lockWaitLimitSeconds));
-    return failed(error.path + u": 読み込めません (cannot be read): "_s + error.description);
+    return failed(error.path + u": "_s + readFailureText(error));
 }
 
 int Tool::run(const QStringList &args)
@@ -298,56 +367,29 @@ int Tool::check()
                             u"the teacher password is empty: an empty password box opens the teacher functions"_s});
 
     const QString path = m_folders.resultFile();
-    const QString journalPath = ResultFile(path).journalPath();
-    if (QFileInfo::exists(journalPath)) {
-        QFile file(journalPath);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        QString text;
-        switch (journal::inspect(bytes).kind) {
-        case journal::Kind::Marked:
-            text = u"an interrupted correction or deletion; the next computer that records a drill or "
-                   u"changes a record finishes it"_s;
-            break;
-        case journal::Kind::Empty:
-        case journal::Kind::Unmarked:
-            text = u"a journal left before anything was written; the next computer that takes the lock drops it"_s;
-            break;
-        case journal::Kind::Foreign:
-            text = u"not this program's journal (another program's copy of the result file?); corrections and "
-                   u"deletions are refused while it is there: check its records, then move it away"_s;
-            break;
-        }
-        diagnostics.append({Diagnostic::Severity::Check, journalPath, Diagnostic::fileLocation(), text});
-    }
-
     ResultWindow window;
-    if (auto error = ResultFile(path).read(-1, limitedWait(), window))
-        return fileFailure(*error);
+    if (auto error = results().read(-1, limitedWait(), window)) {
+        // One line for a result file that cannot be read; the other files'
+        // problems are still reported.
+        diagnostics.append({Diagnostic::Severity::Check, error->path, Diagnostic::fileLocation(), readFailureText(*error)});
+        window = ResultWindow();
+    }
+    if (const std::optional<QString> text = journalText(results().journalFinding()))
+        diagnostics.append({Diagnostic::Severity::Check, results().journalPath(), Diagnostic::fileLocation(), *text});
     const double latest = ole::fromDateTime(m_now) + 1;
     auto report = [&](qint64 record, const QString &text) {
         diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::recordLocation(record), text});
     };
     for (qint64 i = 0; i < window.count(); ++i) {
-        const ResultRecord rec = decodeRecord(window.recordData(i));
+        const RecordView rec(window.recordData(i));
         const qint64 n = window.firstRecord + i + 1;
-        if (journal::isFiller(window.recordData(i))) {
+        if (journal::isFiller(rec.data())) {
             report(n, u"filler left by an interrupted deletion (skipped by every reader; the next computer that "
                       u"takes the lock should have removed it)"_s);
             continue;
         }
-        if (rec.level < 1 || rec.level > maxLevel)
-            report(n, u"level %1 is outside 1..35 (not counted)"_s.arg(rec.level));
-        if (rec.pupil < 1 || rec.pupil > maxPupil)
-            report(n, u"pupil %1 is outside 1..5000 (not counted)"_s.arg(rec.pupil));
-        if (rec.resultTime < 0)
-            report(n, u"result time %1 is negative (read as 99999)"_s.arg(rec.resultTime));
-        const std::optional<QDate> date = ole::toDate(rec.date);
-        if (!date || rec.date < 0)
-            report(n, u"date %1 is not a valid date (not counted)"_s.arg(number(rec.date)));
-        else if (rec.date > latest)
-            report(n, u"date %1 lies in the future (counted in every period)"_s.arg(date->toString(Qt::ISODate)));
-        if (!ole::toTimeOfDay(rec.timeOfDay))
-            report(n, u"time of day %1 is not in [0, 1) (not counted)"_s.arg(number(rec.timeOfDay)));
+        for (const QString &text : recordProblems(rec, latest))
+            report(n, text);
     }
     if (window.tailBytes)
         report(window.totalRecords + 1,
@@ -362,7 +404,7 @@ int Tool::check()
 int Tool::exportCsv()
 {
     ResultWindow window;
-    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), window))
+    if (auto error = results().read(-1, limitedWait(), window))
         return fileFailure(*error);
     m_out << "record,date,time,pupil,level,result_time,school_code\n";
     for (qint64 i = 0; i < window.count(); ++i) {
@@ -389,7 +431,7 @@ int Tool::summary()
             return failed(d.toLine());
 
     ResultTables tables;
-    LoadOutcome loaded = loadResults(ResultFile(m_folders.resultFile()), limitedWait(), tables);
+    LoadOutcome loaded = loadResults(results(), limitedWait(), tables);
     if (loaded.error)
         return fileFailure(*loaded.error);
     aggregateRecords(criteria, m_now, loaded.records, tables);
@@ -431,7 +473,7 @@ std::optional<int> Tool::loadSession()
             return failed(d.toLine());
     buildDefaultLevelTable(s);
     s.levelCount = qint16(m_levels);
-    if (auto error = aggregate(s.criteria, m_now, ResultFile(m_folders.resultFile()), limitedWait(), s.results))
+    if (auto error = aggregate(s.criteria, m_now, results(), limitedWait(), s.results))
         return fileFailure(*error);
     return std::nullopt;
 }
@@ -520,7 +562,7 @@ int Tool::showRecordList()
     options.levelCount = m_levels;
     options.now = m_now;
     ResultWindow window;
-    if (auto error = ResultFile(m_folders.resultFile()).read(hub::recordWindow(options.kind), limitedWait(), window))
+    if (auto error = results().read(hub::recordWindow(options.kind), limitedWait(), window))
         return fileFailure(*error);
     const hub::LevelLists lists = hub::buildRecordLists(window, m_session.roster, m_session.criteria, options);
     for (int i = 1; i <= m_levels; ++i) {
@@ -558,7 +600,7 @@ int Tool::showReport()
         return *code;
     hub::applyPracticeCriteria(m_session);
     ResultWindow file;
-    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), file))
+    if (auto error = results().read(-1, limitedWait(), file))
         return fileFailure(*error);
 
     const QString grade = value(u"grade"_s, allGradesFilter());
@@ -604,7 +646,7 @@ int Tool::showRecords()
         if (d.severity != Diagnostic::Severity::Check)
             m_err << d.toLine() << '\n';
     ResultWindow window;
-    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), window))
+    if (auto error = results().read(-1, limitedWait(), window))
         return fileFailure(*error);
     RecordLineContext context;
     context.pupils = &pupils;
@@ -622,7 +664,7 @@ int Tool::showDistribution()
     if (!digits.match(levelText).hasMatch() || level < 1 || level > maxLevel)
         return usage(u"--level \"%1\" is not a level 1..35"_s.arg(levelText));
     ResultWindow window;
-    if (auto error = ResultFile(m_folders.resultFile()).read(-1, limitedWait(), window))
+    if (auto error = results().read(-1, limitedWait(), window))
         return fileFailure(*error);
     const Distribution d = buildDistribution(window, level);
     printLines(d.allResults);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -23,7 +23,10 @@ struct DataToolEnvironment
 // screens show, line by line). `args` excludes the program
 // name. Writes UTF-8 text with LF line ends; returns the exit code: 0 done
 // (check: clean), 1 problems found or a required file missing, 2 a usage
-// error or no data folder. Only reads: never creates, locks or writes a file.
+// error or no data folder. Only reads: never creates or writes a file, and
+// takes no lock but the shared one that readers take. A pending correction or
+// deletion is not finished: the records are shown as its recovery will leave
+// them.
 int runDataTool(const QStringList &args, const DataToolEnvironment &env, QTextStream &out, QTextStream &err);
 
 } // namespace kemoro

@@ -1,7 +1,7 @@
 #include "app/context.h"
 #include "app/navigator.h"
 #include "criteria/criteriaeditor.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"

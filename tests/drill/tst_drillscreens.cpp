@@ -6,7 +6,7 @@
 #include "platform/messages.h"
 #include "recordingsound.h"
 #include "results/aggregation.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "roster/nameselectionscreen.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -66,7 +66,7 @@ struct Drill
     // Earlier drills of today, then the aggregation a hub would have run.
     void recordEarlier(int level, qint32 time, int count)
     {
-        ResultFile file(resultPath());
+        ResultStore file(resultPath());
         for (int i = 0; i < count; ++i)
             file.append(drillRecord(clock.now().addSecs(-60 * (i + 1)), pupil, qint16(level), time, QString()),
                         [](int) { return false; });

@@ -2,7 +2,7 @@
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "platform/widgets.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "results/resultrecord.h"
 #include "roster/grades.h"
 #include "roster/roster.h"

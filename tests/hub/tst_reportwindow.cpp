@@ -4,7 +4,7 @@
 #include "hub/reportwindow.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "results/resultrecord.h"
 #include "roster/grades.h"
 #include "roster/roster.h"

@@ -217,7 +217,8 @@ void TestAggregation::windowKeepsEveryUsableRecord()
     QVERIFY(test::writeBytes(path, bytesOf(recs) + "torn"));
 
     ResultTables t;
-    QVERIFY(!aggregate(criteria(), now, ResultFile(path), {}, t));
+    ResultStore store(path);
+    QVERIFY(!aggregate(criteria(), now, store, {}, t));
     QCOMPARE(t.totalTries(1, 1) + t.totalTries(1, 2) + t.totalTries(1, 3), 15000);
     QCOMPARE(t.totalTries(1, 3), 5000); // the newest pupil-3 records were not dropped
     QCOMPARE(t.totalTries(2, 1), 0);
@@ -249,7 +250,8 @@ void TestAggregation::onePassAgreesWithLoadThenAdd()
     const QString path = dir.filePath(u"成績累積データ.dat"_s);
     QVERIFY(test::writeBytes(path, bytesOf(recs)));
     ResultTables onePass;
-    QVERIFY(!aggregate(table, now, ResultFile(path), {}, onePass));
+    ResultStore store(path);
+    QVERIFY(!aggregate(table, now, store, {}, onePass));
     const ResultTables twoSteps = aggregated(recs, table);
     for (int level = 0; level < levelSlots; ++level) {
         QCOMPARE(onePass.levelBest[size_t(level)], twoSteps.levelBest[size_t(level)]);
@@ -276,13 +278,14 @@ void TestAggregation::changedCriteriaScoreAfresh()
     QVERIFY(test::writeBytes(path, bytesOf({{today, 0.1, 1, 1, 30}})));
     CriteriaTable table = criteria();
     ResultTables t;
-    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    ResultStore store(path);
+    QVERIFY(!aggregate(table, now, store, {}, t));
     QCOMPARE(t.totalPoints(1, 1), 11); // (30/60)^3 x 50 + 5
     table[1].targetTime = 30;
-    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    QVERIFY(!aggregate(table, now, store, {}, t));
     QCOMPARE(t.totalPoints(1, 1), 5); // on target
     table[1].pointRate = 1.5f;
-    QVERIFY(!aggregate(table, now, ResultFile(path), {}, t));
+    QVERIFY(!aggregate(table, now, store, {}, t));
     QCOMPARE(t.totalPoints(1, 1), 7);
 }
 
@@ -291,7 +294,8 @@ void TestAggregation::missingFileIsNoRecords()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"成績累積データ.dat"_s);
     ResultTables t = aggregated({{today, 0.1, 1, 1, 30}});
-    QVERIFY(!aggregate(criteria(), now, ResultFile(path), {}, t));
+    ResultStore store(path);
+    QVERIFY(!aggregate(criteria(), now, store, {}, t));
     QCOMPARE(t.totalTries(1, 1), 0);
     QCOMPARE(t.best(1, 1), 99999);
     QVERIFY(!QFile::exists(path));
@@ -338,7 +342,7 @@ void TestAggregation::recordFinishedDrill()
     session.curPupilNo = 7;
     session.settings.schoolCode = u"12345"_s;
     session.drill.resultTime = time;
-    ResultFile file(path);
+    ResultStore file(path);
     QVERIFY(!aggregate(session.criteria, now, file, {}, session.results));
 
     const QDateTime finished(QDate(2026, 12, 10), QTime(9, 5, 0));

@@ -1,7 +1,7 @@
 #include "app/context.h"
 #include "app/navigator.h"
 #include "results/recordscreen.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "results/resultrecord.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
@@ -204,7 +204,7 @@ void TestRecordScreen::deletion()
     QCOMPARE(run.screen->lines().size(), records - 1);
     QCOMPARE(run.screen->selectedRow(), selected);
     QVERIFY(!run.child<QWidget>(u"Picture3"_s)->isVisible());
-    QVERIFY(!QFile::exists(ResultFile(run.path()).journalPath()));
+    QVERIFY(!QFile::exists(ResultStore(run.path()).journalPath()));
 }
 
 void TestRecordScreen::changedElsewhereWritesNothing()
@@ -216,7 +216,7 @@ void TestRecordScreen::changedElsewhereWritesNothing()
     elsewhere.record = 0;
     elsewhere.expected = encodeRecord(testRecord(0));
     RewriteOutcome outcome;
-    QVERIFY(!ResultFile(run.path()).rewrite(elsewhere, [](int) { return true; }, outcome));
+    QVERIFY(!ResultStore(run.path()).rewrite(elsewhere, [](int) { return true; }, outcome));
     const QByteArray afterElsewhere = test::readBytes(run.path());
     run.screen->remove();
     QCOMPARE(run.messages.shown.size(), 2);

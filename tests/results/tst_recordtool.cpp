@@ -1,5 +1,5 @@
 #include "results/journal.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "tools/datatool.h"
 
 #include "testsupport/fixtures.h"
@@ -90,7 +90,7 @@ void TestRecordTool::checkReports_data()
     QTest::addColumn<QString>("reported");
     // clang-format off
     QTest::newRow("another program's temp copy") << u"foreign"_s  << u"成績累積データtemp.dat:file: not this program's journal"_s;
-    QTest::newRow("a journal without a mark")    << u"unmarked"_s << u"成績累積データtemp.dat:file: a journal left before anything was written"_s;
+    QTest::newRow("a journal without a mark")    << u"unmarked"_s << u"成績累積データtemp.dat:file: a journal cut off before the result file was touched"_s;
     QTest::newRow("a leftover filler, once")     << u"filler"_s   << u"成績累積データ.dat:record 3: filler left by an interrupted deletion"_s;
     QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:file: the teacher password is empty"_s;
     // clang-format on
@@ -100,7 +100,7 @@ void TestRecordTool::checkReports()
 {
     QFETCH(QString, setup);
     QFETCH(QString, reported);
-    const QString journalPath = ResultFile(resultFile()).journalPath();
+    const QString journalPath = ResultStore(resultFile()).journalPath();
     if (setup == u"foreign"_s)
         QVERIFY(test::writeBytes(journalPath, test::readBytes(resultFile())));
     else if (setup == u"unmarked"_s)

@@ -1,5 +1,5 @@
 #include "results/journal.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "results/rewrite.h"
 
 #include "testsupport/fixtures.h"
@@ -96,6 +96,11 @@ public:
         forget(File::Journal);
         return m_inner.removeJournal();
     }
+    bool setJournalAside(QString &newPath) override
+    {
+        forget(File::Journal);
+        return m_inner.setJournalAside(newPath);
+    }
     int error() const override { return m_inner.error(); }
 
     void loseUnflushed()
@@ -150,7 +155,7 @@ int editChild(const QString &path, const QString &kind, int k, const QString &st
     edit.expected = encodeRecord(initialRecord(k));
     edit.replacement = encodeRecord(correctedRecord(k));
     RewriteOutcome outcome;
-    if (auto error = ResultFile(path).rewrite(edit, shortWait, outcome))
+    if (auto error = ResultStore(path).rewrite(edit, shortWait, outcome))
         return 1;
     return outcome == RewriteOutcome::Done ? 0 : 2;
 }
@@ -159,7 +164,7 @@ int recoverChild(const QString &path, const QString &step, bool powerLoss)
 {
     crashAt(step, powerLoss);
     rewrite::Recovery recovery;
-    return ResultFile(path).recover(shortWait, recovery) ? 1 : 0;
+    return ResultStore(path).recover(shortWait, recovery) ? 1 : 0;
 }
 
 // Another computer's program, which knows nothing of journals: the append
@@ -189,7 +194,7 @@ int plainAppendChild(const QString &path, int process, int count)
 
 int appendChild(const QString &path, int process, int count)
 {
-    ResultFile file(path);
+    ResultStore file(path);
     for (int seq = 0; seq < count; ++seq)
         if (file.append(appendedRecord(process, seq), shortWait))
             return 1;
@@ -415,10 +420,10 @@ void TestRewrite::crashTable()
     if (ownAppend) {
         ResultRecord own = initialRecord(0);
         own.level = 3;
-        QVERIFY(!ResultFile(m_path).append(own, quickWait));
+        QVERIFY(!ResultStore(m_path).append(own, quickWait));
     } else {
         rewrite::Recovery recovery;
-        QVERIFY(!ResultFile(m_path).recover(quickWait, recovery));
+        QVERIFY(!ResultStore(m_path).recover(quickWait, recovery));
     }
     QVERIFY(!QFile::exists(journalPath));
     const QByteArray after = test::readBytes(m_path);
@@ -426,7 +431,7 @@ void TestRewrite::crashTable()
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
     rewrite::Recovery again;
-    QVERIFY(!ResultFile(m_path).recover(quickWait, again));
+    QVERIFY(!ResultStore(m_path).recover(quickWait, again));
     QVERIFY(!again.journalFound);
     QCOMPARE(test::readBytes(m_path), after);
 }
@@ -462,13 +467,13 @@ void TestRewrite::refusals()
     edit.record = record;
     edit.expected = expected;
     RewriteOutcome got = RewriteOutcome::Done;
-    QVERIFY(!ResultFile(m_path).rewrite(edit, quickWait, got));
+    QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, got));
     QCOMPARE(int(got), outcome);
     QCOMPARE(test::readBytes(m_path), before);
     if (!journalBytes.isEmpty()) {
         QCOMPARE(test::readBytes(journal::pathFor(m_path)), journalBytes);
         // A pupil's append is never held up by it.
-        QVERIFY(!ResultFile(m_path).append(initialRecord(0), quickWait));
+        QVERIFY(!ResultStore(m_path).append(initialRecord(0), quickWait));
         QCOMPARE(test::readBytes(m_path).size(), before.size() + record::size);
     }
 }
@@ -502,7 +507,7 @@ void TestRewrite::plainEdits()
     edit.expected = encodeRecord(initialRecord(record));
     edit.replacement = encodeRecord(correctedRecord(record));
     RewriteOutcome outcome;
-    QVERIFY(!ResultFile(m_path).rewrite(edit, quickWait, outcome));
+    QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, outcome));
     QCOMPARE(outcome, RewriteOutcome::Done);
     QByteArray expected;
     for (int i = 0; i < records; ++i) {
@@ -548,7 +553,7 @@ void TestRewrite::editsWhileOthersAppend()
             corrected.resultTime = 9000 + n;
             edit.replacement = encodeRecord(corrected);
             RewriteOutcome outcome;
-            QVERIFY(!ResultFile(m_path).rewrite(edit, shortWait, outcome));
+            QVERIFY(!ResultStore(m_path).rewrite(edit, shortWait, outcome));
             if (outcome == RewriteOutcome::Done)
                 break;
             QCOMPARE(outcome, RewriteOutcome::Changed);

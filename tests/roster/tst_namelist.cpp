@@ -189,14 +189,15 @@ void TestNameList::fromTheInstallation()
                                encodeRecord(drillRecord(now.addDays(-1), 10, 1, 30, u"12345"_s));
     QVERIFY(test::writeBytes(session->folders.resultFile(), records));
     const WaitFunction neverWait = [](int) { return false; };
+    ResultStore store(session->folders.resultFile());
 
-    NameListRun counts = runNameList(*session, now, neverWait, RankingKind::Counts, u"小３"_s);
+    NameListRun counts = runNameList(*session, store, now, neverWait, RankingKind::Counts, u"小３"_s);
     QVERIFY(!counts.failed());
     QCOMPARE(counts.list.list1.size(), 1 + 5);
     QVERIFY(counts.list.list1.contains(u"小3 佐藤　みお　  1回/    2回"_s));
     QCOMPARE(session->roster.schoolYear, 2026);
 
-    NameListRun points = runNameList(*session, now, neverWait, RankingKind::Points, u"全学年"_s);
+    NameListRun points = runNameList(*session, store, now, neverWait, RankingKind::Points, u"全学年"_s);
     QVERIFY(points.list.list1.contains(u"小3 佐藤　みお　  11/     16"_s));
     // 28 listed: 中村 (status 2) and 林 (status 1) are not.
     QCOMPARE(points.list.list1.size(), 1 + 28);
@@ -204,7 +205,7 @@ void TestNameList::fromTheInstallation()
     QCOMPARE(points.list.list1.last().left(3), u"大+ "_s);
 
     QVERIFY(QFile::remove(session->folders.rosterFile()));
-    NameListRun missing = runNameList(*session, now, neverWait, RankingKind::Points, u"全学年"_s);
+    NameListRun missing = runNameList(*session, store, now, neverWait, RankingKind::Points, u"全学年"_s);
     QVERIFY(missing.failed());
     QCOMPARE(missing.list.list1, QStringList{u"－－－－－－"_s});
     QCOMPARE(missing.diagnostics.first().filePath, session->folders.rosterFile());

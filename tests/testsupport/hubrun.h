@@ -2,7 +2,7 @@
 
 #include "app/context.h"
 #include "app/navigator.h"
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 #include "results/resultrecord.h"
 #include "roster/grades.h"
 #include "roster/roster.h"
@@ -50,7 +50,7 @@ struct HubRun
     {
         const ResultRecord rec = drillRecord(clock.now().addDays(-daysAgo), qint16(pupil), qint16(level), seconds,
                                              QStringLiteral("12345"));
-        QVERIFY(!ResultFile(context.session.folders.resultFile()).append(rec, [](int) { return true; }));
+        QVERIFY(!ResultStore(context.session.folders.resultFile()).append(rec, [](int) { return true; }));
     }
 };
 

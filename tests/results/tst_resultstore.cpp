@@ -1,4 +1,4 @@
-#include "results/resultfile.h"
+#include "results/resultstore.h"
 
 #include "testsupport/fixtures.h"
 
@@ -38,7 +38,7 @@ QByteArray records(int count)
 // Child mode: append `count` storm records as process `process`.
 int appendChild(const QString &path, int process, int count)
 {
-    ResultFile file(path);
+    ResultStore file(path);
     for (int seq = 0; seq < count; ++seq) {
         if (auto error = file.append(stormRecord(process, seq), [](int) {
                 QThread::msleep(5);
@@ -70,7 +70,7 @@ int holdLock(const QString &path, int ms)
 }
 } // namespace
 
-class TestResultFile : public QObject
+class TestResultStore : public QObject
 {
     Q_OBJECT
 
@@ -91,22 +91,22 @@ private:
     QString m_path;
 };
 
-void TestResultFile::init()
+void TestResultStore::init()
 {
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(u"成績累積データ.dat"_s);
     QFile::remove(m_path);
 }
 
-void TestResultFile::appendCreatesMissingFile()
+void TestResultStore::appendCreatesMissingFile()
 {
-    ResultFile file(m_path);
+    ResultStore file(m_path);
     const ResultRecord rec = drillRecord(stamp, 7, 3, 99999, u"12345"_s);
     QVERIFY(!file.append(rec, {}));
     QCOMPARE(test::readBytes(m_path), encodeRecord(rec));
 }
 
-void TestResultFile::appendOverwritesTornTail_data()
+void TestResultStore::appendOverwritesTornTail_data()
 {
     QTest::addColumn<int>("whole");
     QTest::addColumn<int>("tail");
@@ -118,28 +118,28 @@ void TestResultFile::appendOverwritesTornTail_data()
     // clang-format on
 }
 
-void TestResultFile::appendOverwritesTornTail()
+void TestResultStore::appendOverwritesTornTail()
 {
     QFETCH(int, whole);
     QFETCH(int, tail);
     const QByteArray before = records(whole);
     QVERIFY(test::writeBytes(m_path, before + QByteArray(tail, '\x7f')));
     const ResultRecord rec = drillRecord(stamp, 99, 2, 41, u"12345"_s);
-    QVERIFY(!ResultFile(m_path).append(rec, {}));
+    QVERIFY(!ResultStore(m_path).append(rec, {}));
     QCOMPARE(test::readBytes(m_path), before + encodeRecord(rec));
 }
 
-void TestResultFile::appendToUnreachableFolderFails()
+void TestResultStore::appendToUnreachableFolderFails()
 {
     const QString path = m_dir.filePath(u"not-mounted/成績累積データ.dat"_s);
-    const std::optional<ResultFileError> error = ResultFile(path).append(drillRecord(stamp, 1, 1, 30, {}), {});
+    const std::optional<ResultFileError> error = ResultStore(path).append(drillRecord(stamp, 1, 1, 30, {}), {});
     QVERIFY(error);
     QCOMPARE(error->path, path);
     QVERIFY(error->appendMessage().startsWith(u"成績ランダムファイル記録"_s));
     QVERIFY(error->appendMessage().size() > 12); // the system's description follows
 }
 
-void TestResultFile::readWindow_data()
+void TestResultStore::readWindow_data()
 {
     QTest::addColumn<int>("whole");
     QTest::addColumn<int>("tail");
@@ -154,7 +154,7 @@ void TestResultFile::readWindow_data()
     // clang-format on
 }
 
-void TestResultFile::readWindow()
+void TestResultStore::readWindow()
 {
     QFETCH(int, whole);
     QFETCH(int, tail);
@@ -163,7 +163,7 @@ void TestResultFile::readWindow()
     const QByteArray all = records(whole);
     QVERIFY(test::writeBytes(m_path, all + QByteArray(tail, 'x')));
     ResultWindow window;
-    QVERIFY(!ResultFile(m_path).read(maxRecords, {}, window));
+    QVERIFY(!ResultStore(m_path).read(maxRecords, {}, window));
     QVERIFY(!window.missing);
     QCOMPARE(window.totalRecords, whole);
     QCOMPARE(window.tailBytes, tail);
@@ -171,16 +171,16 @@ void TestResultFile::readWindow()
     QCOMPARE(window.bytes, all.mid(first * record::size));
 }
 
-void TestResultFile::readNeverCreates()
+void TestResultStore::readNeverCreates()
 {
     ResultWindow window;
-    QVERIFY(!ResultFile(m_path).read(20000, {}, window));
+    QVERIFY(!ResultStore(m_path).read(20000, {}, window));
     QVERIFY(window.missing);
     QCOMPARE(window.count(), 0);
     QVERIFY(!QFile::exists(m_path));
 }
 
-void TestResultFile::appendStorm()
+void TestResultStore::appendStorm()
 {
     constexpr int processes = 4, perProcess = 500;
     QList<QProcess *> children;
@@ -213,7 +213,7 @@ void TestResultFile::appendStorm()
     QCOMPARE(seen.size(), processes * perProcess);
 }
 
-void TestResultFile::appendWaitsForLock()
+void TestResultStore::appendWaitsForLock()
 {
     QVERIFY(test::writeBytes(m_path, records(1)));
     QProcess holder;
@@ -223,7 +223,7 @@ void TestResultFile::appendWaitsForLock()
 
     int waits = 0;
     const ResultRecord rec = drillRecord(stamp, 5, 5, 55, u"12345"_s);
-    const std::optional<ResultFileError> error = ResultFile(m_path).append(rec, [&](int seconds) {
+    const std::optional<ResultFileError> error = ResultStore(m_path).append(rec, [&](int seconds) {
         ++waits;
         QThread::msleep(ulong(seconds) * 100);
         return true;
@@ -236,7 +236,7 @@ void TestResultFile::appendWaitsForLock()
     // A wait that gives up reports the file as busy and writes nothing.
     holder.start(QCoreApplication::applicationFilePath(), {u"--hold-lock"_s, m_path, u"1500"_s});
     QVERIFY(holder.waitForReadyRead(30000));
-    const std::optional<ResultFileError> busy = ResultFile(m_path).append(rec, [](int) { return false; });
+    const std::optional<ResultFileError> busy = ResultStore(m_path).append(rec, [](int) { return false; });
     QVERIFY(busy);
     QCOMPARE(busy->kind, ResultFileError::Kind::Busy);
     QVERIFY(holder.waitForFinished(30000));
@@ -250,8 +250,8 @@ int main(int argc, char *argv[])
     if (argc == 4 && std::strcmp(argv[1], "--hold-lock") == 0)
         return holdLock(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     QCoreApplication app(argc, argv);
-    TestResultFile test;
+    TestResultStore test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_resultfile.moc"
+#include "tst_resultstore.moc"
