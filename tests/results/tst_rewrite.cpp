@@ -1,5 +1,7 @@
 #include "results/journal.h"
 #include "results/resultstore.h"
+
+#include <QDir>
 #include "results/rewrite.h"
 
 #include "testsupport/fixtures.h"
@@ -224,6 +226,10 @@ private slots:
     void plainEdits_data();
     void plainEdits();
     void editsWhileOthersAppend();
+    void journalForAnotherFile_data();
+    void journalForAnotherFile();
+    void tornHeaderIsOurs_data();
+    void tornHeaderIsOurs();
 
 private:
     int runChild(const QStringList &args);
@@ -240,8 +246,8 @@ void TestRewrite::init()
 {
     QVERIFY(m_dir.isValid());
     m_path = m_dir.filePath(u"成績累積データ.dat"_s);
-    QFile::remove(m_path);
-    QFile::remove(journal::pathFor(m_path));
+    for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
+        QFile::remove(m_dir.filePath(name));
 }
 
 void TestRewrite::cleanup()
@@ -417,18 +423,32 @@ void TestRewrite::crashTable()
         rounds = 2;
     }
 
+    // kemoro-data shows the records as the recovery will leave them, and
+    // leaves the files alone.
+    const QByteArray crashed = test::readBytes(m_path);
+    const QByteArray crashedJournal = test::readBytes(journalPath);
+    ResultStore inspector(m_path, ResultStore::Access::ReadOnly);
+    ResultWindow preview;
+    QVERIFY(!inspector.read(-1, quickWait, preview));
+    QCOMPARE(test::readBytes(m_path), crashed);
+    QCOMPARE(test::readBytes(journalPath), crashedJournal);
+
     if (ownAppend) {
         ResultRecord own = initialRecord(0);
         own.level = 3;
         QVERIFY(!ResultStore(m_path).append(own, quickWait));
     } else {
-        rewrite::Recovery recovery;
-        QVERIFY(!ResultStore(m_path).recover(quickWait, recovery));
+        // A reader of the program finishes the rewrite before it lists records.
+        ResultWindow listed;
+        QVERIFY(!ResultStore(m_path).read(-1, quickWait, listed));
+        QCOMPARE(listed.bytes, preview.bytes);
     }
     QVERIFY(!QFile::exists(journalPath));
     const QByteArray after = test::readBytes(m_path);
     const QString problem = verify(after, kind, record, rounds, ownAppend);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    if (!ownAppend)
+        QCOMPARE(after, preview.bytes);
 
     rewrite::Recovery again;
     QVERIFY(!ResultStore(m_path).recover(quickWait, again));
@@ -583,6 +603,102 @@ void TestRewrite::editsWhileOthersAppend()
     for (int n = 5; n < 10; ++n)
         QCOMPARE(originalsLeft.value(30000 + 2 * n), 9000 + n);
     QCOMPARE(originalsLeft.value(30001), 501);
+}
+
+void TestRewrite::journalForAnotherFile_data()
+{
+    QTest::addColumn<QByteArray>("restored");
+    QTest::addColumn<bool>("applies");
+    QByteArray changedLater = initialBytes(initialRecords);
+    changedLater.replace(5 * record::size, record::size, encodeRecord(correctedRecord(5)));
+    // clang-format off
+    QTest::newRow("an older backup, fewer records")   << initialBytes(6)               << false;
+    QTest::newRow("a backup with other records")      << changedLater                  << false;
+    // Only what the rewrite changes is compared: from the deleted record on
+    // this backup is the file the journal was written for.
+    QTest::newRow("a backup differing before the record") << initialBytes(initialRecords).replace(0, 8, QByteArray(8, '\x11')) << true;
+    QTest::newRow("the very file before the deletion") << initialBytes(initialRecords) << true;
+    // clang-format on
+}
+
+void TestRewrite::journalForAnotherFile()
+{
+    // A computer died in the middle of deleting record 3; the school then
+    // restored the result file from a backup before any computer recovered.
+    QFETCH(QByteArray, restored);
+    QFETCH(bool, applies);
+    QVERIFY(test::writeBytes(m_path, initialBytes(initialRecords)));
+    QCOMPARE(runChild({u"--edit"_s, m_path, u"delete"_s, u"3"_s, u"records-flushed"_s, u"0"_s}), 3);
+    const QString journalPath = journal::pathFor(m_path);
+    const QByteArray journalBytes = test::readBytes(journalPath);
+    QVERIFY(test::writeBytes(m_path, restored));
+
+    ResultStore inspector(m_path, ResultStore::Access::ReadOnly);
+    ResultWindow preview;
+    QVERIFY(!inspector.read(-1, quickWait, preview));
+    QCOMPARE(inspector.journalFinding().kind,
+             applies ? JournalFinding::Kind::Pending : JournalFinding::Kind::NotForThisFile);
+
+    ResultStore store(m_path);
+    Diagnostics notices;
+    store.setNoticeHandler([&](const Diagnostic &d) { notices.append(d); });
+    const ResultRecord own = drillRecord(stamp, 77, 3, 40, u"12345"_s);
+    QVERIFY(!store.append(own, quickWait));
+    QVERIFY(!QFile::exists(journalPath));
+    const QString aside = m_dir.filePath(u"成績累積データtemp-別ファイル用1.dat"_s);
+    if (applies) {
+        QVERIFY(!QFile::exists(aside));
+        QCOMPARE(test::readBytes(m_path), preview.bytes + encodeRecord(own));
+        QVERIFY(notices.isEmpty());
+        return;
+    }
+    QCOMPARE(preview.bytes, restored);
+    QCOMPARE(test::readBytes(m_path), restored + encodeRecord(own));
+    QCOMPARE(test::readBytes(aside), journalBytes);
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.first().toMessage().contains(m_path) || notices.first().toMessage().contains(journalPath));
+    QVERIFY(notices.first().text.contains(QDir::toNativeSeparators(aside)));
+
+    // A second stale journal gets the next free name.
+    QVERIFY(test::writeBytes(journalPath, journalBytes));
+    rewrite::Recovery recovery;
+    QVERIFY(!store.recover(quickWait, recovery));
+    QVERIFY(recovery.setAside);
+    QCOMPARE(recovery.asidePath, m_dir.filePath(u"成績累積データtemp-別ファイル用2.dat"_s));
+    QCOMPARE(test::readBytes(m_path), restored + encodeRecord(own));
+}
+
+void TestRewrite::tornHeaderIsOurs_data()
+{
+    QTest::addColumn<QByteArray>("journalBytes");
+    QByteArray holes = journal::header() + QByteArray(3 * journal::slot, '\0');
+    holes[22] = '\0';
+    holes[30] = '\0';
+    // clang-format off
+    QTest::newRow("shorter than its header")         << journal::header().left(27);
+    QTest::newRow("the header's first byte only")    << journal::header().left(1);
+    QTest::newRow("the header with holes, grown")    << holes;
+    QTest::newRow("nothing but zeros")               << QByteArray(5 * journal::slot, '\0');
+    // clang-format on
+}
+
+void TestRewrite::tornHeaderIsOurs()
+{
+    // Power lost during the journal's first write: the result file was not
+    // touched, so the journal goes and corrections go on.
+    QFETCH(QByteArray, journalBytes);
+    const QByteArray before = initialBytes(initialRecords);
+    QVERIFY(test::writeBytes(m_path, before));
+    QVERIFY(test::writeBytes(journal::pathFor(m_path), journalBytes));
+    RecordEdit edit;
+    edit.kind = RecordEdit::Kind::Delete;
+    edit.record = 2;
+    edit.expected = encodeRecord(initialRecord(2));
+    RewriteOutcome outcome;
+    QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, outcome));
+    QCOMPARE(outcome, RewriteOutcome::Done);
+    QCOMPARE(test::readBytes(m_path), before.left(2 * record::size) + before.mid(3 * record::size));
+    QVERIFY(!QFile::exists(journal::pathFor(m_path)));
 }
 
 int main(int argc, char *argv[])
