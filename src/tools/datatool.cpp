@@ -319,6 +319,9 @@ int Tool::check()
         }
         diagnostics.append({Diagnostic::Severity::Check, journalPath, Diagnostic::fileLocation(), text});
     }
+    if (m_env.mountInfo)
+        if (auto warning = localLockWarning(m_env.mountInfo(), m_folders.dataFolder, path))
+            diagnostics.append(*warning);
 
     ResultWindow window;
     if (auto error = ResultFile(path).read(-1, limitedWait(), window))
