@@ -6,7 +6,8 @@ using namespace Qt::StringLiterals;
 
 namespace kemoro {
 
-bool configure(Session &session, const QString &programDir, QDate today, Diagnostics &diagnostics)
+bool configure(Session &session, const QString &programDir, QDate today, Diagnostics &diagnostics,
+               const MountInfoSource &mountInfo)
 {
     session.folders = Folders();
     session.folders.programDir = paths::toFolder(programDir, programDir);
@@ -27,7 +28,11 @@ bool configure(Session &session, const QString &programDir, QDate today, Diagnos
     if (hasFatal(diagnostics))
         return false;
     loadSoundNames(session.folders.soundNameFile(), session.sounds, diagnostics);
-    return !hasFatal(diagnostics);
+    if (hasFatal(diagnostics))
+        return false;
+    if (auto warning = localLockWarning(mountInfo(), session.folders.dataFolder, session.folders.resultFile()))
+        diagnostics.append(*warning);
+    return true;
 }
 
 } // namespace kemoro

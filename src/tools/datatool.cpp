@@ -367,6 +367,10 @@ int Tool::check()
                             u"the teacher password is empty: an empty password box opens the teacher functions"_s});
 
     const QString path = m_folders.resultFile();
+    if (m_env.mountInfo)
+        if (auto warning = localLockWarning(m_env.mountInfo(), m_folders.dataFolder, path))
+            diagnostics.append(*warning);
+
     ResultWindow window;
     if (auto error = results().read(-1, limitedWait(), window)) {
         // One line for a result file that cannot be read; the other files'

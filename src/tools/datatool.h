@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mounts.h"
 #include "results/resultstore.h"
 
 #include <QDateTime>
@@ -9,12 +10,13 @@
 namespace kemoro {
 
 // What kemoro-data takes from outside: the defaults of --program-dir and
-// --now, and how to wait a second for another computer's lock.
+// --now, how to wait a second for another computer's lock, and the mount table.
 struct DataToolEnvironment
 {
     QString programDir;
     QDateTime now;
     WaitFunction wait;
+    MountInfoSource mountInfo = readMountInfo;
 };
 
 // kemoro-data COMMAND [--program-dir DIR] [--now YYYY-MM-DDTHH:MM:SS] [--levels N]

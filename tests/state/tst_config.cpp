@@ -3,6 +3,7 @@
 #include "testsupport/fixtures.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +22,7 @@ private slots:
     void brokenFiles_data();
     void brokenFiles();
     void startUpWritesNothing();
+    void localLockMountIsWarnedOf();
 };
 
 void TestConfig::schoolCode_data()
@@ -151,6 +153,24 @@ void TestConfig::startUpWritesNothing()
     Diagnostics diagnostics;
     configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics);
     QCOMPARE(QDir(install.dataFolder()).entryList(QDir::Files), before);
+}
+
+void TestConfig::localLockMountIsWarnedOf()
+{
+    test::TempInstallation install;
+    const QString mountPoint = QFileInfo(install.dataFolder()).canonicalFilePath();
+    const QString mountInfo = u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                              u"41 29 0:45 / %1 rw,relatime shared:140 - cifs //srv/school rw,vers=3.1.1,nobrl\n"_s
+                                  .arg(mountPoint);
+    Session session;
+    Diagnostics diagnostics;
+    QVERIFY(configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics, [&] { return mountInfo; }));
+    QCOMPARE(diagnostics.size(), 1);
+    const Diagnostic &warning = diagnostics.first();
+    QCOMPARE(warning.severity, Diagnostic::Severity::Warning);
+    QCOMPARE(warning.filePath, session.folders.resultFile());
+    for (const QString &part : {mountPoint + u" (cifs, nobrl)"_s, u"nobrl を付けずに"_s})
+        QVERIFY2(warning.text.contains(part), qPrintable(warning.text));
 }
 
 QTEST_APPLESS_MAIN(TestConfig)

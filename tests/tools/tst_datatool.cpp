@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <limits>
@@ -71,11 +72,12 @@ private slots:
     void usageErrors();
     void requiredFileMissing();
     void checkReportsWorksheetQuestions();
+    void checkWarnsOfLocalLockMount();
     void showsTheScreensLists_data();
     void showsTheScreensLists();
 
 private:
-    Run run(const QStringList &args);
+    Run run(const QStringList &args, const QString &mountInfo = QString());
     QString resultPath() const { return m_install->dataFolder() + u"成績累積データ.dat"_s; }
     std::unique_ptr<test::TempInstallation> m_install;
 };
@@ -86,11 +88,11 @@ void TestDataTool::init()
     QVERIFY(m_install->isValid());
 }
 
-Run TestDataTool::run(const QStringList &args)
+Run TestDataTool::run(const QStringList &args, const QString &mountInfo)
 {
     Run result;
     QTextStream out(&result.out), err(&result.err);
-    DataToolEnvironment env{m_install->programDir(), demoNow, [](int) { return true; }};
+    DataToolEnvironment env{m_install->programDir(), demoNow, [](int) { return true; }, [=] { return mountInfo; }};
     result.code = runDataTool(args, env, out, err);
     out.flush();
     err.flush();
@@ -247,6 +249,25 @@ void TestDataTool::checkReportsWorksheetQuestions()
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines.at(0).startsWith(u"プロト.csv:line 2: "_s));
     QVERIFY(lines.at(1).startsWith(u"プロト.csv:line 3: "_s));
+}
+
+void TestDataTool::checkWarnsOfLocalLockMount()
+{
+    QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today, 0.375, 12, 1, 45)})));
+    const QString mountPoint = QFileInfo(m_install->dataRoot()).canonicalFilePath();
+    const QString mountInfo = u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                              u"52 29 0:52 / %1 rw,relatime shared:150 - nfs 192.168.1.5:/export rw,vers=3,hard,"
+                              u"nolock,proto=tcp,local_lock=all,addr=192.168.1.5\n"_s.arg(mountPoint);
+    const Run r = run({u"check"_s}, mountInfo);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(r.out),
+             u"成績累積データ.dat:file: データフォルダーのマウント %1 (nfs, nolock) では、ロックがこのコンピューターの"
+             u"中だけで効きます。二台のコンピューターが同時に成績を書き込み、あるドリルの記録が別の記録で上書きされる"
+             u"ことがあります。nolock を付けずにマウントしてください (locks on the mount %1 (nfs, nolock) stay on "
+             u"this computer: two computers can write the result file at the same moment and one drill's record can "
+             u"overwrite another's; mount it without nolock)\n"_s.arg(mountPoint));
+    // Every line of check is a problem, and this one is a real risk.
+    QCOMPARE(r.code, 1);
 }
 
 void TestDataTool::showsTheScreensLists_data()
