@@ -4,7 +4,15 @@
 #include "results/aggregation.h"
 #include "tools/demoinstall.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -65,12 +73,80 @@ void aggregateFloorSchool(benchmark::State &state)
         benchmark::ClobberMemory();
     }
 }
+// A reader's refresh (the aggregation before a screen) while another
+// computer deletes the first of the school's 200,000 records: the reader waits
+// for the deletion's lock as the screens do, a second at a time.
+void readersDuringRewrite(benchmark::State &state)
+{
+    const School &s = school();
+    QFile source(s.resultFile);
+    if (!source.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("cannot read the result file");
+        return;
+    }
+    const QByteArray original = source.readAll();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"成績累積データ.dat"_s);
+    ResultStore store(path);
+    ResultTables tables;
+    const WaitFunction screenWait = [](int seconds) {
+        QThread::msleep(ulong(seconds) * 1000);
+        return true;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile copy(path);
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(original) != original.size()) {
+            state.SkipWithError("cannot copy the result file");
+            return;
+        }
+        copy.close();
+        QProcess deleter;
+        deleter.start(QCoreApplication::applicationFilePath(), {u"--delete-first"_s, path});
+        if (!deleter.waitForReadyRead(30000) || !deleter.readLine().startsWith("locked")) {
+            state.SkipWithError("the deleting process did not start");
+            return;
+        }
+        state.ResumeTiming();
+        if (aggregate(s.criteria, schoolNow(), store, screenWait, tables))
+            state.SkipWithError("cannot read the result file");
+        state.PauseTiming();
+        deleter.waitForFinished(30000);
+        if (deleter.exitCode() != 0 || QFile(path).size() != original.size() - record::size)
+            state.SkipWithError("the deletion failed");
+        state.ResumeTiming();
+    }
+}
 } // namespace
+
+int deleteFirstRecord(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    RecordEdit edit;
+    edit.kind = RecordEdit::Kind::Delete;
+    edit.record = 0;
+    edit.expected = file.read(record::size);
+    file.close(); // before the lock: closing a descriptor of the file drops it
+    rewrite::setStepHook([](const QString &step) {
+        if (step == u"journal-created"_s) {
+            std::fputs("locked\n", stdout);
+            std::fflush(stdout);
+        }
+    });
+    RewriteOutcome outcome;
+    return !ResultStore(path).rewrite(edit, {}, outcome) && outcome == RewriteOutcome::Done ? 0 : 1;
+}
 
 void registerResultBenchmarks()
 {
     benchmark::RegisterBenchmark("Aggregate/school", aggregateSchool)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("AggregateFloor/school", aggregateFloorSchool)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ReadersDuringRewrite", readersDuringRewrite)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(5);
 }
 
 } // namespace kemoro::bench

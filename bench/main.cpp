@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace kemoro::bench {
 void registerResultBenchmarks();
@@ -12,10 +13,14 @@ void registerHubBenchmarks();
 void registerReportBenchmarks();
 void registerTeacherBenchmarks();
 void registerPrintBenchmarks();
+int deleteFirstRecord(const QString &path);
 }
 
 int main(int argc, char **argv)
 {
+    // The other computer of ReadersDuringRewrite.
+    if (argc == 3 && std::strcmp(argv[1], "--delete-first") == 0)
+        return kemoro::bench::deleteFirstRecord(QString::fromLocal8Bit(argv[2]));
     // Screen benchmarks run the real widgets without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -12,6 +12,17 @@ using namespace kemoro;
 
 namespace {
 const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 5, 3));
+
+// The journal a deletion of record 0 leaves when its computer dies before it
+// touched the result file `bytes`.
+QByteArray pendingDeletion(const QByteArray &bytes)
+{
+    journal::Mark mark;
+    mark.sequence = 1;
+    mark.record = 0;
+    mark.oldLength = bytes.size();
+    return journal::header() + journal::encodeMark(mark, bytes) + QByteArray(journal::slot, '\0') + bytes;
+}
 } // namespace
 
 // kemoro-data's views of the teacher screens and what check says about rewrites.
@@ -93,6 +104,11 @@ void TestRecordTool::checkReports_data()
     QTest::newRow("a journal without a mark")    << u"unmarked"_s << u"成績累積データtemp.dat:file: a journal cut off before the result file was touched"_s;
     QTest::newRow("a leftover filler, once")     << u"filler"_s   << u"成績累積データ.dat:record 3: filler left by an interrupted deletion"_s;
     QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:file: the teacher password is empty"_s;
+    QTest::newRow("a pending deletion")          << u"pending"_s  << u"成績累積データtemp.dat:file: an interrupted correction or deletion is pending; the records above are as it will leave them. Start the program"_s;
+    QTest::newRow("a journal for another file")  << u"stale"_s    << u"成績累積データtemp.dat:file: written for another result file than the one there now (restored from a backup?); it is not applied: the next computer that takes the lock keeps it aside as 成績累積データtemp-別ファイル用1.dat"_s;
+    QTest::newRow("a torn journal header")       << u"torn"_s     << u"成績累積データtemp.dat:file: a journal cut off before the result file was touched"_s;
+    QTest::newRow("a folder as the journal")     << u"jdir"_s     << u"成績累積データtemp.dat:file: a folder stands in the file's place; corrections and deletions fail"_s;
+    QTest::newRow("a folder as the result file") << u"rdir"_s     << u"成績累積データ.dat:file: 読み込めません (cannot be read): a folder stands in the file's place"_s;
     // clang-format on
 }
 
@@ -107,7 +123,17 @@ void TestRecordTool::checkReports()
         QVERIFY(test::writeBytes(journalPath, journal::header()));
     else if (setup == u"filler"_s)
         QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) + journal::filler()));
-    else {
+    else if (setup == u"pending"_s || setup == u"stale"_s) {
+        QVERIFY(test::writeBytes(journalPath, pendingDeletion(test::readBytes(resultFile()))));
+        if (setup == u"stale"_s)
+            QVERIFY(test::writeBytes(resultFile(), encodeRecord(drillRecord(stamp, 3, 1, 60, u"12345"_s))));
+    } else if (setup == u"torn"_s)
+        QVERIFY(test::writeBytes(journalPath, journal::header().left(30)));
+    else if (setup == u"jdir"_s || setup == u"rdir"_s) {
+        const QString target = setup == u"jdir"_s ? journalPath : resultFile();
+        QFile::remove(target);
+        QVERIFY(QDir().mkpath(target));
+    } else {
         const QString settings = m_install->dataRoot() + u"共通データ.txt"_s;
         QVERIFY(test::writeCp932(settings, u"4\r\n12345ケモロ算数教室\r\n0\r\n0\r\n\r\n\r\n"_s));
     }
@@ -116,6 +142,13 @@ void TestRecordTool::checkReports()
     QVERIFY2(r.out.contains(reported), qPrintable(r.out));
     if (setup == u"filler"_s)
         QCOMPARE(r.out.count(u"record 3:"_s), 1);
+    // The records as the recovery will leave them: record 1 deleted.
+    if (setup == u"pending"_s) {
+        const Result shown = run({u"show"_s, u"records"_s});
+        QCOMPARE(shown.out.split(u'\n', Qt::SkipEmptyParts).size(), 1);
+        QVERIFY(shown.out.endsWith(u"++他塾\n"_s));
+        QVERIFY(QFile::exists(journalPath)); // kemoro-data never recovers
+    }
 }
 
 QTEST_APPLESS_MAIN(TestRecordTool)

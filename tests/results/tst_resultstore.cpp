@@ -3,6 +3,7 @@
 #include "testsupport/fixtures.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
@@ -11,6 +12,7 @@
 #include <QThread>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -85,6 +87,9 @@ private slots:
     void readNeverCreates();
     void appendStorm();
     void appendWaitsForLock();
+    void readWaitsForWriter();
+    void wrongTypeInPlace_data();
+    void wrongTypeInPlace();
 
 private:
     QTemporaryDir m_dir;
@@ -241,6 +246,97 @@ void TestResultStore::appendWaitsForLock()
     QCOMPARE(busy->kind, ResultFileError::Kind::Busy);
     QVERIFY(holder.waitForFinished(30000));
     QCOMPARE(test::readBytes(m_path).size(), 2 * record::size);
+}
+
+void TestResultStore::readWaitsForWriter()
+{
+    // A read shares the file with other readers, never with a writer.
+    QVERIFY(test::writeBytes(m_path, records(3)));
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(), {u"--hold-lock"_s, m_path, u"1000"_s});
+    QVERIFY(holder.waitForReadyRead(30000));
+    for (const ResultStore::Access access : {ResultStore::Access::Program, ResultStore::Access::ReadOnly}) {
+        ResultWindow window;
+        const std::optional<ResultFileError> busy = ResultStore(m_path, access).read(-1, [](int) { return false; }, window);
+        QVERIFY(busy);
+        QCOMPARE(busy->kind, ResultFileError::Kind::Busy);
+    }
+    int waits = 0;
+    ResultWindow window;
+    QVERIFY(!ResultStore(m_path).read(-1, [&](int) {
+        ++waits;
+        QThread::msleep(100);
+        return true;
+    }, window));
+    QVERIFY(waits > 0);
+    QCOMPARE(window.bytes, records(3));
+    QVERIFY(holder.waitForFinished(30000));
+}
+
+void TestResultStore::wrongTypeInPlace_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("what");
+    // clang-format off
+    QTest::newRow("a folder as the result file")     << u"results"_s << u"folder"_s;
+    QTest::newRow("a named pipe as the result file") << u"results"_s << u"fifo"_s;
+    QTest::newRow("a folder as the journal")         << u"journal"_s << u"folder"_s;
+    QTest::newRow("a named pipe as the journal")     << u"journal"_s << u"fifo"_s;
+    // clang-format on
+}
+
+void TestResultStore::wrongTypeInPlace()
+{
+    // Never a crash, never a hang: one error that names the file.
+    QFETCH(QString, where);
+    QFETCH(QString, what);
+    ResultStore store(m_path);
+    const QString journalPath = store.journalPath();
+    const QString target = where == u"results"_s ? m_path : journalPath;
+    QFile::remove(journalPath);
+    if (where == u"journal"_s)
+        QVERIFY(test::writeBytes(m_path, records(2)));
+    if (what == u"folder"_s)
+        QVERIFY(QDir().mkpath(target));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0666), 0);
+    Diagnostics notices;
+    store.setNoticeHandler([&](const Diagnostic &d) { notices.append(d); });
+    const ResultRecord rec = drillRecord(stamp, 9, 1, 50, u"12345"_s);
+    ResultWindow window;
+    RecordEdit edit;
+    edit.record = 0;
+    edit.expected = records(1);
+    RewriteOutcome outcome;
+
+    if (where == u"results"_s) {
+        for (const ResultStore::Access access : {ResultStore::Access::Program, ResultStore::Access::ReadOnly}) {
+            const std::optional<ResultFileError> read = ResultStore(m_path, access).read(-1, {}, window);
+            QVERIFY(read);
+            QCOMPARE(read->kind, ResultFileError::Kind::WrongType);
+            QCOMPARE(read->path, m_path);
+        }
+        const std::optional<ResultFileError> appended = store.append(rec, {});
+        QVERIFY(appended);
+        QCOMPARE(appended->kind, ResultFileError::Kind::WrongType);
+    } else {
+        // The pupils' reads and appends go on; corrections are refused, by name.
+        QVERIFY(!store.read(-1, {}, window));
+        QCOMPARE(window.bytes, records(2));
+        ResultStore inspector(m_path, ResultStore::Access::ReadOnly);
+        QVERIFY(!inspector.read(-1, {}, window));
+        QCOMPARE(inspector.journalFinding().kind, JournalFinding::Kind::NotAFile);
+        QVERIFY(!store.append(rec, {}));
+        QCOMPARE(test::readBytes(m_path), records(2) + encodeRecord(rec));
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(notices.first().filePath, journalPath);
+        const std::optional<ResultFileError> refused = store.rewrite(edit, {}, outcome);
+        QVERIFY(refused);
+        QCOMPARE(refused->kind, ResultFileError::Kind::WrongType);
+        QCOMPARE(refused->path, journalPath);
+        QCOMPARE(test::readBytes(m_path), records(2) + encodeRecord(rec));
+    }
+    QFileInfo(target).isDir() ? QDir(target).removeRecursively() : QFile::remove(target);
 }
 
 int main(int argc, char *argv[])

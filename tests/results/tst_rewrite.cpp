@@ -203,6 +203,75 @@ int appendChild(const QString &path, int process, int count)
     return 0;
 }
 
+// The storm of editsWhileOthersAppend: originals are pupils 30000.., the
+// even ones 0, 2 .. 8 deleted in turn, then 10 .. 18 corrected in turn.
+constexpr int stormOriginals = 20;
+ResultRecord stormOriginal(int i) { return drillRecord(stamp, qint16(30000 + i), 1, 500 + i, u"12345"_s); }
+
+// Why `bytes` is no state the storm's files went through, or nothing.
+QString stormSnapshotProblem(const QByteArray &bytes)
+{
+    QMap<int, int> nextSeq;
+    QList<int> originals;
+    QMap<int, qint32> times;
+    for (qsizetype at = 0; at + record::size <= bytes.size(); at += record::size) {
+        const char *data = bytes.constData() + at;
+        if (journal::isFiller(data))
+            return u"a filler at record %1"_s.arg(at / record::size + 1);
+        const ResultRecord rec = decodeRecord(data);
+        if (rec.pupil >= 30000) {
+            originals.append(rec.pupil - 30000);
+            times[rec.pupil - 30000] = rec.resultTime;
+            continue;
+        }
+        const int process = rec.pupil / 1000, seq = rec.pupil % 1000;
+        if (rec != appendedRecord(process, seq) || nextSeq.value(process) != seq)
+            return u"record %1 is a copy or out of its order"_s.arg(at / record::size + 1);
+        nextSeq[process] = seq + 1;
+    }
+    int deleted = 0;
+    while (deleted < 5 && !times.contains(2 * deleted))
+        ++deleted;
+    QList<int> expected;
+    for (int i = 0; i < stormOriginals; ++i)
+        if (i % 2 == 1 || i >= 2 * deleted)
+            expected.append(i);
+    if (originals != expected)
+        return u"the originals are no state between two edits"_s;
+    int corrected = 0;
+    while (corrected < 5 && times.value(2 * (5 + corrected)) == 9000 + 5 + corrected)
+        ++corrected;
+    for (int i = 0; i < stormOriginals; ++i)
+        if (times.contains(i) && times.value(i) != 500 + i && !(i >= 10 && i % 2 == 0 && (i / 2 - 5) < corrected))
+            return u"original %1 has time %2"_s.arg(i).arg(times.value(i));
+    if (corrected > 0 && deleted < 5)
+        return u"a correction before the deletions"_s;
+    return QString();
+}
+
+// Child: reads through a store of the program or of kemoro-data until
+// `stopFile` exists; every snapshot must be a state that existed.
+int readChild(const QString &path, bool readOnly, const QString &stopFile)
+{
+    ResultStore store(path, readOnly ? ResultStore::Access::ReadOnly : ResultStore::Access::Program);
+    int reads = 0;
+    while (reads == 0 || !QFile::exists(stopFile)) {
+        ResultWindow window;
+        if (auto error = store.read(-1, shortWait, window)) {
+            std::fprintf(stderr, "read failed: %s\n", qPrintable(error->toLine()));
+            return 1;
+        }
+        ++reads;
+        const QString problem = stormSnapshotProblem(window.bytes);
+        if (!problem.isEmpty() || store.journalFinding().kind != JournalFinding::Kind::None) {
+            std::fprintf(stderr, "read %d: %s (journal finding %d)\n", reads, qPrintable(problem),
+                         int(store.journalFinding().kind));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 QList<ResultRecord> recordsOf(const QByteArray &bytes)
 {
     QList<ResultRecord> list;
@@ -542,19 +611,24 @@ void TestRewrite::plainEdits()
 
 void TestRewrite::editsWhileOthersAppend()
 {
-    constexpr int processes = 4, perProcess = 250, originals = 20;
+    constexpr int processes = 4, perProcess = 250, originals = stormOriginals;
     QByteArray start;
     for (int i = 0; i < originals; ++i)
-        start += encodeRecord(drillRecord(stamp, qint16(30000 + i), 1, 500 + i, u"12345"_s));
+        start += encodeRecord(stormOriginal(i));
     QVERIFY(test::writeBytes(m_path, start));
     QList<QProcess *> children;
-    for (int p = 1; p <= processes; ++p) {
+    auto startChild = [&](const QStringList &args) {
         auto *child = new QProcess(this);
         child->setProcessChannelMode(QProcess::ForwardedChannels);
-        child->start(QCoreApplication::applicationFilePath(),
-                     {u"--append-child"_s, m_path, QString::number(p), QString::number(perProcess)});
+        child->start(QCoreApplication::applicationFilePath(), args);
         children.append(child);
-    }
+    };
+    for (int p = 1; p <= processes; ++p)
+        startChild({u"--append-child"_s, m_path, QString::number(p), QString::number(perProcess)});
+    // Readers of the program and of kemoro-data list the records all along.
+    const QString stopFile = m_dir.filePath(u"stop"_s);
+    for (const QString &mode : {u"program"_s, u"program"_s, u"read-only"_s})
+        startChild({u"--read-child"_s, m_path, mode, stopFile});
     // Records 0, 2, ... 8 are deleted, 10, 12, ... 18 corrected: each time
     // found afresh, as a teacher's double-click would.
     for (int n = 0; n < 10; ++n) {
@@ -579,6 +653,7 @@ void TestRewrite::editsWhileOthersAppend()
             QCOMPARE(outcome, RewriteOutcome::Changed);
         }
     }
+    QVERIFY(test::writeBytes(stopFile, {}));
     for (QProcess *child : children) {
         QVERIFY(child->waitForFinished(120000));
         QCOMPARE(child->exitCode(), 0);
@@ -713,6 +788,9 @@ int main(int argc, char *argv[])
         return plainAppendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 5 && std::strcmp(argv[1], "--append-child") == 0)
         return appendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "--read-child") == 0)
+        return readChild(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "read-only") == 0,
+                         QString::fromLocal8Bit(argv[4]));
     QCoreApplication app(argc, argv);
     TestRewrite test;
     return QTest::qExec(&test, argc, argv);
