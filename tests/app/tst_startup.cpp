@@ -8,6 +8,8 @@
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryFile>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +17,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace kemoro;
@@ -50,6 +55,7 @@ private slots:
     void splashThenNameSelection();
     void brokenInstallationEndsWithAMessage();
     void warningsAreShownAndStartUpGoesOn();
+    void resultFileFailureIsOnStandardError();
     void titleClickOpensVersionDialog();
     void zeroKeyLeavesToTheLauncher();
     void missingLauncherIsNamed();
@@ -85,6 +91,53 @@ void TestStartup::brokenInstallationEndsWithAMessage()
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(run.install.dataFolder() + u"タイム回数データ.txt"_s));
     QVERIFY(!run.navigator->nameSelection());
+}
+
+// Standard error into a file for as long as it lives.
+class StderrCapture
+{
+public:
+    StderrCapture()
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        m_file.open();
+        ::dup2(m_file.handle(), 2);
+    }
+    ~StderrCapture() { restore(); }
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromLocal8Bit(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0)
+            ::dup2(m_saved, 2), ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+void TestStartup::resultFileFailureIsOnStandardError()
+{
+    // A folder where the result file belongs: the name list cannot be made.
+    Run run;
+    const QString path = run.install.dataFolder() + u"成績累積データ.dat"_s;
+    QFile::remove(path);
+    QVERIFY(QDir().mkpath(path));
+    StderrCapture capture;
+    run.start();
+    QTRY_COMPARE(run.finished->size(), 1);
+    const QString err = capture.text();
+    QCOMPARE(run.finished->first().first().toInt(), 1);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s), qPrintable(err));
 }
 
 void TestStartup::warningsAreShownAndStartUpGoesOn()
