@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 #include "platform/oledate.h"
+#include "results/recordview.h"
 
 #include <QtEndian>
 
@@ -57,12 +58,13 @@ QByteArray encodeRecord(const ResultRecord &rec)
 
 ResultRecord decodeRecord(const char *in)
 {
+    const RecordView view(in);
     ResultRecord rec;
-    rec.date = qFromLittleEndian<double>(in + record::dateOffset);
-    rec.timeOfDay = qFromLittleEndian<double>(in + record::timeOffset);
-    rec.pupil = qFromLittleEndian<qint16>(in + record::pupilOffset);
-    rec.level = qFromLittleEndian<qint16>(in + record::levelOffset);
-    rec.resultTime = qFromLittleEndian<qint32>(in + record::resultTimeOffset);
+    rec.date = view.date();
+    rec.timeOfDay = view.timeOfDay();
+    rec.pupil = view.pupil();
+    rec.level = view.level();
+    rec.resultTime = view.storedTime(); // as stored: a record read and written back is unchanged
     rec.schoolCode = QByteArray(in + record::schoolCodeOffset, record::textSize);
     rec.text2 = QByteArray(in + record::text2Offset, record::textSize);
     rec.text3 = QByteArray(in + record::text3Offset, record::textSize);

@@ -412,12 +412,12 @@ int Tool::exportCsv()
         return fileFailure(*error);
     m_out << "record,date,time,pupil,level,result_time,school_code\n";
     for (qint64 i = 0; i < window.count(); ++i) {
-        const ResultRecord rec = decodeRecord(window.recordData(i));
-        const std::optional<QDate> date = ole::toDate(rec.date);
-        const std::optional<QTime> time = ole::toTimeOfDay(rec.timeOfDay);
+        const RecordView rec(window.recordData(i));
+        const std::optional<QDate> date = ole::toDate(rec.date());
+        const std::optional<QTime> time = ole::toTimeOfDay(rec.timeOfDay());
         m_out << (window.firstRecord + i + 1) << ',' << (date ? date->toString(u"yyyy-MM-dd"_s) : QString()) << ','
-              << (time ? time->toString(u"HH:mm:ss"_s) : QString()) << ',' << rec.pupil << ',' << rec.level << ','
-              << rec.resultTime << ',' << csvField(schoolCodeText(rec)) << '\n';
+              << (time ? time->toString(u"HH:mm:ss"_s) : QString()) << ',' << rec.pupil() << ',' << rec.level() << ','
+              << rec.storedTime() << ',' << csvField(schoolCodeText(rec.decode())) << '\n';
     }
     return 0;
 }
