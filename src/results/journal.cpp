@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -109,13 +110,26 @@ std::optional<Mark> readMark(const QByteArray &journal, int which)
     return m;
 }
 
+namespace {
+// The first write cut off by a power loss: the header slot holds parts of the
+// header, and zeros where the rest never reached the disk.
+bool isTornHeader(const QByteArray &journal)
+{
+    const QByteArray head = header();
+    for (qsizetype i = 0; i < std::min(journal.size(), slot); ++i)
+        if (journal.at(i) != '\0' && journal.at(i) != head.at(i))
+            return false;
+    return true;
+}
+} // namespace
+
 Inspection inspect(const QByteArray &journal)
 {
     Inspection result;
     if (journal.isEmpty())
         return result;
     if (journal.size() < slot || !isHeader(journal.constData())) {
-        result.kind = Kind::Foreign;
+        result.kind = isTornHeader(journal) ? Kind::Unmarked : Kind::Foreign;
         return result;
     }
     result.kind = Kind::Unmarked;

@@ -72,7 +72,8 @@ std::optional<Mark> readMark(const QByteArray &journal, int which);
 
 enum class Kind {
     Empty,     // nothing in it: left by a crash before anything was written
-    Unmarked,  // this program's journal without a valid mark: the result file was not touched
+    Unmarked,  // this program's journal without a valid mark, or with its header torn: the
+               // result file was not touched
     Marked,    // a rewrite to finish
     Foreign,   // not this program's journal: another program's copy, kept
 };
