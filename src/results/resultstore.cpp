@@ -31,8 +31,8 @@ QString ResultFileError::toLine() const
 
 namespace {
 
-// The few system calls the append recipe needs, one set per platform. Each
-// returns false (or -1) and leaves the error in lastError() on failure.
+// What stands at the path of the result file or the journal. Unreachable:
+// the system could not say (a share that went away, no permission).
 enum class FileType { None, Regular, Directory, Fifo, Device, Unknown, Unreachable };
 
 QString typeDescription(FileType type)
@@ -49,6 +49,8 @@ QString typeDescription(FileType type)
     }
 }
 
+// The few system calls the store needs, one set per platform. Each returns
+// false (or -1) and leaves the error in lastError() on failure.
 namespace os {
 #ifdef Q_OS_WIN
 using Handle = HANDLE;
