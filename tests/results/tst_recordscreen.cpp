@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +80,8 @@ class TestRecordScreen : public QObject
 private slots:
     void opensALine();
     void timeOutOpensAtTheEnd();
+    void interruptedDeletionIsFinishedFirst();
+    void journalOfAnotherFileIsKeptAndNamed();
     void correction();
     void refusedInput_data();
     void refusedInput();
@@ -224,6 +228,42 @@ void TestRecordScreen::changedElsewhereWritesNothing()
     QCOMPARE(test::readBytes(run.path()), afterElsewhere);
     QCOMPARE(run.screen->lines().size(), 4);
     QCOMPARE(run.screen->selectedRow(), -1);
+}
+
+void TestRecordScreen::interruptedDeletionIsFinishedFirst()
+{
+    // A computer died while it moved records 2..5 down over record 1: the
+    // file holds record 2 twice. The list shows the records as the deletion
+    // leaves them, so no "duplicate" is there to delete.
+    Run run(5);
+    const QByteArray before = test::readBytes(run.path());
+    const QString journalPath = run.context.results().journalPath();
+    QVERIFY(test::writeBytes(journalPath, test::interruptedDeletion(before)));
+    QVERIFY(test::writeBytes(run.path(), before.mid(record::size, record::size) + before.mid(record::size)));
+    run.screen->rebuild();
+    QCOMPARE(run.screen->lines().size(), 4);
+    QCOMPARE(test::readBytes(run.path()), before.mid(record::size));
+    QVERIFY(!QFile::exists(journalPath));
+    QCOMPARE(run.messages.shown.size(), 0);
+}
+
+void TestRecordScreen::journalOfAnotherFileIsKeptAndNamed()
+{
+    // The school restored the result file from a backup after such a crash.
+    Run run(5);
+    const QByteArray restored = test::readBytes(run.path());
+    const QString journalPath = run.context.results().journalPath();
+    const QByteArray stale = test::interruptedDeletion(restored.left(3 * record::size) + encodeRecord(testRecord(7)));
+    QVERIFY(test::writeBytes(journalPath, stale));
+    run.screen->rebuild();
+    QCOMPARE(run.screen->lines().size(), 5);
+    QCOMPARE(test::readBytes(run.path()), restored);
+    const QString aside = QFileInfo(journalPath).absolutePath() + u"/成績累積データtemp-別ファイル用1.dat"_s;
+    QCOMPARE(test::readBytes(aside), stale);
+    QTRY_COMPARE(run.messages.shown.size(), 1);
+    const QString text = run.messages.shown.first().text;
+    QVERIFY2(text.contains(QDir::toNativeSeparators(run.path())) && text.contains(QDir::toNativeSeparators(aside)),
+             qPrintable(text));
 }
 
 QTEST_MAIN(TestRecordScreen)

@@ -13,16 +13,6 @@ using namespace kemoro;
 namespace {
 const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 5, 3));
 
-// The journal a deletion of record 0 leaves when its computer dies before it
-// touched the result file `bytes`.
-QByteArray pendingDeletion(const QByteArray &bytes)
-{
-    journal::Mark mark;
-    mark.sequence = 1;
-    mark.record = 0;
-    mark.oldLength = bytes.size();
-    return journal::header() + journal::encodeMark(mark, bytes) + QByteArray(journal::slot, '\0') + bytes;
-}
 } // namespace
 
 // kemoro-data's views of the teacher screens and what check says about rewrites.
@@ -124,7 +114,7 @@ void TestRecordTool::checkReports()
     else if (setup == u"filler"_s)
         QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) + journal::filler()));
     else if (setup == u"pending"_s || setup == u"stale"_s) {
-        QVERIFY(test::writeBytes(journalPath, pendingDeletion(test::readBytes(resultFile()))));
+        QVERIFY(test::writeBytes(journalPath, test::interruptedDeletion(test::readBytes(resultFile()))));
         if (setup == u"stale"_s)
             QVERIFY(test::writeBytes(resultFile(), encodeRecord(drillRecord(stamp, 3, 1, 60, u"12345"_s))));
     } else if (setup == u"torn"_s)

@@ -1,6 +1,7 @@
 #include "testsupport/fixtures.h"
 
 #include "platform/cp932.h"
+#include "results/journal.h"
 #include "tools/demoinstall.h"
 
 #include <QFile>
@@ -49,6 +50,16 @@ QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray interruptedDeletion(const QByteArray &bytes)
+{
+    journal::Mark mark;
+    mark.sequence = 1;
+    mark.record = 0;
+    mark.oldLength = bytes.size() - bytes.size() % journal::slot;
+    const QByteArray body = bytes.left(mark.oldLength);
+    return journal::header() + journal::encodeMark(mark, body) + QByteArray(journal::slot, '\0') + body;
 }
 
 } // namespace kemoro::test

@@ -36,6 +36,9 @@ bool writeCp932(const QString &path, const QString &text);
 // in school year `schoolYear`.
 Roster rosterOf(const QStringList &names, const QList<int> &grades, int schoolYear = 2026);
 bool writeBytes(const QString &path, const QByteArray &bytes);
+// The journal a deletion of record 0 of the result file `bytes` leaves when
+// its computer dies after the journal reached the disk.
+QByteArray interruptedDeletion(const QByteArray &bytes);
 QByteArray readBytes(const QString &path);
 
 } // namespace kemoro::test
