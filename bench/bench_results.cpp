@@ -127,10 +127,10 @@ int deleteFirstRecord(const QString &path)
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = 0;
-    edit.expected = file.read(record::size);
+    edit.expected = file.read(record::size).toStdString();
     file.close(); // before the lock: closing a descriptor of the file drops it
-    rewrite::setStepHook([](const QString &step) {
-        if (step == u"journal-created"_s) {
+    rewrite::setStepHook([](const std::string &step) {
+        if (step == "journal-created") {
             std::fputs("locked\n", stdout);
             std::fflush(stdout);
         }

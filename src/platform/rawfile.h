@@ -27,9 +27,10 @@ bool isMissing(int code);     // no such file
 bool isInterrupted(int code); // a signal cut the call short: repeat it
 std::string errorText(int code);
 
-bool removeFile(const std::string &path); // true when it is gone (or was never there)
+// True when the file is gone (or was never there); `code` tells why not.
+bool removeFile(const std::string &path, int &code);
 // Renames without ever replacing an existing `to`.
-bool renameNoReplace(const std::string &from, const std::string &to);
+bool renameNoReplace(const std::string &from, const std::string &to, int &code);
 
 class RawFile
 {

@@ -1,25 +1,21 @@
 #include "results/journal.h"
 
-#include <QtEndian>
-
 #include <algorithm>
 #include <cstring>
-
-using namespace Qt::StringLiterals;
 
 namespace kemoro::journal {
 
 namespace {
 // Level 0 and pupil 0 sit at 16..19 in every slot; the magic texts follow.
-constexpr qsizetype magicOffset = 20;
+constexpr std::int64_t magicOffset = 20;
 constexpr char headerMagic[] = "KEMORO-JOURNAL-1";
 constexpr char fillerMagic[] = "KEMORO-FILLER-1";
 constexpr char markMagic[] = "KMRK";
-constexpr qsizetype checkedMarkBytes = 36; // the mark's own fields before its checksum
+constexpr std::int64_t checkedMarkBytes = 36; // the mark's own fields before its checksum
 
-QByteArray magicSlot(const char *magic)
+Bytes magicSlot(const char *magic)
 {
-    QByteArray bytes(slot, '\0');
+    Bytes bytes(size_t(slot), '\0');
     std::memcpy(bytes.data() + magicOffset, magic, std::strlen(magic));
     return bytes;
 }
@@ -30,105 +26,106 @@ bool hasMagic(const char *slotData, const char *magic)
     const size_t n = std::strlen(magic);
     if (std::memcmp(slotData, zeros, magicOffset) != 0 || std::memcmp(slotData + magicOffset, magic, n) != 0)
         return false;
-    for (qsizetype i = magicOffset + qsizetype(n); i < slot; ++i)
+    for (std::int64_t i = magicOffset + std::int64_t(n); i < slot; ++i)
         if (slotData[i] != '\0')
             return false;
     return true;
 }
 } // namespace
 
-QByteArray header() { return magicSlot(headerMagic); }
+Bytes header() { return magicSlot(headerMagic); }
 bool isHeader(const char *slotData) { return hasMagic(slotData, headerMagic); }
-QByteArray filler() { return magicSlot(fillerMagic); }
+Bytes filler() { return magicSlot(fillerMagic); }
 bool isFiller(const char *recordData) { return hasMagic(recordData, fillerMagic); }
 
-quint64 checksum(const char *data, qsizetype size, quint64 seed)
+std::uint64_t checksum(const char *data, std::int64_t size, std::uint64_t seed)
 {
-    quint64 h = seed;
-    for (qsizetype i = 0; i < size; ++i) {
-        h ^= quint8(data[i]);
+    std::uint64_t h = seed;
+    for (std::int64_t i = 0; i < size; ++i) {
+        h ^= std::uint8_t(data[i]);
         h *= 0x100000001b3ULL;
     }
     return h;
 }
 
 namespace {
-quint64 markChecksum(const char *markData, const char *headerData, const char *body, qsizetype bodySize)
+std::uint64_t markChecksum(const char *markData, const char *headerData, const char *body, std::int64_t bodySize)
 {
-    quint64 h = checksum(markData, checkedMarkBytes);
+    std::uint64_t h = checksum(markData, checkedMarkBytes);
     h = checksum(headerData, slot, h);
     return checksum(body, bodySize, h);
 }
 } // namespace
 
-QByteArray encodeMark(const Mark &mark, const QByteArray &body)
+Bytes encodeMark(const Mark &mark, const Bytes &body)
 {
-    QByteArray bytes(slot, '\0');
+    Bytes bytes(size_t(slot), '\0');
     char *p = bytes.data();
-    qToLittleEndian<quint64>(mark.sequence, p);
-    qToLittleEndian<qint64>(mark.oldLength, p + 8);
+    record::put<std::uint64_t>(p, 0, mark.sequence);
+    record::put<std::int64_t>(p, 8, mark.oldLength);
     std::memcpy(p + magicOffset, markMagic, 4);
     p[24] = char(mark.state);
     p[25] = char(mark.operation);
-    qToLittleEndian<quint32>(quint32(mark.bodySlot), p + 28);
-    qToLittleEndian<quint32>(quint32(mark.record), p + 32);
-    const QByteArray head = header();
-    qToLittleEndian<quint64>(markChecksum(p, head.constData(), body.constData(), body.size()), p + 36);
+    record::put<std::uint32_t>(p, 28, std::uint32_t(mark.bodySlot));
+    record::put<std::uint32_t>(p, 32, std::uint32_t(mark.record));
+    const Bytes head = header();
+    record::put<std::uint64_t>(p, 36, markChecksum(p, head.data(), body.data(), std::int64_t(body.size())));
     return bytes;
 }
 
-std::optional<Mark> readMark(const QByteArray &journal, int which)
+std::optional<Mark> readMark(const Bytes &journal, int which)
 {
-    const qsizetype at = markSlots[which] * slot;
-    if (journal.size() < at + slot || !isHeader(journal.constData()))
+    const std::int64_t at = markSlots[which] * slot;
+    const std::int64_t size = std::int64_t(journal.size());
+    if (size < at + slot || !isHeader(journal.data()))
         return std::nullopt;
-    const char *p = journal.constData() + at;
+    const char *p = journal.data() + at;
     static const char zeros[4] = {};
     if (std::memcmp(p + 16, zeros, 4) != 0 || std::memcmp(p + magicOffset, markMagic, 4) != 0)
         return std::nullopt;
     Mark m;
-    m.sequence = qFromLittleEndian<quint64>(p);
-    m.oldLength = qFromLittleEndian<qint64>(p + 8);
-    const quint8 state = quint8(p[24]);
-    const quint8 operation = quint8(p[25]);
+    m.sequence = record::get<std::uint64_t>(p, 0);
+    m.oldLength = record::get<std::int64_t>(p, 8);
+    const std::uint8_t state = std::uint8_t(p[24]);
+    const std::uint8_t operation = std::uint8_t(p[25]);
     if (state < 1 || state > 2 || operation < 1 || operation > 2)
         return std::nullopt;
     m.state = State(state);
     m.operation = Operation(operation);
-    m.bodySlot = qFromLittleEndian<quint32>(p + 28);
-    m.record = qFromLittleEndian<quint32>(p + 32);
+    m.bodySlot = record::get<std::uint32_t>(p, 28);
+    m.record = record::get<std::uint32_t>(p, 32);
     if (m.oldLength < 0 || m.oldLength % record::size != 0 || m.bodySlot < firstBodySlot)
         return std::nullopt;
     if (m.record >= m.oldLength / record::size)
         return std::nullopt;
-    const qint64 bodyBytes = m.bodyRecords() * slot;
-    if (m.bodySlot * slot + bodyBytes > journal.size())
+    const std::int64_t bodyBytes = m.bodyRecords() * slot;
+    if (m.bodySlot * slot + bodyBytes > size)
         return std::nullopt;
-    const quint64 stored = qFromLittleEndian<quint64>(p + 36);
-    if (markChecksum(p, journal.constData(), journal.constData() + m.bodySlot * slot, bodyBytes) != stored)
+    const std::uint64_t stored = record::get<std::uint64_t>(p, 36);
+    if (markChecksum(p, journal.data(), journal.data() + m.bodySlot * slot, bodyBytes) != stored)
         return std::nullopt;
     return m;
 }
 
-bool isTornHeader(const QByteArray &journal)
+bool isTornHeader(const Bytes &journal)
 {
     // The header is the first thing written: power lost during that write
     // leaves a shorter file, or one whose first slot has some of the header's
     // bytes and zeros in place of the others.
-    const QByteArray ours = header();
-    const qsizetype n = std::min(journal.size(), slot);
-    for (qsizetype i = 0; i < n; ++i)
+    const Bytes ours = header();
+    const size_t n = std::min(journal.size(), size_t(slot));
+    for (size_t i = 0; i < n; ++i)
         if (journal[i] != ours[i] && journal[i] != '\0')
             return false;
     return true;
 }
 
-Inspection inspect(const QByteArray &journal)
+Inspection inspect(const Bytes &journal)
 {
     Inspection result;
-    if (journal.isEmpty())
+    if (journal.empty())
         return result;
-    if (journal.size() < slot || !isHeader(journal.constData())) {
+    if (std::int64_t(journal.size()) < slot || !isHeader(journal.data())) {
         result.kind = isTornHeader(journal) ? Kind::Unmarked : Kind::Foreign;
         return result;
     }
@@ -144,21 +141,27 @@ Inspection inspect(const QByteArray &journal)
     return result;
 }
 
-QString pathFor(const QString &resultFilePath)
+namespace {
+// The name without a final ".dat" (in any case).
+std::string withoutDat(const std::string &path)
 {
-    QString base = resultFilePath;
-    if (base.endsWith(u".dat"_s, Qt::CaseInsensitive))
-        base.chop(4);
-    return base + u"temp.dat"_s;
+    if (path.size() >= 4) {
+        std::string end = path.substr(path.size() - 4);
+        std::transform(end.begin(), end.end(), end.begin(), [](char c) { return char(c | 0x20); });
+        if (end == ".dat")
+            return path.substr(0, path.size() - 4);
+    }
+    return path;
 }
+} // namespace
 
-QString asidePath(const QString &journalPath, const std::function<bool(const QString &)> &taken)
+std::string pathFor(const std::string &resultFilePath) { return withoutDat(resultFilePath) + "temp.dat"; }
+
+std::string asidePath(const std::string &journalPath, const std::function<bool(const std::string &)> &taken)
 {
-    QString base = journalPath;
-    if (base.endsWith(u".dat"_s, Qt::CaseInsensitive))
-        base.chop(4);
+    const std::string base = withoutDat(journalPath);
     for (int n = 1;; ++n) {
-        const QString candidate = base + u"-別ファイル用"_s + QString::number(n) + u".dat"_s;
+        const std::string candidate = base + "-別ファイル用" + std::to_string(n) + ".dat";
         if (!taken(candidate))
             return candidate;
     }

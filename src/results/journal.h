@@ -1,12 +1,16 @@
 #pragma once
 
-#include "results/resultrecord.h"
+#include "results/recordformat.h"
 
-#include <QByteArray>
-#include <QString>
-
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+
+namespace kemoro {
+// Raw bytes of the two files, as the plain file layer passes them.
+using Bytes = std::string;
+} // namespace kemoro
 
 namespace kemoro::journal {
 
@@ -26,53 +30,53 @@ namespace kemoro::journal {
 // reader of the result file skips. A mark's checksum covers the header and its
 // body, so a mark is valid only when everything it relies on reached the disk.
 
-inline constexpr qsizetype slot = record::size;
-inline constexpr qsizetype markSlots[2] = {1, 2};
-inline constexpr qsizetype firstBodySlot = 3;
+inline constexpr std::int64_t slot = record::size;
+inline constexpr std::int64_t markSlots[2] = {1, 2};
+inline constexpr std::int64_t firstBodySlot = 3;
 
-enum class Operation : quint8 { Delete = 1, Replace = 2 };
-enum class State : quint8 {
+enum class Operation : std::uint8_t { Delete = 1, Replace = 2 };
+enum class State : std::uint8_t {
     Journalled = 1, // the new records may be partly written; the file still has its old length
     Cutting = 2,    // the new records and the filler are on the disk; the cut may have happened
 };
 
 struct Mark
 {
-    quint64 sequence = 0;  // the newer of two valid marks wins
+    std::uint64_t sequence = 0;  // the newer of two valid marks wins
     State state = State::Journalled;
     Operation operation = Operation::Delete;
-    qint64 record = 0;     // 0-based record that changes first
-    qint64 oldLength = 0;  // whole records only: others append at that boundary
-    qint64 bodySlot = firstBodySlot;
+    std::int64_t record = 0;     // 0-based record that changes first
+    std::int64_t oldLength = 0;  // whole records only: others append at that boundary
+    std::int64_t bodySlot = firstBodySlot;
 
-    qint64 bodyRecords() const
+    std::int64_t bodyRecords() const
     {
         return operation == Operation::Replace ? 2 : oldLength / record::size - record;
     }
-    qint64 newLength() const
+    std::int64_t newLength() const
     {
         return operation == Operation::Delete ? oldLength - record::size : oldLength;
     }
 };
 
-QByteArray header();
+Bytes header();
 bool isHeader(const char *slotData);
 // A journal this program began and lost power in the middle of its header:
 // its bytes are a prefix of the header, or the header with zeros in places.
-bool isTornHeader(const QByteArray &journal);
+bool isTornHeader(const Bytes &journal);
 
 // The filler a deletion leaves in the slot past the new end until the cut.
-QByteArray filler();
+Bytes filler();
 bool isFiller(const char *recordData);
 
 // 64-bit FNV-1a, continued over several pieces.
-quint64 checksum(const char *data, qsizetype size, quint64 seed = 0xcbf29ce484222325ULL);
+std::uint64_t checksum(const char *data, std::int64_t size, std::uint64_t seed = 0xcbf29ce484222325ULL);
 
 // A mark as stored; the checksum covers its own fields, the header and the body.
-QByteArray encodeMark(const Mark &mark, const QByteArray &body);
+Bytes encodeMark(const Mark &mark, const Bytes &body);
 // Reads slot `which` (0 or 1) of a whole journal; nothing when the slot is
 // torn, garbled or points past the journal's end.
-std::optional<Mark> readMark(const QByteArray &journal, int which);
+std::optional<Mark> readMark(const Bytes &journal, int which);
 
 enum class Kind {
     Empty,     // nothing in it: left by a crash before anything was written
@@ -86,12 +90,12 @@ struct Inspection
     Mark mark;   // Marked: the newest valid mark
     int markIndex = 0;
 };
-Inspection inspect(const QByteArray &journal);
+Inspection inspect(const Bytes &journal);
 
 // The journal's name beside the result file.
-QString pathFor(const QString &resultFilePath);
+std::string pathFor(const std::string &resultFilePath);
 // The first free name "成績累積データtemp-別ファイル用N.dat" beside the journal,
 // for a journal that was written for another result file.
-QString asidePath(const QString &journalPath, const std::function<bool(const QString &)> &taken);
+std::string asidePath(const std::string &journalPath, const std::function<bool(const std::string &)> &taken);
 
 } // namespace kemoro::journal

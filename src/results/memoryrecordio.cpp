@@ -1,12 +1,11 @@
 #include "results/memoryrecordio.h"
 
+#include <algorithm>
 #include <cerrno>
-
-using namespace Qt::StringLiterals;
 
 namespace kemoro {
 
-QByteArray *MemoryRecordIo::bytes(File file)
+Bytes *MemoryRecordIo::bytes(File file)
 {
     if (file == File::Results) return &m_results;
     if (!m_journal) {
@@ -16,42 +15,43 @@ QByteArray *MemoryRecordIo::bytes(File file)
     return &*m_journal;
 }
 
-bool MemoryRecordIo::size(File file, qint64 &size)
+bool MemoryRecordIo::size(File file, std::int64_t &size)
 {
-    const QByteArray *b = bytes(file);
-    if (b) size = b->size();
+    const Bytes *b = bytes(file);
+    if (b) size = std::int64_t(b->size());
     return b;
 }
 
-bool MemoryRecordIo::read(File file, qint64 offset, qint64 count, QByteArray &out)
+bool MemoryRecordIo::read(File file, std::int64_t offset, std::int64_t count, Bytes &out)
 {
-    const QByteArray *b = bytes(file);
+    const Bytes *b = bytes(file);
     if (!b) return false;
-    out = offset < b->size() ? b->mid(offset, count) : QByteArray();
+    out = offset < std::int64_t(b->size()) ? b->substr(size_t(offset), size_t(count)) : Bytes();
     return true;
 }
 
-bool MemoryRecordIo::write(File file, qint64 offset, const QByteArray &data)
+bool MemoryRecordIo::write(File file, std::int64_t offset, const Bytes &data)
 {
-    QByteArray *b = bytes(file);
+    Bytes *b = bytes(file);
     if (!b) return false;
-    if (b->size() < offset + data.size()) b->resize(offset + data.size(), '\0');
+    if (std::int64_t(b->size()) < offset + std::int64_t(data.size()))
+        b->resize(size_t(offset) + data.size(), '\0');
     std::copy(data.begin(), data.end(), b->begin() + offset);
     return true;
 }
 
-bool MemoryRecordIo::resize(File file, qint64 size)
+bool MemoryRecordIo::resize(File file, std::int64_t size)
 {
-    QByteArray *b = bytes(file);
+    Bytes *b = bytes(file);
     if (!b) return false;
-    b->resize(size, '\0');
+    b->resize(size_t(size), '\0');
     return true;
 }
 
-bool MemoryRecordIo::setJournalAside(QString &newPath)
+bool MemoryRecordIo::setJournalAside(std::string &newPath)
 {
     m_journal.reset();
-    newPath = u"(set aside)"_s;
+    newPath = "(set aside)";
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "results/rewrite.h"
 
+#include <optional>
+
 namespace kemoro {
 
 // The result file and its journal as bytes in memory. `kemoro-data`, which
@@ -10,15 +12,15 @@ namespace kemoro {
 class MemoryRecordIo final : public RecordIo
 {
 public:
-    MemoryRecordIo(QByteArray results, std::optional<QByteArray> journal)
+    MemoryRecordIo(Bytes results, std::optional<Bytes> journal)
         : m_results(std::move(results)), m_journal(std::move(journal))
     {
     }
 
-    bool size(File file, qint64 &size) override;
-    bool read(File file, qint64 offset, qint64 count, QByteArray &out) override;
-    bool write(File file, qint64 offset, const QByteArray &data) override;
-    bool resize(File file, qint64 size) override;
+    bool size(File file, std::int64_t &size) override;
+    bool read(File file, std::int64_t offset, std::int64_t count, Bytes &out) override;
+    bool write(File file, std::int64_t offset, const Bytes &data) override;
+    bool resize(File file, std::int64_t size) override;
     bool flush(File) override { return true; }
     bool journalExists(bool &exists) override
     {
@@ -27,7 +29,7 @@ public:
     }
     bool createJournal() override
     {
-        m_journal = QByteArray();
+        m_journal = Bytes();
         return true;
     }
     bool removeJournal() override
@@ -35,17 +37,17 @@ public:
         m_journal.reset();
         return true;
     }
-    bool setJournalAside(QString &newPath) override;
+    bool setJournalAside(std::string &newPath) override;
     int error() const override { return m_error; }
 
-    const QByteArray &results() const { return m_results; }
-    const std::optional<QByteArray> &journal() const { return m_journal; }
+    const Bytes &results() const { return m_results; }
+    const std::optional<Bytes> &journal() const { return m_journal; }
 
 private:
-    QByteArray *bytes(File file);
+    Bytes *bytes(File file);
 
-    QByteArray m_results;
-    std::optional<QByteArray> m_journal;
+    Bytes m_results;
+    std::optional<Bytes> m_journal;
     int m_error = 0;
 };
 

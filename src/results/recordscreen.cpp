@@ -261,8 +261,8 @@ void RecordScreen::correct()
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Replace;
     edit.record = m_chosen - 1;
-    edit.expected = m_chosenBytes;
-    edit.replacement = encodeRecord(rec);
+    edit.expected = m_chosenBytes.toStdString();
+    edit.replacement = encodeRecord(rec).toStdString();
     const bool written = write(edit);
     rebuild();
     selectRow(written ? int(m_numbers.indexOf(m_chosen)) : -1);
@@ -278,7 +278,7 @@ void RecordScreen::remove()
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = m_chosen - 1;
-    edit.expected = m_chosenBytes;
+    edit.expected = m_chosenBytes.toStdString();
     const bool written = write(edit);
     rebuild();
     if (!written) {

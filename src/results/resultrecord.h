@@ -1,5 +1,7 @@
 #pragma once
 
+#include "results/recordformat.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -8,26 +10,6 @@
 
 namespace kemoro {
 
-// One record of the shared result file "成績累積データ.dat": 44 bytes, no
-// header, integers little-endian, texts CP932 padded with blanks. Other
-// classroom computers read and write the same bytes, so nothing here may
-// change.
-namespace record {
-inline constexpr qsizetype size = 44;
-inline constexpr qsizetype dateOffset = 0;        // double, OLE date: the day, no fraction
-inline constexpr qsizetype timeOffset = 8;        // double, OLE date: time of day, whole part 0
-inline constexpr qsizetype pupilOffset = 16;      // int16
-inline constexpr qsizetype levelOffset = 18;      // int16
-inline constexpr qsizetype resultTimeOffset = 20; // int32 seconds; 99999 after a time-out
-inline constexpr qsizetype schoolCodeOffset = 24; // text, 5 bytes
-inline constexpr qsizetype text2Offset = 29;      // text, 5 bytes
-inline constexpr qsizetype text3Offset = 34;      // text, 5 bytes: a number (" 0" after a drill)
-inline constexpr qsizetype text4Offset = 39;      // text, 5 bytes: reserved, never read
-inline constexpr qsizetype textSize = 5;
-
-static_assert(text4Offset + textSize == size, "the record is exactly 44 bytes");
-static_assert(resultTimeOffset + 4 == schoolCodeOffset);
-} // namespace record
 
 struct ResultRecord
 {

@@ -3,6 +3,7 @@
 #include "platform/diagnostic.h"
 #include "results/resultrecord.h"
 #include "results/rewrite.h"
+#include "results/sharedfile.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -121,12 +122,13 @@ public:
     // computer calls `wait(1)` and tries again.
     std::optional<ResultFileError> read(qint64 maxRecords, const WaitFunction &wait, ResultWindow &window);
 
+    // The name recovery would keep a journal of another file under now.
+    QString nextAsidePath() const;
+
     // What the last read found of the journal.
     const JournalFinding &journalFinding() const { return m_finding; }
 
 private:
-    template<typename Work>
-    std::optional<ResultFileError> underLock(const WaitFunction &wait, Work work);
     void noteRecovery(const rewrite::Recovery &recovery, const std::optional<ResultFileError> &error);
     void notice(const QString &key, const Diagnostic &diagnostic);
 
@@ -135,6 +137,7 @@ private:
     NoticeHandler m_notices;
     QSet<QString> m_noticed;
     JournalFinding m_finding;
+    shared::SharedFile m_file;
 };
 
 } // namespace kemoro

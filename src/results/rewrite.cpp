@@ -1,14 +1,14 @@
 #include "results/rewrite.h"
 
-using namespace Qt::StringLiterals;
+#include <algorithm>
 
 namespace kemoro::rewrite {
 
 namespace {
 
-std::function<void(const QString &)> &stepHook()
+std::function<void(const std::string &)> &stepHook()
 {
-    static std::function<void(const QString &)> hook;
+    static std::function<void(const std::string &)> hook;
     return hook;
 }
 
@@ -19,20 +19,32 @@ IoWrapper &wrapperSlot()
 }
 
 using File = RecordIo::File;
-constexpr qsizetype slot = journal::slot;
+constexpr std::int64_t slot = journal::slot;
+
+std::int64_t sizeOf(const Bytes &bytes);
+
+// Part of `bytes` from `at`, at most `n` bytes (to the end when negative);
+// empty past the end.
+Bytes mid(const Bytes &bytes, std::int64_t at, std::int64_t n = -1)
+{
+    if (at >= std::int64_t(bytes.size()))
+        return Bytes();
+    return bytes.substr(size_t(at), n < 0 ? Bytes::npos : size_t(n));
+}
+std::int64_t sizeOf(const Bytes &bytes) { return std::int64_t(bytes.size()); }
 
 class Steps
 {
 public:
-    explicit Steps(bool recovering) : m_prefix(recovering ? u"recover:"_s : QString()) {}
+    explicit Steps(bool recovering) : m_prefix(recovering ? "recover:" : "") {}
     void operator()(const char *name) const
     {
         if (stepHook())
-            stepHook()(m_prefix + QLatin1StringView(name));
+            stepHook()(m_prefix + name);
     }
 
 private:
-    QString m_prefix;
+    std::string m_prefix;
 };
 
 #define KEMORO_TRY(call, file)                                                                                         \
@@ -46,32 +58,32 @@ private:
 // crash are never overwritten; when they sit behind the filler, the filler is
 // taken out at once by a second journalled deletion of its slot, because a
 // filler left behind would shift the list positions other record screens use.
-std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex, QByteArray body, qint64 journalSize,
+std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex, Bytes body, std::int64_t journalSize,
                                 const Steps &step, Recovery &recovery)
 {
     for (;;) {
-        const qint64 k = mark.record;
-        const qint64 oldLength = mark.oldLength;
-        const qint64 newLength = mark.newLength();
+        const std::int64_t k = mark.record;
+        const std::int64_t oldLength = mark.oldLength;
+        const std::int64_t newLength = mark.newLength();
         const bool deletion = mark.operation == journal::Operation::Delete;
-        qint64 size = 0;
+        std::int64_t size = 0;
         KEMORO_TRY(io.size(File::Results, size), File::Results);
-        const qint64 whole = size - size % record::size;
+        const std::int64_t whole = size - size % record::size;
 
         // Where appends after a crash begin: past the old end until the cut,
         // past the new end after it. Only the filler tells the two apart once
         // the cut may have happened.
-        qint64 appendStart = oldLength;
+        std::int64_t appendStart = oldLength;
         if (deletion && mark.state == journal::State::Cutting) {
-            QByteArray atNewEnd;
+            Bytes atNewEnd;
             if (whole >= oldLength)
                 KEMORO_TRY(io.read(File::Results, newLength, record::size, atNewEnd), File::Results);
-            const bool fillerThere = atNewEnd.size() == record::size && journal::isFiller(atNewEnd.constData());
+            const bool fillerThere = sizeOf(atNewEnd) == record::size && journal::isFiller(atNewEnd.data());
             appendStart = fillerThere ? oldLength : newLength;
         }
 
-        const QByteArray newRecords = deletion ? body.mid(record::size) : body.mid(record::size, record::size);
-        if (!newRecords.isEmpty())
+        const Bytes newRecords = deletion ? mid(body, record::size) : mid(body, record::size, record::size);
+        if (!newRecords.empty())
             KEMORO_TRY(io.write(File::Results, k * record::size, newRecords), File::Results);
         if (deletion && appendStart == oldLength)
             KEMORO_TRY(io.write(File::Results, newLength, journal::filler()), File::Results);
@@ -79,11 +91,11 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
         KEMORO_TRY(io.flush(File::Results), File::Results);
         step("records-flushed");
 
-        const qint64 appended = std::max<qint64>(0, whole - appendStart);
+        const std::int64_t appended = std::max<std::int64_t>(0, whole - appendStart);
         if (deletion && appendStart == oldLength && appended > 0) {
-            QByteArray tail;
+            Bytes tail;
             KEMORO_TRY(io.read(File::Results, newLength, whole - newLength, tail), File::Results);
-            if (tail.size() != whole - newLength)
+            if (sizeOf(tail) != whole - newLength)
                 return IoFailure{File::Results, 0};
             journal::Mark second;
             second.sequence = mark.sequence + 1;
@@ -91,7 +103,7 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
             second.operation = journal::Operation::Delete;
             second.record = newLength / record::size;
             second.oldLength = whole;
-            second.bodySlot = std::max<qint64>(journal::firstBodySlot, (journalSize + slot - 1) / slot);
+            second.bodySlot = std::max<std::int64_t>(journal::firstBodySlot, (journalSize + slot - 1) / slot);
             KEMORO_TRY(io.write(File::Journal, second.bodySlot * slot, tail), File::Journal);
             const int other = 1 - markIndex;
             KEMORO_TRY(io.write(File::Journal, journal::markSlots[other] * slot, journal::encodeMark(second, tail)),
@@ -100,7 +112,7 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
             KEMORO_TRY(io.flush(File::Journal), File::Journal);
             step("filler-journal-flushed");
             ++recovery.fillersRemoved;
-            journalSize = (second.bodySlot * slot) + tail.size();
+            journalSize = (second.bodySlot * slot) + sizeOf(tail);
             mark = second;
             markIndex = other;
             body = tail;
@@ -140,33 +152,33 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
 // journal is removed only this rewrite changed the region from the first
 // changed record on, and only towards the new contents; whatever a crash kept,
 // each byte there is the old one or the new one. Appends only ever add.
-std::optional<IoFailure> fitsJournal(RecordIo &io, const journal::Mark &mark, const QByteArray &body, bool &fits)
+std::optional<IoFailure> fitsJournal(RecordIo &io, const journal::Mark &mark, const Bytes &body, bool &fits)
 {
     fits = false;
-    qint64 size = 0;
+    std::int64_t size = 0;
     KEMORO_TRY(io.size(File::Results, size), File::Results);
-    const qint64 whole = size - size % record::size;
+    const std::int64_t whole = size - size % record::size;
     const bool deletion = mark.operation == journal::Operation::Delete;
-    const qint64 start = mark.record * record::size;
-    const QByteArray newImage = deletion ? body.mid(record::size) + journal::filler() : body.mid(record::size);
-    const QByteArray oldImage = body.left(newImage.size());
-    qint64 end = start + oldImage.size();
+    const std::int64_t start = mark.record * record::size;
+    const Bytes newImage = deletion ? mid(body, record::size) + journal::filler() : mid(body, record::size);
+    const Bytes oldImage = mid(body, 0, sizeOf(newImage));
+    std::int64_t end = start + sizeOf(oldImage);
     if (deletion && mark.state == journal::State::Cutting) {
         // Once the cut may have happened, only the filler tells whether the
         // slot past the new end is still the rewrite's or already an append.
-        QByteArray atNewEnd;
+        Bytes atNewEnd;
         if (whole > mark.newLength())
             KEMORO_TRY(io.read(File::Results, mark.newLength(), record::size, atNewEnd), File::Results);
-        if (atNewEnd.size() != record::size || !journal::isFiller(atNewEnd.constData()))
+        if (sizeOf(atNewEnd) != record::size || !journal::isFiller(atNewEnd.data()))
             end = mark.newLength();
     }
     if (whole < end)
         return std::nullopt;
-    QByteArray now;
+    Bytes now;
     KEMORO_TRY(io.read(File::Results, start, end - start, now), File::Results);
-    if (now.size() != end - start)
+    if (sizeOf(now) != end - start)
         return std::nullopt;
-    for (qsizetype i = 0; i < now.size(); ++i)
+    for (size_t i = 0; i < now.size(); ++i)
         if (now[i] != oldImage[i] && now[i] != newImage[i])
             return std::nullopt;
     fits = true;
@@ -180,9 +192,9 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
     if (!exists)
         return std::nullopt;
     recovery.journalFound = true;
-    qint64 size = 0;
+    std::int64_t size = 0;
     KEMORO_TRY(io.size(File::Journal, size), File::Journal);
-    QByteArray bytes;
+    Bytes bytes;
     KEMORO_TRY(io.read(File::Journal, 0, size, bytes), File::Journal);
     const journal::Inspection found = journal::inspect(bytes);
     const Steps step(true);
@@ -200,7 +212,7 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
         break;
     }
     const journal::Mark &m = found.mark;
-    const QByteArray body = bytes.mid(m.bodySlot * slot, m.bodyRecords() * slot);
+    const Bytes body = mid(bytes, m.bodySlot * slot, m.bodyRecords() * slot);
     bool fits = false;
     if (auto failure = fitsJournal(io, m, body, fits))
         return failure;
@@ -210,7 +222,7 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
         step("journal-set-aside");
         return std::nullopt;
     }
-    if (auto failure = finish(io, m, found.markIndex, body, bytes.size(), step, recovery))
+    if (auto failure = finish(io, m, found.markIndex, body, sizeOf(bytes), step, recovery))
         return failure;
     recovery.finished = true;
     return std::nullopt;
@@ -233,20 +245,20 @@ std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutc
         return std::nullopt;
     }
 
-    qint64 size = 0;
+    std::int64_t size = 0;
     KEMORO_TRY(io.size(File::Results, size), File::Results);
-    const qint64 whole = size - size % record::size;
-    const qint64 k = edit.record;
+    const std::int64_t whole = size - size % record::size;
+    const std::int64_t k = edit.record;
     outcome = RewriteOutcome::Changed;
     if (k < 0 || (k + 1) * record::size > whole)
         return std::nullopt;
     const bool deletion = edit.kind == RecordEdit::Kind::Delete;
-    QByteArray old;
+    Bytes old;
     KEMORO_TRY(io.read(File::Results, k * record::size, deletion ? whole - k * record::size : record::size, old),
                File::Results);
-    if (old.size() < record::size || old.left(record::size) != edit.expected)
+    if (sizeOf(old) < record::size || mid(old, 0, record::size) != edit.expected)
         return std::nullopt;
-    if (!deletion && edit.replacement.size() != record::size)
+    if (!deletion && sizeOf(edit.replacement) != record::size)
         return std::nullopt;
 
     journal::Mark mark;
@@ -256,26 +268,26 @@ std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutc
     mark.record = k;
     mark.oldLength = whole;
     mark.bodySlot = journal::firstBodySlot;
-    const QByteArray body = deletion ? old : old.left(record::size) + edit.replacement;
+    const Bytes body = deletion ? old : mid(old, 0, record::size) + edit.replacement;
 
     const Steps step(false);
     KEMORO_TRY(io.createJournal(), File::Journal);
     step("journal-created");
-    QByteArray journalBytes = journal::header();
+    Bytes journalBytes = journal::header();
     journalBytes += journal::encodeMark(mark, body);
-    journalBytes += QByteArray(slot, '\0');
+    journalBytes += Bytes(size_t(slot), '\0');
     journalBytes += body;
     KEMORO_TRY(io.write(File::Journal, 0, journalBytes), File::Journal);
     step("journal-written");
     KEMORO_TRY(io.flush(File::Journal), File::Journal);
     step("journal-flushed");
-    if (auto failure = finish(io, mark, 0, body, journalBytes.size(), step, recovery))
+    if (auto failure = finish(io, mark, 0, body, sizeOf(journalBytes), step, recovery))
         return failure;
     outcome = RewriteOutcome::Done;
     return std::nullopt;
 }
 
-void setStepHook(std::function<void(const QString &step)> hook) { stepHook() = std::move(hook); }
+void setStepHook(std::function<void(const std::string &step)> hook) { stepHook() = std::move(hook); }
 void setIoWrapper(IoWrapper wrapper) { wrapperSlot() = std::move(wrapper); }
 const IoWrapper &ioWrapper() { return wrapperSlot(); }
 

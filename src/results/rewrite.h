@@ -2,9 +2,7 @@
 
 #include "results/journal.h"
 
-#include <QByteArray>
-#include <QString>
-
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,11 +19,11 @@ public:
     virtual ~RecordIo() = default;
 
     // Each returns false on failure and leaves the system's code in error().
-    virtual bool size(File file, qint64 &size) = 0;
+    virtual bool size(File file, std::int64_t &size) = 0;
     // Reads up to `count` bytes from `offset` (fewer at the end of the file).
-    virtual bool read(File file, qint64 offset, qint64 count, QByteArray &out) = 0;
-    virtual bool write(File file, qint64 offset, const QByteArray &data) = 0;
-    virtual bool resize(File file, qint64 size) = 0;
+    virtual bool read(File file, std::int64_t offset, std::int64_t count, Bytes &out) = 0;
+    virtual bool write(File file, std::int64_t offset, const Bytes &data) = 0;
+    virtual bool resize(File file, std::int64_t size) = 0;
     virtual bool flush(File file) = 0;
     virtual bool journalExists(bool &exists) = 0;
     // An empty journal, replacing whatever was there.
@@ -33,7 +31,7 @@ public:
     virtual bool removeJournal() = 0;
     // Moves the journal out of the way under a free name that says it does
     // not belong to the result file; `newPath` is that name.
-    virtual bool setJournalAside(QString &newPath) = 0;
+    virtual bool setJournalAside(std::string &newPath) = 0;
     virtual int error() const = 0;
 };
 
@@ -41,9 +39,9 @@ struct RecordEdit
 {
     enum class Kind { Delete, Replace };
     Kind kind = Kind::Delete;
-    qint64 record = 0;       // 0-based
-    QByteArray expected;     // the record's 44 bytes when it was opened
-    QByteArray replacement;  // Replace: the new 44 bytes
+    std::int64_t record = 0; // 0-based
+    Bytes expected;          // the record's 44 bytes when it was opened
+    Bytes replacement;       // Replace: the new 44 bytes
 };
 
 enum class RewriteOutcome {
@@ -70,7 +68,7 @@ struct Recovery
     // result file restored from a backup, say): the file was left untouched
     // and the journal kept under `asidePath`.
     bool setAside = false;
-    QString asidePath;
+    std::string asidePath;
 };
 
 // Finishes a rewrite that a crash cut off, keeping every record other
@@ -88,7 +86,7 @@ std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutc
 
 // Test seams: the crash tests end a child process at a named step, and wrap
 // the file access to drop what was written since the last flush.
-void setStepHook(std::function<void(const QString &step)> hook);
+void setStepHook(std::function<void(const std::string &step)> hook);
 using IoWrapper = std::function<std::unique_ptr<RecordIo>(RecordIo &inner)>;
 void setIoWrapper(IoWrapper wrapper);
 const IoWrapper &ioWrapper();

@@ -25,7 +25,7 @@ struct Failure
     };
     Kind kind = Kind::Failed;
     std::string path;
-    int code = 0;                          // the system's code; 0 for WrongType and a short read
+    int code = 0;                              // the system's code; 0 for WrongType and a short read
     os::FileType type = os::FileType::Regular; // WrongType: what stands there
 };
 
@@ -37,7 +37,8 @@ struct JournalFinding
         Pending,        // an interrupted correction or deletion; the records read are as recovery leaves them
         Unmarked,       // begun and cut off before the result file was touched; recovery removes it
         Foreign,        // not this program's journal: kept, corrections and deletions are refused
-        NotForThisFile, // written for another result file (one restored from a backup?): recovery sets it aside
+        NotForThisFile, // written for another result file (one restored from a backup?): recovery sets it
+                        // aside
         NotAFile,       // a folder, named pipe or device stands where the journal belongs
         Unreadable,     // the journal could not be read
     };
@@ -52,8 +53,8 @@ struct Window
     Bytes bytes;                  // records firstRecord .. firstRecord + count - 1
     std::int64_t firstRecord = 0; // 0-based number of the first record in `bytes`
     std::int64_t totalRecords = 0;
-    std::int64_t tailBytes = 0;   // bytes after the last whole record (a torn append)
-    bool missing = false;         // the file does not exist (yet)
+    std::int64_t tailBytes = 0; // bytes after the last whole record (a torn append)
+    bool missing = false;       // the file does not exist (yet)
 };
 
 class SharedFile

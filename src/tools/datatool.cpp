@@ -146,7 +146,7 @@ QStringList recordProblems(const RecordView rec, double latest)
 }
 
 // The check line for what the read found beside the result file.
-std::optional<QString> journalText(const JournalFinding &found)
+std::optional<QString> journalText(const JournalFinding &found, const QString &asidePath)
 {
     switch (found.kind) {
     case JournalFinding::Kind::None:
@@ -164,8 +164,7 @@ std::optional<QString> journalText(const JournalFinding &found)
     case JournalFinding::Kind::NotForThisFile:
         return u"written for another result file than the one there now (restored from a backup?); it is not "
                u"applied: the next computer that takes the lock keeps it aside as "_s
-               + QFileInfo(journal::asidePath(found.path, [](const QString &p) { return QFileInfo::exists(p); }))
-                     .fileName()
+               + QFileInfo(asidePath).fileName()
                + u" and leaves the result file as it is"_s;
     case JournalFinding::Kind::NotAFile:
         return found.detail + u"; corrections and deletions fail until it is moved away"_s;
@@ -378,7 +377,7 @@ int Tool::check()
         diagnostics.append({Diagnostic::Severity::Check, error->path, Diagnostic::fileLocation(), readFailureText(*error)});
         window = ResultWindow();
     }
-    if (const std::optional<QString> text = journalText(results().journalFinding()))
+    if (const std::optional<QString> text = journalText(results().journalFinding(), results().nextAsidePath()))
         diagnostics.append({Diagnostic::Severity::Check, results().journalPath(), Diagnostic::fileLocation(), *text});
     const double latest = ole::fromDateTime(m_now) + 1;
     auto report = [&](qint64 record, const QString &text) {

@@ -113,24 +113,25 @@ public:
     const Disk &now() const { return m_now; }
     const QList<Instant> &instants() const { return m_instants; }
 
-    bool size(File file, qint64 &size) override
+    bool size(File file, std::int64_t &size) override
     {
         if (!present(file))
             return false;
         size = bytes(file).size();
         return true;
     }
-    bool read(File file, qint64 offset, qint64 count, QByteArray &out) override
+    bool read(File file, std::int64_t offset, std::int64_t count, Bytes &out) override
     {
         if (!present(file))
             return false;
-        out = bytes(file).mid(offset, count);
+        out = bytes(file).mid(offset, count).toStdString();
         return true;
     }
-    bool write(File file, qint64 offset, const QByteArray &data) override
+    bool write(File file, std::int64_t offset, const Bytes &written) override
     {
         if (!present(file))
             return false;
+        const QByteArray data = QByteArray::fromStdString(written);
         for (qint64 from = offset; from < offset + data.size();) {
             const qint64 to = std::min(offset + data.size(), (from / sector + 1) * sector);
             log(file, {Op::Kind::Write, from, data.mid(from - offset, to - from)});
@@ -139,7 +140,7 @@ public:
         noteInstant(u"write %1..%2"_s.arg(offset).arg(offset + data.size()), file);
         return true;
     }
-    bool resize(File file, qint64 size) override
+    bool resize(File file, std::int64_t size) override
     {
         if (!present(file))
             return false;
@@ -176,7 +177,7 @@ public:
     }
     // Every journal here was written for its result file: setting one aside
     // would be a wrong verdict of the recovery, and fails it.
-    bool setJournalAside(QString &) override
+    bool setJournalAside(std::string &) override
     {
         m_error = EPERM;
         return false;
@@ -454,8 +455,8 @@ void TestPowerLoss::everyLoss()
     RecordEdit edit;
     edit.kind = correct ? RecordEdit::Kind::Replace : RecordEdit::Kind::Delete;
     edit.record = record;
-    edit.expected = original(record);
-    edit.replacement = corrected(record);
+    edit.expected = original(record).toStdString();
+    edit.replacement = corrected(record).toStdString();
     MemoryIo io(Disk{before, false, {}});
     RewriteOutcome outcome = RewriteOutcome::Changed;
     rewrite::Recovery recovery;

@@ -218,7 +218,7 @@ void TestRecordScreen::changedElsewhereWritesNothing()
     // Another computer deletes record 1 between the double-click and "消去".
     RecordEdit elsewhere;
     elsewhere.record = 0;
-    elsewhere.expected = encodeRecord(testRecord(0));
+    elsewhere.expected = (encodeRecord(testRecord(0))).toStdString();
     RewriteOutcome outcome;
     QVERIFY(!ResultStore(run.path()).rewrite(elsewhere, [](int) { return true; }, outcome));
     const QByteArray afterElsewhere = test::readBytes(run.path());

@@ -110,15 +110,15 @@ void TestRecordTool::checkReports()
     if (setup == u"foreign"_s)
         QVERIFY(test::writeBytes(journalPath, test::readBytes(resultFile())));
     else if (setup == u"unmarked"_s)
-        QVERIFY(test::writeBytes(journalPath, journal::header()));
+        QVERIFY(test::writeBytes(journalPath, QByteArray::fromStdString(journal::header())));
     else if (setup == u"filler"_s)
-        QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) + journal::filler()));
+        QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) + QByteArray::fromStdString(journal::filler())));
     else if (setup == u"pending"_s || setup == u"stale"_s) {
         QVERIFY(test::writeBytes(journalPath, test::interruptedDeletion(test::readBytes(resultFile()))));
         if (setup == u"stale"_s)
             QVERIFY(test::writeBytes(resultFile(), encodeRecord(drillRecord(stamp, 3, 1, 60, u"12345"_s))));
     } else if (setup == u"torn"_s)
-        QVERIFY(test::writeBytes(journalPath, journal::header().left(30)));
+        QVERIFY(test::writeBytes(journalPath, QByteArray::fromStdString(journal::header()).left(30)));
     else if (setup == u"jdir"_s || setup == u"rdir"_s) {
         const QString target = setup == u"jdir"_s ? journalPath : resultFile();
         QFile::remove(target);

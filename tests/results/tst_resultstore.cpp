@@ -306,7 +306,7 @@ void TestResultStore::wrongTypeInPlace()
     ResultWindow window;
     RecordEdit edit;
     edit.record = 0;
-    edit.expected = records(1);
+    edit.expected = records(1).toStdString();
     RewriteOutcome outcome;
 
     if (where == u"results"_s) {

@@ -51,6 +51,10 @@ QByteArray initialBytes(int count)
 }
 
 bool quickWait(int) { return true; }
+
+QString journalOf(const QString &path) { return ResultStore(path).journalPath(); }
+Bytes bytesOf(const QByteArray &bytes) { return bytes.toStdString(); }
+QByteArray qbytes(const Bytes &bytes) { return QByteArray::fromStdString(bytes); }
 const WaitFunction shortWait = [](int) {
     QThread::msleep(2);
     return true;
@@ -63,17 +67,17 @@ class PowerLossIo final : public RecordIo
 public:
     explicit PowerLossIo(RecordIo &inner) : m_inner(inner) {}
 
-    bool size(File f, qint64 &s) override { return m_inner.size(f, s); }
-    bool read(File f, qint64 o, qint64 n, QByteArray &out) override { return m_inner.read(f, o, n, out); }
-    bool write(File f, qint64 o, const QByteArray &data) override
+    bool size(File f, std::int64_t &s) override { return m_inner.size(f, s); }
+    bool read(File f, std::int64_t o, std::int64_t n, Bytes &out) override { return m_inner.read(f, o, n, out); }
+    bool write(File f, std::int64_t o, const Bytes &data) override
     {
         Undo u{f, o, {}, 0};
         m_inner.size(f, u.sizeBefore);
-        m_inner.read(f, o, data.size(), u.bytes);
+        m_inner.read(f, o, std::int64_t(data.size()), u.bytes);
         m_log.append(u);
         return m_inner.write(f, o, data);
     }
-    bool resize(File f, qint64 s) override
+    bool resize(File f, std::int64_t s) override
     {
         Undo u{f, s, {}, 0};
         m_inner.size(f, u.sizeBefore);
@@ -98,7 +102,7 @@ public:
         forget(File::Journal);
         return m_inner.removeJournal();
     }
-    bool setJournalAside(QString &newPath) override
+    bool setJournalAside(std::string &newPath) override
     {
         forget(File::Journal);
         return m_inner.setJournalAside(newPath);
@@ -119,9 +123,9 @@ private:
     struct Undo
     {
         File file;
-        qint64 offset;
-        QByteArray bytes;
-        qint64 sizeBefore;
+        std::int64_t offset;
+        Bytes bytes;
+        std::int64_t sizeBefore;
     };
     void forget(File f) { m_log.removeIf([f](const Undo &u) { return u.file == f; }); }
 
@@ -139,7 +143,7 @@ void crashAt(const QString &step, bool powerLoss)
         g_powerLoss = io.get();
         return io;
     });
-    rewrite::setStepHook([step, powerLoss](const QString &reached) {
+    rewrite::setStepHook([step = step.toStdString(), powerLoss](const std::string &reached) {
         if (reached != step)
             return;
         if (powerLoss && g_powerLoss)
@@ -154,8 +158,8 @@ int editChild(const QString &path, const QString &kind, int k, const QString &st
     RecordEdit edit;
     edit.kind = kind == u"delete"_s ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
     edit.record = k;
-    edit.expected = encodeRecord(initialRecord(k));
-    edit.replacement = encodeRecord(correctedRecord(k));
+    edit.expected = bytesOf(encodeRecord(initialRecord(k)));
+    edit.replacement = bytesOf(encodeRecord(correctedRecord(k)));
     RewriteOutcome outcome;
     if (auto error = ResultStore(path).rewrite(edit, shortWait, outcome))
         return 1;
@@ -474,10 +478,10 @@ void TestRewrite::crashTable()
     const int edited = runChild({u"--edit"_s, m_path, kind, QString::number(record), step, powerLoss ? u"1"_s : u"0"_s});
     QVERIFY2(edited == 3 || edited == 0, qPrintable(u"the edit child ended with %1"_s.arg(edited)));
 
-    const QString journalPath = journal::pathFor(m_path);
+    const QString journalPath = journalOf(m_path);
     if (garbleNewer) {
         QByteArray j = test::readBytes(journalPath);
-        const journal::Inspection found = journal::inspect(j);
+        const journal::Inspection found = journal::inspect(bytesOf(j));
         QCOMPARE(found.kind, journal::Kind::Marked);
         j[journal::markSlots[found.markIndex] * journal::slot + 3] ^= 0x5a;
         QVERIFY(test::writeBytes(journalPath, j));
@@ -550,17 +554,17 @@ void TestRewrite::refusals()
     const QByteArray before = initialBytes(initialRecords);
     QVERIFY(test::writeBytes(m_path, before));
     if (!journalBytes.isEmpty())
-        QVERIFY(test::writeBytes(journal::pathFor(m_path), journalBytes));
+        QVERIFY(test::writeBytes(journalOf(m_path), journalBytes));
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = record;
-    edit.expected = expected;
+    edit.expected = bytesOf(expected);
     RewriteOutcome got = RewriteOutcome::Done;
     QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, got));
     QCOMPARE(int(got), outcome);
     QCOMPARE(test::readBytes(m_path), before);
     if (!journalBytes.isEmpty()) {
-        QCOMPARE(test::readBytes(journal::pathFor(m_path)), journalBytes);
+        QCOMPARE(test::readBytes(journalOf(m_path)), journalBytes);
         // A pupil's append is never held up by it.
         QVERIFY(!ResultStore(m_path).append(initialRecord(0), quickWait));
         QCOMPARE(test::readBytes(m_path).size(), before.size() + record::size);
@@ -593,8 +597,8 @@ void TestRewrite::plainEdits()
     RecordEdit edit;
     edit.kind = kind == u"delete"_s ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
     edit.record = record;
-    edit.expected = encodeRecord(initialRecord(record));
-    edit.replacement = encodeRecord(correctedRecord(record));
+    edit.expected = bytesOf(encodeRecord(initialRecord(record)));
+    edit.replacement = bytesOf(encodeRecord(correctedRecord(record)));
     RewriteOutcome outcome;
     QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, outcome));
     QCOMPARE(outcome, RewriteOutcome::Done);
@@ -603,10 +607,10 @@ void TestRewrite::plainEdits()
         if (i != record)
             expected += encodeRecord(initialRecord(i));
         else if (kind == u"replace"_s)
-            expected += edit.replacement;
+            expected += qbytes(edit.replacement);
     }
     QCOMPARE(test::readBytes(m_path), expected);
-    QVERIFY(!QFile::exists(journal::pathFor(m_path)));
+    QVERIFY(!QFile::exists(journalOf(m_path)));
 }
 
 void TestRewrite::editsWhileOthersAppend()
@@ -642,10 +646,10 @@ void TestRewrite::editsWhileOthersAppend()
             RecordEdit edit;
             edit.kind = n < 5 ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
             edit.record = at;
-            edit.expected = encodeRecord(now.at(at));
+            edit.expected = bytesOf(encodeRecord(now.at(at)));
             ResultRecord corrected = now.at(at);
             corrected.resultTime = 9000 + n;
-            edit.replacement = encodeRecord(corrected);
+            edit.replacement = bytesOf(encodeRecord(corrected));
             RewriteOutcome outcome;
             QVERIFY(!ResultStore(m_path).rewrite(edit, shortWait, outcome));
             if (outcome == RewriteOutcome::Done)
@@ -704,7 +708,7 @@ void TestRewrite::journalForAnotherFile()
     QFETCH(bool, applies);
     QVERIFY(test::writeBytes(m_path, initialBytes(initialRecords)));
     QCOMPARE(runChild({u"--edit"_s, m_path, u"delete"_s, u"3"_s, u"records-flushed"_s, u"0"_s}), 3);
-    const QString journalPath = journal::pathFor(m_path);
+    const QString journalPath = journalOf(m_path);
     const QByteArray journalBytes = test::readBytes(journalPath);
     QVERIFY(test::writeBytes(m_path, restored));
 
@@ -739,19 +743,19 @@ void TestRewrite::journalForAnotherFile()
     rewrite::Recovery recovery;
     QVERIFY(!store.recover(quickWait, recovery));
     QVERIFY(recovery.setAside);
-    QCOMPARE(recovery.asidePath, m_dir.filePath(u"成績累積データtemp-別ファイル用2.dat"_s));
+    QCOMPARE(QString::fromStdString(recovery.asidePath), m_dir.filePath(u"成績累積データtemp-別ファイル用2.dat"_s));
     QCOMPARE(test::readBytes(m_path), restored + encodeRecord(own));
 }
 
 void TestRewrite::tornHeaderIsOurs_data()
 {
     QTest::addColumn<QByteArray>("journalBytes");
-    QByteArray holes = journal::header() + QByteArray(3 * journal::slot, '\0');
+    QByteArray holes = qbytes(journal::header()) + QByteArray(3 * journal::slot, '\0');
     holes[22] = '\0';
     holes[30] = '\0';
     // clang-format off
-    QTest::newRow("shorter than its header")         << journal::header().left(27);
-    QTest::newRow("the header's first byte only")    << journal::header().left(1);
+    QTest::newRow("shorter than its header")         << qbytes(journal::header()).left(27);
+    QTest::newRow("the header's first byte only")    << qbytes(journal::header()).left(1);
     QTest::newRow("the header with holes, grown")    << holes;
     QTest::newRow("nothing but zeros")               << QByteArray(5 * journal::slot, '\0');
     // clang-format on
@@ -764,16 +768,16 @@ void TestRewrite::tornHeaderIsOurs()
     QFETCH(QByteArray, journalBytes);
     const QByteArray before = initialBytes(initialRecords);
     QVERIFY(test::writeBytes(m_path, before));
-    QVERIFY(test::writeBytes(journal::pathFor(m_path), journalBytes));
+    QVERIFY(test::writeBytes(journalOf(m_path), journalBytes));
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = 2;
-    edit.expected = encodeRecord(initialRecord(2));
+    edit.expected = bytesOf(encodeRecord(initialRecord(2)));
     RewriteOutcome outcome;
     QVERIFY(!ResultStore(m_path).rewrite(edit, quickWait, outcome));
     QCOMPARE(outcome, RewriteOutcome::Done);
     QCOMPARE(test::readBytes(m_path), before.left(2 * record::size) + before.mid(3 * record::size));
-    QVERIFY(!QFile::exists(journal::pathFor(m_path)));
+    QVERIFY(!QFile::exists(journalOf(m_path)));
 }
 
 int main(int argc, char *argv[])

@@ -58,8 +58,9 @@ QByteArray interruptedDeletion(const QByteArray &bytes)
     mark.sequence = 1;
     mark.record = 0;
     mark.oldLength = bytes.size() - bytes.size() % journal::slot;
-    const QByteArray body = bytes.left(mark.oldLength);
-    return journal::header() + journal::encodeMark(mark, body) + QByteArray(journal::slot, '\0') + body;
+    const Bytes body = bytes.left(mark.oldLength).toStdString();
+    return QByteArray::fromStdString(journal::header() + journal::encodeMark(mark, body) +
+                                     Bytes(size_t(journal::slot), '\0') + body);
 }
 
 } // namespace kemoro::test
