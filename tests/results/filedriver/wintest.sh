@@ -35,7 +35,7 @@ other_name=native-2
 if [[ $other == *.exe ]]; then
     other_name=Wine
     wine=${WINE64:-/usr/lib/wine/wine64}
-    [ -x "$wine" ] || wine=$(command -v wine)
+    [ -x "$wine" ] || wine=$(command -v wine) || { echo "Wine is not installed" >&2; exit 1; }
     export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     unset DISPLAY WAYLAND_DISPLAY
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
