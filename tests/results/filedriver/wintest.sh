@@ -5,7 +5,8 @@
 #   wintest.sh NATIVE_DRIVER OTHER_DRIVER WORK_DIR
 #
 # An OTHER_DRIVER whose name ends in .exe runs under Wine, in a private prefix
-# under WORK_DIR (WINE64 names the loader; default /usr/lib/wine/wine64). Any
+# under WORK_DIR (WINE64 names the loader, default /usr/lib/wine/wine64;
+# WINEDEBUG defaults to Wine's errors only, shown with a failed case). Any
 # other OTHER_DRIVER runs as it is: the same scenarios between two native
 # drivers, as the normal tests run them.
 #
@@ -15,7 +16,7 @@
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
-    sed -n '5,11p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '5,12p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
 fi
 native=$(realpath "$1")
@@ -36,7 +37,7 @@ if [[ $other == *.exe ]]; then
     other_name=Wine
     wine=${WINE64:-/usr/lib/wine/wine64}
     [ -x "$wine" ] || wine=$(command -v wine) || { echo "Wine is not installed" >&2; exit 1; }
-    export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$work/wineprefix WINEDEBUG=${WINEDEBUG:--all,err+all} WINEDLLOVERRIDES="mscoree,mshtml="
     unset DISPLAY WAYLAND_DISPLAY
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Making the Wine prefix $WINEPREFIX"
