@@ -103,6 +103,20 @@ fresh() {
     FILE=$DIR/$result_name
 }
 
+# A fresh case whose file holds records 1..10 of process 1.
+ten_records() {
+    fresh
+    drive n append "$FILE" 1 10 >/dev/null
+}
+
+# Record 3 of ten, deleted or corrected (OP) on side SIDE, stopped at STEP;
+# the edit's log in $CASE/edit.
+stopped_edit() {
+    local side=$1 op=$2 step=$3
+    ten_records || return 1
+    expect_exit 3 drive "$side" edit "$FILE" "$op" 3 "$step" >"$CASE/edit"
+}
+
 # Nothing but the result file may stay in the folder: a journal, or one set
 # aside, means a rewrite was left half done.
 only_the_file() {
@@ -175,8 +189,7 @@ storm() {
 # then, once the process is gone, append over the torn part.
 killed_holder() {
     local killed=$1 survivor=$2 pid
-    fresh
-    drive n append "$FILE" 1 10 >/dev/null || return 1
+    ten_records || return 1
     cmd_for "$killed" hold "$FILE" 600000 20
     "${CMD[@]}" >"$CASE/hold" &
     pid=$!
@@ -202,8 +215,7 @@ killed_holder() {
 # The steps a deletion or correction passes, as side SIDE names them.
 steps_of() {
     local side=$1 op=$2
-    fresh
-    drive n append "$FILE" 1 10 >/dev/null || return 1
+    ten_records || return 1
     drive "$side" edit "$FILE" "$op" 3 | sed -n 's/^# step //p'
 }
 
@@ -214,9 +226,7 @@ steps_of() {
 # from there on the change must come through.
 killed_edit() {
     local killed=$1 survivor=$2 op=$3 step=$4 first_step=$5
-    fresh
-    drive n append "$FILE" 1 10 >/dev/null || return 1
-    expect_exit 3 drive "$killed" edit "$FILE" "$op" 3 "$step" >"$CASE/edit" || return 1
+    stopped_edit "$killed" "$op" "$step" || return 1
     drive "$survivor" append "$FILE" 2 1 >/dev/null || return 1
     local expected=(1:10 2:1)
     [ "$step" = "$first_step" ] || expected+=("@$CASE/edit")
@@ -227,9 +237,7 @@ killed_edit() {
 # RECOVERY_STEP; a third process, back on side KILLED, appends and finishes.
 killed_recovery() {
     local killed=$1 survivor=$2 op=$3 step=$4 recovery_step=$5
-    fresh
-    drive n append "$FILE" 1 10 >/dev/null || return 1
-    expect_exit 3 drive "$killed" edit "$FILE" "$op" 3 "$step" >"$CASE/edit" || return 1
+    stopped_edit "$killed" "$op" "$step" || return 1
     expect_exit 3 drive "$survivor" recover "$FILE" "$recovery_step" >/dev/null || return 1
     drive "$killed" append "$FILE" 2 1 >/dev/null || return 1
     "$native" verify "$FILE" 1:10 2:1 "@$CASE/edit" >/dev/null && only_the_file
@@ -238,9 +246,7 @@ killed_recovery() {
 # The recovery steps after an edit stopped at STEP, as side SIDE names them.
 recovery_steps_of() {
     local killed=$1 side=$2 op=$3 step=$4
-    fresh
-    drive n append "$FILE" 1 10 >/dev/null || return 1
-    drive "$killed" edit "$FILE" "$op" 3 "$step" >/dev/null
+    stopped_edit "$killed" "$op" "$step" 2>/dev/null || return 1
     drive "$side" recover "$FILE" | sed -n 's/^# step //p'
 }
 
