@@ -36,7 +36,7 @@ QString SoundTable::pick(int role, double random) const
 
 void loadSoundNames(const QString &path, SoundTable &table, Diagnostics &diagnostics)
 {
-    const std::optional<QString> text = readTextFile(path, diagnostics);
+    const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::settings());
     if (!text)
         return;
     FieldReader reader(*text);

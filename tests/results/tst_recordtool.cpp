@@ -92,7 +92,7 @@ void TestRecordTool::checkReports_data()
     QTest::newRow("another program's temp copy") << u"foreign"_s  << u"成績累積データtemp.dat:file: not this program's journal"_s;
     QTest::newRow("a journal without a mark")    << u"unmarked"_s << u"成績累積データtemp.dat:file: a journal left before anything was written"_s;
     QTest::newRow("a leftover filler, once")     << u"filler"_s   << u"成績累積データ.dat:record 3: filler left by an interrupted deletion"_s;
-    QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:file: the teacher password is empty"_s;
+    QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:line 6: パスワードが設定されていません"_s;
     // clang-format on
 }
 

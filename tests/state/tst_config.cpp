@@ -3,6 +3,7 @@
 #include "testsupport/fixtures.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +22,8 @@ private slots:
     void brokenFiles_data();
     void brokenFiles();
     void startUpWritesNothing();
+    void noMessageShowsThePassword_data();
+    void noMessageShowsThePassword();
 };
 
 void TestConfig::schoolCode_data()
@@ -151,6 +154,42 @@ void TestConfig::startUpWritesNothing()
     Diagnostics diagnostics;
     configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics);
     QCOMPARE(QDir(install.dataFolder()).entryList(QDir::Files), before);
+}
+
+void TestConfig::noMessageShowsThePassword_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("secret");        // a field that may be the password
+    QTest::addColumn<bool>("passwordReadEmpty"); // the door then stays closed, with a warning
+    // clang-format off
+    QTest::newRow("a lost line: the password in field 4")  << u"4\r\n12345教室\r\n0\r\nSecret7\r\n\r\n\r\n"_s << u"Secret7"_s << true;
+    QTest::newRow("lines shifted up: password in field 1") << u"Secret7\r\n12345教室\r\n0\r\n0\r\n\r\n\r\n"_s << u"Secret7"_s << true;
+    QTest::newRow("a numeric password as the month")       << u"4321\r\n12345教室\r\n0\r\n0\r\n\r\n\r\n"_s << u"4321"_s << true;
+    QTest::newRow("a numeric password as option 3")        << u"4\r\n12345教室\r\n99999\r\n0\r\n\r\n\r\n"_s << u"99999"_s << true;
+    QTest::newRow("commas instead of lines")               << u"4,12345教室,0,0,,Secret7\r\n"_s << u"Secret7"_s << false;
+    QTest::newRow("the password in its place")             << u"4\r\n12345教室\r\n0\r\n0\r\n\r\nSecret7\r\n"_s << u"Secret7"_s << false;
+    // clang-format on
+}
+
+void TestConfig::noMessageShowsThePassword()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, secret);
+    QFETCH(bool, passwordReadEmpty);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"共通データ.txt"_s);
+    QVERIFY(test::writeCp932(path, content));
+    Diagnostics diagnostics;
+    const CommonSettings settings = readCommonSettings(path, diagnostics);
+    for (const Diagnostic &d : std::as_const(diagnostics)) {
+        QVERIFY2(!d.toLine().contains(secret), qPrintable(d.toLine()));
+        QVERIFY2(!d.toMessage().contains(secret), qPrintable(d.toMessage()));
+    }
+    QCOMPARE(settings.teacherPassword.isEmpty(), passwordReadEmpty);
+    const bool warned = std::any_of(diagnostics.cbegin(), diagnostics.cend(), [](const Diagnostic &d) {
+        return d.severity == Diagnostic::Severity::Warning && d.text.startsWith(u"パスワードが設定されていません"_s);
+    });
+    QCOMPARE(warned, passwordReadEmpty);
 }
 
 QTEST_APPLESS_MAIN(TestConfig)
