@@ -118,12 +118,9 @@ CriteriaRow rowFromFields(const QList<FieldReader::Field> &f, int row, const QSt
 // fields with its row index. What the table cannot hold goes into `kept`
 // when the caller keeps it (the editor writes it back), else it is dropped.
 template<typename Take>
-bool readRecords(const QString &path, Diagnostics &diagnostics, QString *kept, Take take)
+bool readRecords(const QString &text, const QString &path, Diagnostics &diagnostics, QString *kept, Take take)
 {
-    const std::optional<QString> text = readTextFile(path, diagnostics);
-    if (!text)
-        return false;
-    FieldReader reader(*text);
+    FieldReader reader(text);
     const QString keptNote = kept ? u"; they are kept as they are and written back after the levels on saving"_s
                                   : QString();
     int row = 0;
@@ -170,8 +167,14 @@ bool readRecords(const QString &path, Diagnostics &diagnostics, QString *kept, T
 
 int loadCriteria(const QString &path, CriteriaTable &table, Diagnostics &diagnostics)
 {
+    const std::optional<QString> text = readTextFile(path, diagnostics);
+    return text ? readCriteria(*text, path, table, diagnostics) : 0;
+}
+
+int readCriteria(const QString &text, const QString &path, CriteriaTable &table, Diagnostics &diagnostics)
+{
     int rows = 0;
-    readRecords(path, diagnostics, nullptr, [&](int row, const QList<FieldReader::Field> &fields) {
+    readRecords(text, path, diagnostics, nullptr, [&](int row, const QList<FieldReader::Field> &fields) {
         table[row] = rowFromFields(fields, row, path, diagnostics);
         rows = row + 1;
     });
@@ -205,10 +208,18 @@ Diagnostics criteriaTimeChecks(const QString &path, const CriteriaTable &table, 
 
 CriteriaGrid readCriteriaGrid(const QString &path, Diagnostics &diagnostics, QString *keptText)
 {
+    if (const std::optional<QString> text = readTextFile(path, diagnostics))
+        return criteriaGridFromText(*text, path, diagnostics, keptText);
+    return {QStringList{u"レベル"_s} + criteriaHeaderTitles()};
+}
+
+CriteriaGrid criteriaGridFromText(const QString &text, const QString &path, Diagnostics &diagnostics,
+                                  QString *keptText)
+{
     CriteriaGrid grid;
     grid.append(QStringList{u"レベル"_s} + criteriaHeaderTitles());
     QString kept;
-    readRecords(path, diagnostics, &kept, [&](int row, const QList<FieldReader::Field> &fields) {
+    readRecords(text, path, diagnostics, &kept, [&](int row, const QList<FieldReader::Field> &fields) {
         if (row == 0)
             return;
         QStringList cells{QString::number(row)};

@@ -56,6 +56,8 @@ QStringList criteriaHeaderTitles();
 // row is a warning and the rows read so far stay. Returns the number of rows
 // read (the header row included).
 int loadCriteria(const QString &path, CriteriaTable &table, Diagnostics &diagnostics);
+// The same over the decoded text; `path` names the file in diagnostics.
+int readCriteria(const QString &text, const QString &path, CriteriaTable &table, Diagnostics &diagnostics);
 
 // The editor's title of a column (the first line of its help): "合格基準タイム"
 // for column 1 … "やりすぎ判定をする日数" for column 9; empty for the others.
@@ -84,6 +86,9 @@ using CriteriaGrid = QList<QStringList>;
 // hold (lines past the 35th level line, an incomplete last line) goes into
 // `keptText` exactly as read, to be written back after the grid's rows.
 CriteriaGrid readCriteriaGrid(const QString &path, Diagnostics &diagnostics, QString *keptText = nullptr);
+// The same over the decoded text; `path` names the file in diagnostics.
+CriteriaGrid criteriaGridFromText(const QString &text, const QString &path, Diagnostics &diagnostics,
+                                  QString *keptText = nullptr);
 
 // Before a save: the numbers of numeric columns typed in full-width forms
 // become ASCII in the grid; any other text in a numeric column refuses the

@@ -43,10 +43,13 @@ Diagnostic shortFile(const QString &path, int line, const QString &what)
 void readPathFile(Folders &folders, Diagnostics &diagnostics)
 {
     const QString path = folders.pathFile();
-    const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::settings());
-    if (!text)
-        return;
-    FieldReader reader(*text);
+    if (const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::settings()))
+        parsePathFile(*text, path, folders, diagnostics);
+}
+
+void parsePathFile(const QString &text, const QString &path, Folders &folders, Diagnostics &diagnostics)
+{
+    FieldReader reader(text);
     const FieldReader::Field root = reader.next();
     if (trimBlanks(root.text).isEmpty()) {
         diagnostics.append(shortFile(path, root.line, u"field 1 (the shared data folder) is empty"_s));
@@ -61,13 +64,16 @@ void readPathFile(Folders &folders, Diagnostics &diagnostics)
 
 CommonSettings readCommonSettings(const QString &path, Diagnostics &diagnostics)
 {
+    const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::secretSettings());
+    return text ? parseCommonSettings(*text, path, diagnostics) : CommonSettings();
+}
+
+CommonSettings parseCommonSettings(const QString &text, const QString &path, Diagnostics &diagnostics)
+{
     CommonSettings settings;
     // Any field may be the teacher password once the lines shift, so no
     // message quotes a field of this file: they are named by number.
-    const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::secretSettings());
-    if (!text)
-        return settings;
-    FieldReader reader(*text);
+    FieldReader reader(text);
     QList<FieldReader::Field> fields;
     for (int i = 0; i < 10 && !reader.atEnd(); ++i)
         fields.append(reader.next());
