@@ -1,5 +1,5 @@
-#include "platform/fieldreader.h"
 #include "platform/textfile.h"
+#include "testsupport/fixtures.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,15 +25,6 @@ QString brief(const Diagnostic &d)
                           : d.severity == Diagnostic::Severity::Warning ? u'W'
                                                                         : u'C';
     return QString(QChar(mark)) + u' ' + d.location + u": "_s + d.text;
-}
-
-QStringList fieldsOf(const QString &text)
-{
-    FieldReader reader(text);
-    QStringList out;
-    while (!reader.atEnd())
-        out.append(reader.next().text);
-    return out;
 }
 } // namespace
 
@@ -86,7 +77,7 @@ void TestTextFile::decoding()
     Diagnostics diagnostics;
     const std::optional<QString> text = readTextFile(path, diagnostics);
     QVERIFY(text);
-    QCOMPARE(fieldsOf(*text), fields);
+    QCOMPARE(test::fieldTexts(*text), fields);
     QCOMPARE(diagnostics.size(), problems.size());
     for (qsizetype i = 0; i < problems.size(); ++i) {
         QVERIFY2(brief(diagnostics.at(i)).startsWith(problems.at(i)), qPrintable(brief(diagnostics.at(i))));

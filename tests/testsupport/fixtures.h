@@ -36,6 +36,8 @@ bool writeCp932(const QString &path, const QString &text);
 // in school year `schoolYear`.
 Roster rosterOf(const QStringList &names, const QList<int> &grades, int schoolYear = 2026);
 bool writeBytes(const QString &path, const QByteArray &bytes);
+// The texts of every field of a text, as the sequential reader gives them.
+QStringList fieldTexts(const QString &text);
 QByteArray readBytes(const QString &path);
 
 } // namespace kemoro::test
