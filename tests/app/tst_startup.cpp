@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -158,6 +159,10 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s), qPrintable(run.messages.shown.first().text));
     QVERIFY(run.messages.shown.first().text.contains(u"0xFF"_s));
+    // Another ranking reads the roster again; its warning is not shown again.
+    run.navigator->nameSelection()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
+    QTRY_COMPARE(run.navigator->nameSelection()->findChild<QListWidget *>()->count(), pupils);
+    QCOMPARE(run.messages.shown.size(), 1);
 }
 
 void TestStartup::titleClickOpensVersionDialog()
