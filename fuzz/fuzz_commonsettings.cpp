@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     kemoro::fuzz::TextInput input(data, size, u"共通データ.txt"_s, kemoro::TextFileKind::secretSettings());
-    const kemoro::CommonSettings settings = kemoro::parseCommonSettings(input.text, input.path, input.diagnostics);
+    const kemoro::CommonSettings settings =
+        kemoro::parseCommonSettings(input.text, input.path, input.diagnostics);
     kemoro::fuzz::checkDiagnostics(input);
     // No message may show the password. Messages have words of their own
     // ("password", "line 6"), so only a password with a character that no

@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     kemoro::readCriteria(input.text, input.path, table, input.diagnostics);
     // The editor's reading of the same text, and what a save would prepare.
     QString kept;
-    kemoro::CriteriaGrid grid = kemoro::criteriaGridFromText(input.text, input.path, input.diagnostics, &kept);
+    kemoro::CriteriaGrid grid =
+        kemoro::criteriaGridFromText(input.text, input.path, input.diagnostics, &kept);
     // At most 35 level rows, and what they cannot hold is kept whole: the end
     // of the file exactly as it was read.
     if (grid.size() > kemoro::levelSlots || !input.text.endsWith(kept))

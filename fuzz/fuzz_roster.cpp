@@ -8,7 +8,9 @@ using namespace Qt::StringLiterals;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     kemoro::fuzz::TextInput input(data, size, u"新名簿.txt"_s);
-    static kemoro::Roster roster; // tables by pupil number: 5001 entries each, kept between runs as in the program
+    // Tables by pupil number, 5001 entries each: made once and kept between
+    // runs, as the program keeps them between loads.
+    static kemoro::Roster roster;
     static kemoro::ResultTables results;
     roster.schoolYear = 2026;
     kemoro::readRoster(input.text, input.path, 1, roster, input.diagnostics);

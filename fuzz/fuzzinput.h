@@ -19,7 +19,8 @@ struct TextInput
     QString path;
     QString text;
 
-    TextInput(const uint8_t *data, size_t size, const QString &fileName, TextFileKind kind = TextFileKind::data())
+    TextInput(const uint8_t *data, size_t size, const QString &fileName,
+              TextFileKind kind = TextFileKind::data())
         : path(fileName)
     {
         text = decodeTextFile(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), path,

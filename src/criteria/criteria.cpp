@@ -83,7 +83,8 @@ void reportNumber(Diagnostics &diagnostics, const QString &path, int row, int co
         return;
     diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
                         u"level %1 column %2 (%3) %4"_s.arg(row).arg(column).arg(
-                            criteriaHeaderTitles().at(column - 1), notANumber(value.text, NumberStatus::NotANumber))});
+                            criteriaHeaderTitles().at(column - 1),
+                            notANumber(value.text, NumberStatus::NotANumber))});
 }
 
 template<typename Read>
@@ -196,7 +197,8 @@ Diagnostics criteriaTimeChecks(const QString &path, const CriteriaTable &table, 
         }
         auto report = [&](const QString &name, qint32 value) {
             out.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(k + 1),
-                        u"level %1 %2 is %3: every drill of the level times out at once"_s.arg(k).arg(name).arg(value)});
+                        u"level %1 %2 is %3: every drill of the level times out at once"_s.arg(k).arg(name).arg(
+                            value)});
         };
         if (table[size_t(k)].targetTime <= 0)
             report(u"targetTime (目標Time)"_s, table[size_t(k)].targetTime);

@@ -60,9 +60,10 @@ void reportBadBytes(const cp932::Decoded &decoded, QByteArrayView bytes, const Q
     }
     for (qsizetype i = 0; i < byLine.size(); ++i) {
         const auto &[line, sequences] = byLine.at(i);
-        const QString what = holdsSecret ? u"bytes that are not Shift-JIS (CP932) text (values not shown: "
-                                           u"this file holds the teacher password)"_s
-                                         : u"bytes %1 are not Shift-JIS (CP932) text"_s.arg(sequences.join(u", "_s));
+        const QString what = holdsSecret
+                                 ? u"bytes that are not Shift-JIS (CP932) text (values not shown: "
+                                   u"this file holds the teacher password)"_s
+                                 : u"bytes %1 are not Shift-JIS (CP932) text"_s.arg(sequences.join(u", "_s));
         if (i == 0) {
             const QString more =
                 byLine.size() > 1 ? u"; %1 lines have such bytes"_s.arg(byLine.size()) : QString();
@@ -99,9 +100,12 @@ QString decodeTextFile(QByteArrayView bytes, const QString &path, Diagnostics &d
 {
     if (const qsizetype mark = bytes.indexOf(endOfFileMark); mark >= 0) {
         const QByteArrayView after = bytes.sliced(mark + 1);
-        if (std::any_of(after.begin(), after.end(),
-                        [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != endOfFileMark; }))
-            diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(LineCounter(bytes).lineAt(mark)),
+        const auto isText = [](char c) {
+            return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != endOfFileMark;
+        };
+        if (std::any_of(after.begin(), after.end(), isText))
+            diagnostics.append({Diagnostic::Severity::Check, path,
+                                Diagnostic::lineLocation(LineCounter(bytes).lineAt(mark)),
                                 u"the end-of-file mark (Ctrl-Z, 0x1A) stops the reading here; the text after it "
                                 u"is not read"_s});
         bytes = bytes.first(mark);

@@ -93,9 +93,8 @@ void PrintSelection::load()
     m_levels->setCurrentRow(0);
     const QuestionFile file = readQuestionFile(m_context.session.folders.worksheetFile());
     // A missing file, or one read with bad bytes or as UTF-8, is said once on opening.
-    const auto shown = std::find_if(file.diagnostics.cbegin(), file.diagnostics.cend(), [](const Diagnostic &d) {
-        return d.severity != Diagnostic::Severity::Check;
-    });
+    const auto shown = std::find_if(file.diagnostics.cbegin(), file.diagnostics.cend(),
+                                    [](const Diagnostic &d) { return d.severity != Diagnostic::Severity::Check; });
     if (m_context.services.messages && shown != file.diagnostics.cend())
         m_context.services.messages->inform(this, u"印刷設定"_s, shown->toMessage());
     rebuild();

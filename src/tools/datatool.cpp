@@ -224,8 +224,8 @@ std::array<bool, levelSlots> Tool::timedLevels() const
     Session session;
     buildDefaultLevelTable(session);
     std::array<bool, levelSlots> timed{};
-    for (int k = 1; k <= maxLevel; ++k)
-        timed[size_t(k)] = session.levels.levelInUse[size_t(k)] == 1 && !isPracticeLevel(session.levels.levelName[size_t(k)]);
+    for (size_t k = 1; k <= size_t(maxLevel); ++k)
+        timed[k] = session.levels.levelInUse[k] == 1 && !isPracticeLevel(session.levels.levelName[k]);
     return timed;
 }
 
