@@ -120,6 +120,13 @@ void TestConfig::brokenFiles_data()
     QTest::newRow("short settings")      << u"データ/共通データ.txt"_s << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n"_s << u"共通データ.txt"_s;
     QTest::newRow("no criteria")         << u"データ/kemoro/タイム回数データ.txt"_s << QString() << u"タイム回数データ.txt"_s;
     QTest::newRow("no sound names")      << u"データ/音フォルダ/新音ファイル.txt"_s << QString() << u"新音ファイル.txt"_s;
+    // Files that only hold settings are refused above 1 MiB, whatever they hold.
+    const QString pastTheLimit(1024 * 1024, u' ');
+    QTest::newRow("a runaway path file") << u"パスデータ.txt"_s << u"../データ/"_s + pastTheLimit << u"パスデータ.txt"_s;
+    QTest::newRow("huge common settings") << u"データ/共通データ.txt"_s
+                                          << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n1234\r\n"_s + pastTheLimit << u"共通データ.txt"_s;
+    QTest::newRow("huge sound names")    << u"データ/音フォルダ/新音ファイル.txt"_s << u"正解音2,a,*\r\n"_s + pastTheLimit
+                                         << u"新音ファイル.txt"_s;
     // clang-format on
 }
 
