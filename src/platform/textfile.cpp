@@ -86,12 +86,26 @@ bool hasMultiByteUtf8(QByteArrayView bytes, QString &text)
     return !utf8.hasError();
 }
 
-Diagnostic savedAsUtf8(const QString &path)
+Diagnostic savedAs(const QString &path, const QString &encoding)
 {
     return {Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(),
-            u"UTF-8 で保存されています。ほかのコンピューターは Shift-JIS でないと読めません。メモ帳で開き、"
-            u"「名前を付けて保存」で文字コードを「ANSI」にして保存し直してください (saved as UTF-8 and read "
-            u"as UTF-8 here; other computers need Shift-JIS: in Notepad, Save As with the encoding ANSI)"_s};
+            u"%1 で保存されています。ほかのコンピューターは Shift-JIS でないと読めません。メモ帳で開き、"
+            u"「名前を付けて保存」で文字コードを「ANSI」にして保存し直してください (saved as %1 and read "
+            u"as %1 here; other computers need Shift-JIS: in Notepad, Save As with the encoding ANSI)"_s.arg(
+                encoding)};
+}
+
+// A text with a byte-order mark, read in its own encoding.
+QString decodeMarked(QByteArrayView bytes, QStringConverter::Encoding encoding, const QString &name,
+                     const QString &path, Diagnostics &diagnostics)
+{
+    diagnostics.append(savedAs(path, name));
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::fileLocation(),
+                            u"bytes that are not %1 text, read as U+FFFD"_s.arg(name)});
+    return text;
 }
 
 } // namespace
@@ -110,20 +124,18 @@ QString decodeTextFile(QByteArrayView bytes, const QString &path, Diagnostics &d
                                 u"is not read"_s});
         bytes = bytes.first(mark);
     }
-    if (bytes.startsWith(utf8ByteOrderMark)) {
-        diagnostics.append(savedAsUtf8(path));
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = utf8.decode(bytes.sliced(3));
-        if (utf8.hasError())
-            diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::fileLocation(),
-                                u"bytes that are not UTF-8 text, read as U+FFFD"_s});
-        return text;
-    }
+    // Notepad's "UTF-8" and "Unicode" start with a byte-order mark.
+    if (bytes.startsWith(utf8ByteOrderMark))
+        return decodeMarked(bytes.sliced(3), QStringConverter::Utf8, u"UTF-8"_s, path, diagnostics);
+    if (bytes.startsWith("\xFF\xFE"))
+        return decodeMarked(bytes.sliced(2), QStringConverter::Utf16LE, u"UTF-16"_s, path, diagnostics);
+    if (bytes.startsWith("\xFE\xFF"))
+        return decodeMarked(bytes.sliced(2), QStringConverter::Utf16BE, u"UTF-16"_s, path, diagnostics);
     cp932::Decoded decoded = cp932::decode(bytes);
     if (decoded.clean())
         return decoded.text;
     if (QString utf8; hasMultiByteUtf8(bytes, utf8)) {
-        diagnostics.append(savedAsUtf8(path));
+        diagnostics.append(savedAs(path, u"UTF-8"_s));
         return utf8;
     }
     reportBadBytes(decoded, bytes, path, diagnostics, kind.holdsSecret);

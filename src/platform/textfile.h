@@ -30,7 +30,8 @@ struct TextFileKind
 //   (a warning for the first, a check for the others);
 // - a file that starts with a UTF-8 byte-order mark, or that is valid UTF-8
 //   with multi-byte characters and not valid CP932, is read as UTF-8 with a
-//   warning that tells how to save it for the other computers.
+//   warning that tells how to save it for the other computers; one with a
+//   UTF-16 byte-order mark (Notepad's "Unicode") likewise as UTF-16.
 // `path` only names the file in the diagnostics.
 QString decodeTextFile(QByteArrayView bytes, const QString &path, Diagnostics &diagnostics,
                        TextFileKind kind = TextFileKind::data());

@@ -60,6 +60,9 @@ void TestTextFile::decoding_data()
     QTest::newRow("UTF-8 that is not Shift-JIS")
         << u"utf8.txt"_s << QStringList{u"ケモロ"_s, u"さくら"_s}
         << QStringList{u"W file: UTF-8 で保存されています。"_s};
+    QTest::newRow("Notepad's Unicode (UTF-16)")
+        << u"utf16.txt"_s << QStringList{u"青木"_s, u"さくら"_s}
+        << QStringList{u"W file: UTF-16 で保存されています。"_s};
     QTest::newRow("lone lead byte at the end")
         << u"lone-lead-byte-at-end.txt"_s << QStringList{u"a"_s, u"b"_s, u"c"_s, fffd}
         << QStringList{u"W line 2: Shift-JIS でない文字があります。「\uFFFD」として読みました (bytes 0x81 are not "
