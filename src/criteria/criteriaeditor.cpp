@@ -56,20 +56,20 @@ bool isNavigationKey(int key)
 
 QStringList criteriaColumnHelp(int column)
 {
+    QStringList lines{criteriaColumnTitle(column)};
     switch (column) {
-    case 1: return {u"合格基準タイム"_s, u"　大部分の人ががんばったら出せそうなタイムにしてください"_s};
-    case 2: return {u"合格最低ラインタイム"_s, u"  この５倍が時間切れになります"_s};
-    case 3: return {u"目標ポイント"_s, u"　　 目標ポイント"_s};
-    case 4: return {u"目標回数"_s, u"　　 目標回数"_s};
-    case 5:
-        return {u"ポイント倍率"_s, u"  ポイントを何倍にして加算するか"_s,
-                u"  むずかしいレベルや生徒のいやがるレベルは高くしてください"_s};
-    case 6: return {u"やりすぎ禁止回数"_s, u"  何回やったらやりすぎ禁止にするか"_s, u"  "_s};
-    case 7: return {u"やりすぎ禁止ポイント"_s, u"  何ポイントとったらやりすぎ禁止にするか"_s, u" "_s};
-    case 8: return {u"合格判定をする日数"_s, u"　何日前からのポイントを有効にするか"_s};
-    case 9: return {u"やりすぎ判定をする日数"_s, u"　何日前からのポイントを有効にするか"_s};
+    case 1: lines << u"　大部分の人ががんばったら出せそうなタイムにしてください"_s; break;
+    case 2: lines << u"  この５倍が時間切れになります"_s; break;
+    case 3: lines << u"　　 目標ポイント"_s; break;
+    case 4: lines << u"　　 目標回数"_s; break;
+    case 5: lines << u"  ポイントを何倍にして加算するか"_s << u"  むずかしいレベルや生徒のいやがるレベルは高くしてください"_s; break;
+    case 6: lines << u"  何回やったらやりすぎ禁止にするか"_s << u"  "_s; break;
+    case 7: lines << u"  何ポイントとったらやりすぎ禁止にするか"_s << u" "_s; break;
+    case 8:
+    case 9: lines << u"　何日前からのポイントを有効にするか"_s; break;
     default: return {};
     }
+    return lines;
 }
 
 CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
@@ -221,7 +221,7 @@ void CriteriaEditor::reload()
 {
     Diagnostics diagnostics;
     const QString path = m_context.session.folders.criteriaFile();
-    const CriteriaGrid grid = readCriteriaGrid(path, diagnostics);
+    const CriteriaGrid grid = readCriteriaGrid(path, diagnostics, &m_keptText);
     for (const Diagnostic &d : std::as_const(diagnostics))
         if (d.severity != Diagnostic::Severity::Check)
             m_context.navigator->report(d, this);
@@ -260,9 +260,18 @@ bool CriteriaEditor::save()
     }
     if (!grid.isEmpty())
         grid[0][0] = u"レベル"_s;
+    const QString path = m_context.session.folders.criteriaFile();
+    std::optional<Diagnostic> refused = prepareCriteriaGrid(path, grid);
     Diagnostics reloadDiagnostics;
-    const std::optional<Diagnostic> refused = saveCriteria(m_context.session.folders.criteriaFile(), grid,
-                                                           m_context.session.criteria, reloadDiagnostics);
+    if (!refused) {
+        // Numbers typed in full-width forms show as they are stored.
+        for (int r = 1; r < grid.size(); ++r)
+            for (int c = 1; c < gridColumns; ++c)
+                if (cellText(r, c) != grid.at(r).at(c))
+                    setCell(r, c, grid.at(r).at(c));
+        gridToText();
+        refused = saveCriteria(path, grid, m_context.session.criteria, reloadDiagnostics, m_keptText);
+    }
     m_wait->hide();
     if (refused) {
         m_context.navigator->report(*refused, this);

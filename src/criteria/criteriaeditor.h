@@ -74,6 +74,7 @@ private:
     QList<QRadioButton *> m_options;
     QFrame *m_wait;
 
+    QString m_keptText; // the lines of the file the grid cannot show, written back as read
     int m_row = 1;
     int m_column = 1;
     int m_selectionEnd = 1; // the cell copy's last row

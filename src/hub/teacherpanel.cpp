@@ -63,7 +63,10 @@ bool TeacherPanel::passwordAccepted()
     if (passwordOpens(m_password->text(), m_context.session.settings.teacherPassword))
         return true;
     const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-    m_context.services.messages->show(this, title, u"パスワードを入力して下さい"_s, Messages::Buttons::Ok);
+    const bool noPassword = m_context.session.settings.teacherPassword.isEmpty();
+    m_context.services.messages->show(
+        this, title, noPassword ? u"パスワードが設定されていません"_s : u"パスワードを入力して下さい"_s,
+        Messages::Buttons::Ok);
     m_password->setFocus();
     return false;
 }

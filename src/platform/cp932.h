@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -8,12 +9,21 @@
 namespace kemoro::cp932 {
 
 // Every text file of the installation is Windows-31J (code page 932), shared
-// with Windows computers. Decoding takes the whole file at once: a lead byte
-// at the very end is not held back but shows as a replacement character.
+// with Windows computers. Decoding takes the whole text at once: a byte
+// sequence that is not CP932 (a lead byte at the very end included) becomes
+// one U+FFFD and the bytes after it are read on; a delimiter is never part of
+// such a sequence, since no trail byte is below 0x40. Bytes below 0x80 are
+// always their ASCII character, as on Windows (0x7F too).
 struct Decoded
 {
+    struct Bad
+    {
+        qsizetype offset = 0; // of the first byte
+        QByteArray bytes;     // the sequence that became U+FFFD
+    };
     QString text;
-    bool clean = true; // false when some bytes were not valid CP932
+    QList<Bad> bad; // in the order of the text
+    bool clean() const { return bad.isEmpty(); }
 };
 Decoded decode(QByteArrayView bytes);
 

@@ -34,6 +34,12 @@ bool hasFatal(const Diagnostics &diagnostics)
                        [](const Diagnostic &d) { return d.severity == Diagnostic::Severity::Fatal; });
 }
 
+QString quotedField(const QString &text)
+{
+    constexpr qsizetype shown = 40;
+    return u'"' + (text.size() > shown ? text.left(shown) + u"…"_s : text) + u'"';
+}
+
 namespace {
 std::tuple<int, qint64, QString> locationKey(const QString &location)
 {

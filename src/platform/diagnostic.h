@@ -36,6 +36,10 @@ using Diagnostics = QList<Diagnostic>;
 
 bool hasFatal(const Diagnostics &diagnostics);
 
+// A field of a file in double quotes for a message, cut after 40 characters:
+// one runaway line must not make a message box of megabytes.
+QString quotedField(const QString &text);
+
 // Order used by `check`: by bare file name, then by location (line and record
 // numbers compared as numbers, "file" first).
 void sortForReport(Diagnostics &diagnostics);

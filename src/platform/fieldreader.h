@@ -31,6 +31,10 @@ public:
     int line() const { return m_line; }
     // True when only blank lines (and blanks) remain.
     bool onlyBlankLinesLeft() const;
+    // Where the next field would start, and the text from such a place to
+    // the end, exactly as it stands (up to a Ctrl-Z).
+    qsizetype position() const { return m_pos; }
+    QString textFrom(qsizetype position) const { return m_text.mid(position, m_end - position); }
 
 private:
     bool atLineEnd(qsizetype pos) const;

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kemoro::print {
@@ -90,8 +92,11 @@ void PrintSelection::load()
         m_levels->addItem(QString::number(i));
     m_levels->setCurrentRow(0);
     const QuestionFile file = readQuestionFile(m_context.session.folders.worksheetFile());
-    if (file.missing && m_context.services.messages && !file.diagnostics.isEmpty())
-        m_context.services.messages->inform(this, u"印刷設定"_s, file.diagnostics.first().toMessage());
+    // A missing file, or one read with bad bytes or as UTF-8, is said once on opening.
+    const auto shown = std::find_if(file.diagnostics.cbegin(), file.diagnostics.cend(),
+                                    [](const Diagnostic &d) { return d.severity != Diagnostic::Severity::Check; });
+    if (m_context.services.messages && shown != file.diagnostics.cend())
+        m_context.services.messages->inform(this, u"印刷設定"_s, shown->toMessage());
     rebuild();
 }
 

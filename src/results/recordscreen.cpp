@@ -121,7 +121,8 @@ void RecordScreen::rebuild()
                                 schoolYear(m_context.services.clock->today(), s.settings.yearStartMonth), diagnostics);
     if (!m_rosterReported)
         for (const Diagnostic &d : std::as_const(diagnostics))
-            m_context.navigator->report(d, this);
+            if (d.severity != Diagnostic::Severity::Check)
+                m_context.navigator->report(d, this);
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
 
     const std::optional<ResultFileError> failed =

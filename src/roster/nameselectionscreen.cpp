@@ -237,6 +237,11 @@ bool NameSelectionScreen::listNames()
     for (const Diagnostic &d : run.diagnostics) {
         if (d.severity == Diagnostic::Severity::Check)
             continue;
+        if (d.severity == Diagnostic::Severity::Warning) {
+            if (m_warned.contains(d.toLine()))
+                continue;
+            m_warned.insert(d.toLine());
+        }
         navigator->report(d, this);
         if (d.severity == Diagnostic::Severity::Fatal) {
             navigator->quit(1);

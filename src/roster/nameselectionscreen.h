@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -76,6 +77,8 @@ private:
     // What the lists show, so an activation that changes nothing rebuilds nothing.
     int m_shownKind = -1;
     QString m_shownFilter;
+    // The roster is read again for every list: each of its warnings shows once.
+    QSet<QString> m_warned;
     bool m_loaded = false;
     bool m_confirmed = false;
     bool m_listing = false;

@@ -55,7 +55,8 @@ public:
     {
         const IntegerField value = readInt16(f.text);
         if (report && (value.status == NumberStatus::NotANumber || value.status == NumberStatus::OutOfRange))
-            check(f.line, u"%1 \"%2\" %3"_s.arg(QString::fromUtf16(what), f.text, describe(value.status)));
+            check(f.line,
+                  u"%1 %2 %3"_s.arg(QString::fromUtf16(what), quotedField(f.text), describe(value.status)));
         return qint16(value.value);
     }
 
@@ -109,9 +110,9 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         const IntegerField no = readInteger(f.at(0).text, std::numeric_limits<qint64>::min(),
                                             std::numeric_limits<qint64>::max());
         if (no.status == NumberStatus::NotANumber)
-            rr.check(line, u"pupil number \"%1\" is not a number; counts as 0"_s.arg(f.at(0).text));
+            rr.check(line, u"pupil number %1 is not a number; counts as 0"_s.arg(quotedField(f.at(0).text)));
         if (no.status == NumberStatus::OutOfRange || no.value < 0 || no.value > maxPupil) {
-            rr.check(line, u"pupil number %1 is outside 1..5000; line skipped"_s.arg(f.at(0).text));
+            rr.check(line, u"pupil number %1 is outside 1..5000; line skipped"_s.arg(f.at(0).text.left(20)));
             continue;
         }
         RosterEntry e;
@@ -119,7 +120,8 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         e.pupilNo = qint16(no.value);
         e.birthYear = rr.number(f.at(1), u"birth year", false);
         if (!isFourDigits(f.at(1).text))
-            rr.check(f.at(1).line, u"birth year \"%1\" is not four digits; counts as %2"_s.arg(f.at(1).text).arg(
+            rr.check(f.at(1).line,
+                     u"birth year %1 is not four digits; counts as %2"_s.arg(quotedField(f.at(1).text)).arg(
                                        e.birthYear));
         e.spare1 = rr.number(f.at(2), u"spare", false);
         e.spare2 = rr.number(f.at(3), u"spare", false);
@@ -131,7 +133,8 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         const int n = e.pupilNo;
         const QString name = e.trimmedName();
         if (seen.contains(n))
-            rr.check(line, u"pupil number %1 is used twice; this line's name \"%2\" wins"_s.arg(n).arg(name));
+            rr.check(line,
+                     u"pupil number %1 is used twice; this line's name %2 wins"_s.arg(n).arg(quotedField(name)));
         seen.insert(n);
         roster.pupilNames[size_t(n)] = name;
         roster.pupilBirthYears[size_t(n)] = e.birthYear;
@@ -148,6 +151,10 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
             rr.check(line, u"pupil number 0 is listed, but drills of pupil 0 are never counted"_s);
         roster.entries.append(e);
     }
+    if (roster.entries.isEmpty())
+        diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(),
+                            u"名簿に表示する生徒がいません (no pupil to list: no pupil of the file has a status "
+                            u"that lists it)"_s});
 }
 
 bool loadRoster(const QString &path, int commonSetting3, Roster &roster, Diagnostics &diagnostics)

@@ -43,10 +43,13 @@ Diagnostic shortFile(const QString &path, int line, const QString &what)
 void readPathFile(Folders &folders, Diagnostics &diagnostics)
 {
     const QString path = folders.pathFile();
-    const std::optional<QString> text = readTextFile(path, diagnostics);
-    if (!text)
-        return;
-    FieldReader reader(*text);
+    if (const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::settings()))
+        parsePathFile(*text, path, folders, diagnostics);
+}
+
+void parsePathFile(const QString &text, const QString &path, Folders &folders, Diagnostics &diagnostics)
+{
+    FieldReader reader(text);
     const FieldReader::Field root = reader.next();
     if (trimBlanks(root.text).isEmpty()) {
         diagnostics.append(shortFile(path, root.line, u"field 1 (the shared data folder) is empty"_s));
@@ -61,11 +64,16 @@ void readPathFile(Folders &folders, Diagnostics &diagnostics)
 
 CommonSettings readCommonSettings(const QString &path, Diagnostics &diagnostics)
 {
+    const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::secretSettings());
+    return text ? parseCommonSettings(*text, path, diagnostics) : CommonSettings();
+}
+
+CommonSettings parseCommonSettings(const QString &text, const QString &path, Diagnostics &diagnostics)
+{
     CommonSettings settings;
-    const std::optional<QString> text = readTextFile(path, diagnostics);
-    if (!text)
-        return settings;
-    FieldReader reader(*text);
+    // Any field may be the teacher password once the lines shift, so no
+    // message quotes a field of this file: they are named by number.
+    FieldReader reader(text);
     QList<FieldReader::Field> fields;
     for (int i = 0; i < 10 && !reader.atEnd(); ++i)
         fields.append(reader.next());
@@ -81,13 +89,13 @@ CommonSettings readCommonSettings(const QString &path, Diagnostics &diagnostics)
         const IntegerField value = readInt16(f.text);
         if (value.status == NumberStatus::NotANumber || value.status == NumberStatus::OutOfRange)
             diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(f.line),
-                                u"field %1 (%2) \"%3\" %4"_s.arg(index + 1).arg(what, f.text, describe(value.status))});
+                                u"field %1 (%2) %3"_s.arg(index + 1).arg(what, describe(value.status))});
         return int(value.value);
     };
     settings.yearStartMonth = number(0, u"school-year start month"_s);
     if (settings.yearStartMonth < 1 || settings.yearStartMonth > 12)
         diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(fields.at(0).line),
-                            u"field 1 (school-year start month) %1 is not a month 1..12"_s.arg(settings.yearStartMonth)});
+                            u"field 1 (school-year start month) is not a month 1..12"_s});
     const SchoolName school = splitSchoolCode(fields.at(1).text);
     settings.schoolCode = school.code;
     settings.schoolName = school.name;
@@ -96,6 +104,10 @@ CommonSettings readCommonSettings(const QString &path, Diagnostics &diagnostics)
     settings.commonList = QStringList(7);
     settings.commonList[1] = fields.at(4).text;
     settings.teacherPassword = fields.at(5).text;
+    if (settings.teacherPassword.isEmpty())
+        diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(fields.at(5).line),
+                            u"パスワードが設定されていません。先生の画面は開けません (field 6, the teacher "
+                            u"password, is empty: the teacher screens stay closed)"_s});
     for (int i = 6; i < fields.size(); ++i)
         settings.commonList[i - 3] = fields.at(i).text;
     return settings;

@@ -37,7 +37,10 @@ quint32 seasonColour(int month);
 // (resolved against the program folder when relative), fields 2..10 are kept.
 // Fills folders.dataRoot, pathList and the derived folders.
 void readPathFile(Folders &folders, Diagnostics &diagnostics);
+// The same over the decoded text; `path` names the file in diagnostics.
+void parsePathFile(const QString &text, const QString &path, Folders &folders, Diagnostics &diagnostics);
 
 CommonSettings readCommonSettings(const QString &path, Diagnostics &diagnostics);
+CommonSettings parseCommonSettings(const QString &text, const QString &path, Diagnostics &diagnostics);
 
 } // namespace kemoro

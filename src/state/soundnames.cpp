@@ -36,10 +36,13 @@ QString SoundTable::pick(int role, double random) const
 
 void loadSoundNames(const QString &path, SoundTable &table, Diagnostics &diagnostics)
 {
-    const std::optional<QString> text = readTextFile(path, diagnostics);
-    if (!text)
-        return;
-    FieldReader reader(*text);
+    if (const std::optional<QString> text = readTextFile(path, diagnostics, TextFileKind::settings()))
+        readSoundNames(*text, path, table, diagnostics);
+}
+
+void readSoundNames(const QString &text, const QString &path, SoundTable &table, Diagnostics &diagnostics)
+{
+    FieldReader reader(text);
     while (!reader.atEnd()) {
         const FieldReader::Field x = reader.next();
         for (int c = 1; c <= SoundTable::roles; ++c) {

@@ -43,5 +43,7 @@ struct SoundTable
 // names leaves its count unset and the 21st field is read as an ordinary field.
 // A group cut off by the end of the file keeps the names read (reported).
 void loadSoundNames(const QString &path, SoundTable &table, Diagnostics &diagnostics);
+// The same over the decoded text; `path` names the file in diagnostics.
+void readSoundNames(const QString &text, const QString &path, SoundTable &table, Diagnostics &diagnostics);
 
 } // namespace kemoro

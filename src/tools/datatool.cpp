@@ -211,6 +211,7 @@ private:
         return *m_store;
     }
     std::optional<int> requireFile(const QString &path);
+    std::array<bool, levelSlots> timedLevels() const;
     int fileFailure(const ResultFileError &error);
     int check();
     int exportCsv();
@@ -286,6 +287,18 @@ std::optional<int> Tool::requireFile(const QString &path)
     return std::nullopt;
 }
 
+// The levels whose times matter: in use in the default level table and not
+// practice (practice levels get fixed times on the hub).
+std::array<bool, levelSlots> Tool::timedLevels() const
+{
+    Session session;
+    buildDefaultLevelTable(session);
+    std::array<bool, levelSlots> timed{};
+    for (size_t k = 1; k <= size_t(maxLevel); ++k)
+        timed[k] = session.levels.levelInUse[k] == 1 && !isPracticeLevel(session.levels.levelName[k]);
+    return timed;
+}
+
 int Tool::fileFailure(const ResultFileError &error)
 {
     return failed(error.path + u": "_s + readFailureText(error));
@@ -343,27 +356,33 @@ int Tool::run(const QStringList &args)
 
 int Tool::check()
 {
-    for (const QString &path : {m_folders.commonSettingsFile(), m_folders.criteriaFile(), m_folders.soundNameFile()})
-        if (auto code = requireFile(path))
-            return *code;
-
     Diagnostics diagnostics = m_pathDiagnostics;
-    const CommonSettings settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
-    CriteriaTable criteria;
-    loadCriteria(m_folders.criteriaFile(), criteria, diagnostics);
-    SoundTable sounds;
-    loadSoundNames(m_folders.soundNameFile(), sounds, diagnostics);
-    // The roster is checked, not required: a missing one is reported with the rest.
-    diagnostics += rosterChecks(m_folders.rosterFile(), settings.commonSetting3,
-                                schoolYear(m_now.date(), settings.yearStartMonth));
+    // Every file is looked at, whatever is wrong with the others.
+    auto present = [&](const QString &path) {
+        if (QFileInfo(path).isFile())
+            return true;
+        diagnostics.append({Diagnostic::Severity::Fatal, path, Diagnostic::fileLocation(), u"missing"_s});
+        return false;
+    };
+    CommonSettings settings;
+    if (present(m_folders.commonSettingsFile()))
+        settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
+    if (present(m_folders.criteriaFile())) {
+        CriteriaTable criteria;
+        const int rows = loadCriteria(m_folders.criteriaFile(), criteria, diagnostics);
+        diagnostics += criteriaTimeChecks(m_folders.criteriaFile(), criteria, rows, timedLevels());
+    }
+    if (present(m_folders.soundNameFile())) {
+        SoundTable sounds;
+        loadSoundNames(m_folders.soundNameFile(), sounds, diagnostics);
+    }
+    if (present(m_folders.rosterFile()))
+        diagnostics += rosterChecks(m_folders.rosterFile(), settings.commonSetting3,
+                                    schoolYear(m_now.date(), settings.yearStartMonth));
 
     // The worksheet questions are optional: only a file that is there is checked.
     if (QFileInfo::exists(m_folders.worksheetFile()))
         diagnostics += print::readQuestionFile(m_folders.worksheetFile()).diagnostics;
-
-    if (settings.teacherPassword.isEmpty())
-        diagnostics.append({Diagnostic::Severity::Check, m_folders.commonSettingsFile(), Diagnostic::fileLocation(),
-                            u"the teacher password is empty: an empty password box opens the teacher functions"_s});
 
     const QString path = m_folders.resultFile();
     if (m_env.mountInfo)

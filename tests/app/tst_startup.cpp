@@ -12,7 +12,9 @@
 #include <QTemporaryFile>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -54,8 +56,10 @@ class TestStartup : public QObject
 private slots:
     void splashThenNameSelection();
     void brokenInstallationEndsWithAMessage();
+    void warningsAreShownAndStartUpGoesOn_data();
     void warningsAreShownAndStartUpGoesOn();
     void resultFileFailureIsOnStandardError();
+    void badByteInANameKeepsEveryPupil();
     void titleClickOpensVersionDialog();
     void zeroKeyLeavesToTheLauncher();
     void missingLauncherIsNamed();
@@ -140,15 +144,78 @@ void TestStartup::resultFileFailureIsOnStandardError()
     QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s), qPrintable(err));
 }
 
+void TestStartup::warningsAreShownAndStartUpGoesOn_data()
+{
+    QTest::addColumn<QString>("file"); // relative to the installation root
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("shown"); // what the one message says
+    // clang-format off
+    QTest::newRow("a sound group without its \"*\"")
+        << u"データ/音フォルダ/新音ファイル.txt"_s << u"正解音2,a,b\r\n"_s.toUtf8()
+        << u"新音ファイル.txt (line 1)"_s;
+    QTest::newRow("no teacher password")
+        << u"データ/共通データ.txt"_s << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n\r\n"_s.toUtf8()
+        << u"パスワードが設定されていません"_s;
+    QTest::newRow("criteria saved as UTF-8")
+        << u"データ/kemoro/タイム回数データ.txt"_s
+        << QByteArray("\xEF\xBB\xBF") + u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"
+                                           u"30,60,100,5,1,20,300,7,1,,,\r\n"_s.toUtf8()
+        << u"UTF-8 で保存されています"_s;
+    QTest::newRow("a Ctrl-Z at the end is no problem")
+        << u"データ/音フォルダ/新音ファイル.txt"_s << u"正解音2,a,*\r\n\x1A"_s.toUtf8() << QString();
+    // clang-format on
+}
+
 void TestStartup::warningsAreShownAndStartUpGoesOn()
 {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
     Run run;
-    QVERIFY(test::writeCp932(run.install.soundFolder() + u"新音ファイル.txt"_s, u"正解音2,a,b\r\n"_s));
+    const QString path = run.install.root() + u'/' + file;
+    // The rows are ASCII or UTF-8 on purpose; CP932 rows go through writeCp932.
+    if (content.startsWith("\xEF\xBB\xBF"))
+        QVERIFY(test::writeBytes(path, content));
+    else
+        QVERIFY(test::writeCp932(path, QString::fromUtf8(content)));
     run.start();
     QTRY_VERIFY(run.navigator->nameSelection());
-    QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY(run.messages.shown.first().text.contains(u"新音ファイル.txt"_s));
+    QCOMPARE(run.messages.shown.size(), shown.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty()) {
+        QVERIFY2(run.messages.shown.first().text.contains(shown), qPrintable(run.messages.shown.first().text));
+        QVERIFY(run.messages.shown.first().text.contains(path.section(u'/', -1)));
+    }
     QCOMPARE(run.finished->size(), 0);
+}
+
+void TestStartup::badByteInANameKeepsEveryPupil()
+{
+    Run clean;
+    clean.start();
+    QTRY_VERIFY(clean.navigator->nameSelection() && clean.navigator->nameSelection()->isVisible());
+    const int pupils = clean.navigator->nameSelection()->findChild<QListWidget *>()->count();
+    QVERIFY(pupils > 20);
+
+    Run run;
+    const QString roster = run.install.dataRoot() + u"新名簿.txt"_s;
+    QByteArray bytes = test::readBytes(roster);
+    qsizetype at = 0;
+    for (int line = 1; line < 5; ++line)
+        at = bytes.indexOf("\r\n", at) + 2;
+    for (int field = 1; field < 5; ++field)
+        at = bytes.indexOf(',', at) + 1;
+    bytes.insert(at + 2, '\xFF'); // after the first character of pupil 5's name
+    QVERIFY(test::writeBytes(roster, bytes));
+    run.start();
+    QTRY_VERIFY(run.navigator->nameSelection() && run.navigator->nameSelection()->isVisible());
+    QCOMPARE(run.navigator->nameSelection()->findChild<QListWidget *>()->count(), pupils);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s), qPrintable(run.messages.shown.first().text));
+    QVERIFY(run.messages.shown.first().text.contains(u"0xFF"_s));
+    // Another ranking reads the roster again; its warning is not shown again.
+    run.navigator->nameSelection()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
+    QTRY_COMPARE(run.navigator->nameSelection()->findChild<QListWidget *>()->count(), pupils);
+    QCOMPARE(run.messages.shown.size(), 1);
 }
 
 void TestStartup::titleClickOpensVersionDialog()

@@ -2,6 +2,7 @@
 #include "app/navigator.h"
 #include "criteria/criteriaeditor.h"
 #include "results/resultstore.h"
+#include "platform/cp932.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -33,11 +34,14 @@ struct Run
     std::unique_ptr<Navigator> navigator;
     std::unique_ptr<CriteriaEditor> editor;
 
-    Run()
+    // `criteria`: the criteria file the editor opens, when not the demo's.
+    explicit Run(const QString &criteria = QString())
     {
         context.services = {&clock, &random, &messages, &programs};
         Diagnostics d;
         configure(context.session, install.programDir(), clock.today(), d);
+        if (!criteria.isEmpty())
+            test::writeCp932(criteriaFile(), criteria);
         navigator = std::make_unique<Navigator>(context);
         editor = std::make_unique<CriteriaEditor>(context);
         editor->show();
@@ -63,6 +67,9 @@ private slots:
     void typingAsksOnTheWayBack();
     void saveWritesAndReloads();
     void cellCp932CannotHoldIsRefused();
+    void fullWidthNumbersAreStoredAsAscii();
+    void textInANumericColumnRefusesTheSave();
+    void linesTheGridCannotShowAreKept();
 };
 
 void TestCriteriaEditor::opensOnLevelOne()
@@ -179,16 +186,70 @@ void TestCriteriaEditor::cellCp932CannotHoldIsRefused()
 {
     Run run;
     const QByteArray before = test::readBytes(run.criteriaFile());
-    run.editor->clickCell(2, 4);
+    run.editor->clickCell(2, 10);
     QTest::keyClicks(run.box(), u"a,\"b"_s); // the comma and the quote are refused as typed
-    QVERIFY(run.editor->cellText(2, 4).endsWith(u"ab"_s));
+    QVERIFY(run.editor->cellText(2, 10).endsWith(u"ab"_s));
     run.box()->setText(u"😀"_s);
     QVERIFY(!run.editor->save());
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY(run.messages.shown.first().text.contains(u'2'));
-    QVERIFY(run.messages.shown.first().text.contains(u'4'));
+    QVERIFY(run.messages.shown.first().text.contains(u"row 2 column 10"_s));
     QCOMPARE(test::readBytes(run.criteriaFile()), before);
     QVERIFY(run.editor->changed());
+}
+
+void TestCriteriaEditor::fullWidthNumbersAreStoredAsAscii()
+{
+    Run run;
+    run.editor->clickCell(1, 1);
+    run.box()->setText(u"３０"_s); // typed with the Japanese input method on
+    run.editor->clickCell(1, 2);
+    run.box()->setText(u"１２０"_s);
+    QVERIFY(run.editor->save());
+    QCOMPARE(run.editor->cellText(1, 1), u"30"_s);
+    QCOMPARE(run.editor->cellText(1, 2), u"120"_s);
+    QCOMPARE(run.box()->text(), u"120"_s);
+    QCOMPARE(run.context.session.criteria[1].targetTime, 30);
+    QCOMPARE(run.context.session.criteria[1].minTime, 120);
+    QVERIFY(test::readBytes(run.criteriaFile()).contains("\r\n30,120,"));
+}
+
+void TestCriteriaEditor::textInANumericColumnRefusesTheSave()
+{
+    Run run;
+    const QByteArray before = test::readBytes(run.criteriaFile());
+    run.editor->clickCell(3, 2);
+    run.box()->setText(u"６０秒"_s);
+    QPointer<CriteriaEditor> editor = run.editor.get();
+    // "戻る", "記録しますか？" Yes: the refused save keeps the editor open.
+    run.messages.answers.push_back(Messages::Answer::Yes);
+    run.editor->findChild<QPushButton *>(u"Command4"_s)->click();
+    QCOMPARE(run.messages.shown.size(), 2);
+    const QString refusal = run.messages.shown.at(1).text;
+    QVERIFY2(refusal.contains(u"レベル3の「合格最低ラインタイム」"_s), qPrintable(refusal));
+    QVERIFY(refusal.contains(u"６０秒"_s));
+    QVERIFY(editor && editor->isVisible());
+    QVERIFY(!run.navigator->hub());
+    QCOMPARE(run.editor->cellText(3, 2), u"６０秒"_s);
+    QVERIFY(run.editor->changed());
+    QCOMPARE(test::readBytes(run.criteriaFile()), before);
+}
+
+void TestCriteriaEditor::linesTheGridCannotShowAreKept()
+{
+    QString text = u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"_s;
+    for (int i = 1; i <= 36; ++i)
+        text += u"%1,60,100,5,1,20,300,7,1,,,\r\n"_s.arg(i + 10);
+    text += u"メモ,来年見直す\r\n"_s;
+    Run run(text);
+    QCOMPARE(run.editor->levelRows(), 35);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY2(run.messages.shown.first().text.contains(u"line 37"_s), qPrintable(run.messages.shown.first().text));
+    QVERIFY(run.messages.shown.first().text.contains(u"保存するときはそのまま残します"_s));
+    run.editor->clickCell(1, 1);
+    run.box()->setText(u"12"_s);
+    QVERIFY(run.editor->save());
+    text.replace(u"\r\n11,"_s, u"\r\n12,"_s);
+    QCOMPARE(test::readBytes(run.criteriaFile()), cp932::encode(text).value());
 }
 
 QTEST_MAIN(TestCriteriaEditor)

@@ -72,13 +72,18 @@ void TestTeacherPanel::door_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("opens"); // objectName of the screen, empty: refused
+    QTest::addColumn<QString>("refusal");
+    const QString askAgain = u"パスワードを入力して下さい"_s;
+    const QString noPassword = u"パスワードが設定されていません"_s;
     // clang-format off
-    QTest::newRow("right password, records")     << u"1234"_s << u"1234"_s  << 0 << u"FrmData"_s;
-    QTest::newRow("right password, criteria")    << u"1234"_s << u"1234"_s  << 1 << u"FrmTimeData"_s;
-    QTest::newRow("wrong password")              << u"1234"_s << u"1235"_s  << 0 << QString();
-    QTest::newRow("empty box")                   << u"1234"_s << QString()  << 1 << QString();
-    QTest::newRow("blank around the password")   << u"1234"_s << u" 1234"_s << 0 << QString();
-    QTest::newRow("empty setting, empty box")    << QString() << QString()  << 0 << u"FrmData"_s;
+    QTest::newRow("right password, records")     << u"1234"_s << u"1234"_s  << 0 << u"FrmData"_s     << QString();
+    QTest::newRow("right password, criteria")    << u"1234"_s << u"1234"_s  << 1 << u"FrmTimeData"_s << QString();
+    QTest::newRow("wrong password")              << u"1234"_s << u"1235"_s  << 0 << QString()        << askAgain;
+    QTest::newRow("empty box")                   << u"1234"_s << QString()  << 1 << QString()        << askAgain;
+    QTest::newRow("blank around the password")   << u"1234"_s << u" 1234"_s << 0 << QString()        << askAgain;
+    QTest::newRow("empty setting, empty box")    << QString() << QString()  << 0 << QString()        << noPassword;
+    QTest::newRow("empty setting, criteria")     << QString() << QString()  << 1 << QString()        << noPassword;
+    QTest::newRow("empty setting, typed text")   << QString() << u"1234"_s  << 1 << QString()        << noPassword;
     // clang-format on
 }
 
@@ -88,6 +93,7 @@ void TestTeacherPanel::door()
     QFETCH(QString, typed);
     QFETCH(int, button);
     QFETCH(QString, opens);
+    QFETCH(QString, refusal);
     Run run;
     run.context.session.settings.teacherPassword = setting;
     QPointer<HubScreen> hub = run.hub();
@@ -98,7 +104,7 @@ void TestTeacherPanel::door()
     run.child<QPushButton>(u"Command10(%1)"_s.arg(button))->click();
     if (opens.isEmpty()) {
         QCOMPARE(run.messages.shown.size(), 1);
-        QCOMPARE(run.messages.shown.first().text, u"パスワードを入力して下さい"_s);
+        QCOMPARE(run.messages.shown.first().text, refusal);
         QCOMPARE(run.messages.shown.first().buttons, Messages::Buttons::Ok);
         QVERIFY(!run.messages.shown.first().text.contains(setting.isEmpty() ? u"\x01"_s : setting));
         QVERIFY(hub && hub->isVisible());

@@ -30,6 +30,9 @@ void TestCp932::roundTrip_data()
     QTest::newRow("half-width katakana")    << u"ﾚﾍﾞﾙ"_s << QByteArray("\xDA\xCD\xDE\xD9");
     QTest::newRow("trail byte 0x5C")        << u"表"_s << QByteArray("\x95\x5C");
     QTest::newRow("ascii backslash")        << u"\\"_s << QByteArray("\x5C");
+    QTest::newRow("control 0x7F")           << u"a\x7F" u"b"_s << QByteArray("a\x7F" "b");
+    QTest::newRow("control 0x1C")           << u"a\x1C" u"b"_s << QByteArray("a\x1C" "b");
+    QTest::newRow("control 0x1A")           << u"a\x1A" u"b"_s << QByteArray("a\x1A" "b");
     // clang-format on
 }
 
@@ -39,7 +42,7 @@ void TestCp932::roundTrip()
     QFETCH(QByteArray, bytes);
     QCOMPARE(cp932::encode(text).value_or(QByteArray("<none>")), bytes);
     const cp932::Decoded decoded = cp932::decode(bytes);
-    QVERIFY(decoded.clean);
+    QVERIFY(decoded.clean());
     QCOMPARE(decoded.text, text);
 }
 
@@ -58,8 +61,14 @@ void TestCp932::unmappableCharacterIsNamed()
 
 void TestCp932::badBytesAreFlagged()
 {
-    QVERIFY(!cp932::decode(QByteArray("ab\x81")).clean); // lead byte at the end
-    QCOMPARE(cp932::decode(QByteArray("ab\x81")).text.left(2), u"ab"_s);
+    QVERIFY(!cp932::decode(QByteArray("ab\x81")).clean()); // lead byte at the end
+    QCOMPARE(cp932::decode(QByteArray("ab\x81")).text, u"ab\uFFFD"_s);
+    // A lead byte before a delimiter never takes the delimiter with it.
+    const cp932::Decoded decoded = cp932::decode(QByteArray("\x81,\xA0\x85\x40z"));
+    QCOMPARE(decoded.text, u"\uFFFD,\uFFFD\uFFFDz"_s);
+    QCOMPARE(decoded.bad.size(), 3);
+    QCOMPARE(decoded.bad.at(2).offset, 3);
+    QCOMPARE(decoded.bad.at(2).bytes, QByteArray("\x85\x40"));
 }
 
 void TestCp932::fixedFieldCutsAtCharacterBoundary_data()

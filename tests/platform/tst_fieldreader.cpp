@@ -1,4 +1,5 @@
 #include "platform/fieldreader.h"
+#include "testsupport/fixtures.h"
 
 #include <QTest>
 
@@ -14,17 +15,6 @@ private slots:
     void lineNumbersFollowTheLines();
     void blankLinesAtTheEnd();
 };
-
-namespace {
-QStringList readAll(const QString &text)
-{
-    FieldReader reader(text);
-    QStringList out;
-    while (!reader.atEnd())
-        out.append(reader.next().text);
-    return out;
-}
-} // namespace
 
 void TestFieldReader::fields_data()
 {
@@ -50,7 +40,7 @@ void TestFieldReader::fields()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
-    QCOMPARE(readAll(text), expected);
+    QCOMPARE(test::fieldTexts(text), expected);
 }
 
 void TestFieldReader::lineNumbersFollowTheLines()

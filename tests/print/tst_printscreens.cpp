@@ -258,6 +258,22 @@ private slots:
         QCOMPARE(selection.desk().sheet.rows, 15);
     }
 
+    void badBytesInTheQuestionFileAreSaidOnce()
+    {
+        Desk desk;
+        QByteArray bytes = test::readBytes(desk.context.session.folders.worksheetFile());
+        bytes.insert(bytes.indexOf("\r\n") + 4, '\xFF'); // in the first part of line 2
+        QVERIFY(test::writeBytes(desk.context.session.folders.worksheetFile(), bytes));
+        PrintSelection selection(desk.context);
+        selection.load();
+        QCOMPARE(desk.messages.shown.size(), 1);
+        QVERIFY2(desk.messages.shown.first().text.contains(u"プロト.csv (line 2)"_s),
+                 qPrintable(desk.messages.shown.first().text));
+        QCOMPARE(selection.desk().sheet.loaded, 3); // every question of level 1 is still there
+        selection.rebuild();
+        QCOMPARE(desk.messages.shown.size(), 1);
+    }
+
     void failingPrinterIsNamed()
     {
         Desk desk;

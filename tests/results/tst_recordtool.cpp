@@ -93,7 +93,7 @@ void TestRecordTool::checkReports_data()
     QTest::newRow("another program's temp copy") << u"foreign"_s  << u"成績累積データtemp.dat:file: not this program's journal"_s;
     QTest::newRow("a journal without a mark")    << u"unmarked"_s << u"成績累積データtemp.dat:file: a journal cut off before the result file was touched"_s;
     QTest::newRow("a leftover filler, once")     << u"filler"_s   << u"成績累積データ.dat:record 3: filler left by an interrupted deletion"_s;
-    QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:file: the teacher password is empty"_s;
+    QTest::newRow("an empty teacher password")   << u"password"_s << u"共通データ.txt:line 6: パスワードが設定されていません"_s;
     QTest::newRow("a pending deletion")          << u"pending"_s  << u"成績累積データtemp.dat:file: an interrupted correction or deletion is pending; the records above are as it will leave them. Start the program"_s;
     QTest::newRow("a journal for another file")  << u"stale"_s    << u"成績累積データtemp.dat:file: written for another result file than the one there now (restored from a backup?); it is not applied: the next computer that takes the lock keeps it aside as 成績累積データtemp-別ファイル用1.dat"_s;
     QTest::newRow("a torn journal header")       << u"torn"_s     << u"成績累積データtemp.dat:file: a journal cut off before the result file was touched"_s;

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include "results/rewrite.h"
+#include "tools/datatool.h"
 
 #include "testsupport/fixtures.h"
 
@@ -12,6 +13,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 #include <QThread>
 
 #include <fcntl.h>
@@ -272,6 +274,50 @@ int readChild(const QString &path, bool readOnly, const QString &stopFile)
                          int(store.journalFinding().kind));
             return 1;
         }
+    }
+    return 0;
+}
+
+// Child: `kemoro-data check` over and over until `stopFile` exists; on a
+// healthy folder it never speaks of a journal, a filler or an unreadable file
+// (the storm's originals lie outside the pupil range, which it does report).
+int checkChild(const QString &programDir, const QString &stopFile)
+{
+    DataToolEnvironment env;
+    env.programDir = programDir;
+    env.now = stamp;
+    // kemoro-data gives up after ten waits; each is a fifth of a second here.
+    env.wait = [](int) {
+        QThread::msleep(200);
+        return true;
+    };
+    env.mountInfo = [] { return QString(); };
+    // Four appenders that never pause can keep the file locked for all of a
+    // check's waits; such a check says so and is tried again.
+    int runs = 0, whole = 0;
+    while (whole == 0 || !QFile::exists(stopFile)) {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        runDataTool({u"check"_s}, env, o, e);
+        o.flush();
+        e.flush();
+        ++runs;
+        bool busy = false;
+        for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
+            if (!line.startsWith(u"成績累積データ"_s) || line.contains(u"is outside 1..5000"_s))
+                continue;
+            if (line.endsWith(u"locked by another computer for 10 s"_s)) {
+                busy = true;
+                continue;
+            }
+            std::fprintf(stderr, "check %d: %s\n", runs, qPrintable(line));
+            return 1;
+        }
+        if (!err.isEmpty()) {
+            std::fprintf(stderr, "check %d: %s\n", runs, qPrintable(err));
+            return 1;
+        }
+        whole += busy ? 0 : 1;
     }
     return 0;
 }
@@ -616,6 +662,10 @@ void TestRewrite::plainEdits()
 void TestRewrite::editsWhileOthersAppend()
 {
     constexpr int processes = 4, perProcess = 250, originals = stormOriginals;
+    // In a whole installation, so that kemoro-data can check it meanwhile.
+    test::TempInstallation install;
+    QVERIFY(install.isValid());
+    m_path = install.dataFolder() + u"成績累積データ.dat"_s;
     QByteArray start;
     for (int i = 0; i < originals; ++i)
         start += encodeRecord(stormOriginal(i));
@@ -633,6 +683,7 @@ void TestRewrite::editsWhileOthersAppend()
     const QString stopFile = m_dir.filePath(u"stop"_s);
     for (const QString &mode : {u"program"_s, u"program"_s, u"read-only"_s})
         startChild({u"--read-child"_s, m_path, mode, stopFile});
+    startChild({u"--check-child"_s, install.programDir(), stopFile});
     // Records 0, 2, ... 8 are deleted, 10, 12, ... 18 corrected: each time
     // found afresh, as a teacher's double-click would.
     for (int n = 0; n < 10; ++n) {
@@ -792,6 +843,8 @@ int main(int argc, char *argv[])
         return plainAppendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 5 && std::strcmp(argv[1], "--append-child") == 0)
         return appendChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 4 && std::strcmp(argv[1], "--check-child") == 0)
+        return checkChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc == 5 && std::strcmp(argv[1], "--read-child") == 0)
         return readChild(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "read-only") == 0,
                          QString::fromLocal8Bit(argv[4]));

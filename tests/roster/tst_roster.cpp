@@ -101,29 +101,34 @@ void TestRoster::reported_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("says");
+    QTest::addColumn<bool>("shown"); // a warning on the screen, not only a check line
     // clang-format off
     QTest::newRow("nine fields shift the pupils after them")
-        << u"1,2016,0,0,青木,0,,,x\r\n"_s + pupilLine(2, 2016, u"石井"_s) << u"line 1"_s << u"9 fields"_s;
+        << u"1,2016,0,0,青木,0,,,x\r\n"_s + pupilLine(2, 2016, u"石井"_s) << u"line 1"_s << u"9 fields"_s << false;
     QTest::newRow("a line broken inside a pupil")
-        << u"1,2016,0,0\r\n青木,0,,\r\n"_s << u"line 1"_s << u"4 fields"_s;
+        << u"1,2016,0,0\r\n青木,0,,\r\n"_s << u"line 1"_s << u"4 fields"_s << false;
     QTest::newRow("an empty line inside the file")
-        << pupilLine(1, 2016, u"青木"_s) + u"\r\n"_s + pupilLine(2, 2016, u"石井"_s) << u"line 2"_s << u"empty line"_s;
+        << pupilLine(1, 2016, u"青木"_s) + u"\r\n"_s + pupilLine(2, 2016, u"石井"_s) << u"line 2"_s << u"empty line"_s << false;
     QTest::newRow("number above 5000")
-        << pupilLine(1, 2016, u"青木"_s) + pupilLine(5001, 2016, u"石井"_s) << u"line 2"_s << u"outside 1..5000"_s;
+        << pupilLine(1, 2016, u"青木"_s) + pupilLine(5001, 2016, u"石井"_s) << u"line 2"_s << u"outside 1..5000"_s << false;
     QTest::newRow("pupil number that is not a number")
-        << pupilLine(1, 2016, u"青木"_s).replace(u"1,"_s, u"a1,"_s) << u"line 1"_s << u"not a number"_s;
+        << pupilLine(1, 2016, u"青木"_s).replace(u"1,"_s, u"a1,"_s) << u"line 1"_s << u"not a number"_s << false;
     QTest::newRow("pupil 0 is never counted")
-        << pupilLine(0, 2016, u"青木"_s) << u"line 1"_s << u"never counted"_s;
+        << pupilLine(0, 2016, u"青木"_s) << u"line 1"_s << u"never counted"_s << false;
     QTest::newRow("a number used twice")
-        << pupilLine(7, 2016, u"青木"_s) + pupilLine(7, 2016, u"石井"_s, 1) << u"line 2"_s << u"used twice"_s;
+        << pupilLine(7, 2016, u"青木"_s) + pupilLine(7, 2016, u"石井"_s, 1) << u"line 2"_s << u"used twice"_s << false;
     QTest::newRow("a two-digit birth year")
-        << pupilLine(1, 16, u"青木"_s) << u"line 1"_s << u"four digits"_s;
+        << pupilLine(1, 16, u"青木"_s) << u"line 1"_s << u"four digits"_s << false;
     QTest::newRow("a birth year that is text")
-        << pupilLine(1, 2016, u"青木"_s).replace(u"2016"_s, u"H28"_s) << u"line 1"_s << u"four digits"_s;
+        << pupilLine(1, 2016, u"青木"_s).replace(u"2016"_s, u"H28"_s) << u"line 1"_s << u"four digits"_s << false;
     QTest::newRow("a status that is text")
-        << u"1,2016,0,0,青木,x,,\r\n"_s << u"line 1"_s << u"status"_s;
+        << u"1,2016,0,0,青木,x,,\r\n"_s << u"line 1"_s << u"status"_s << false;
     QTest::newRow("an incomplete last pupil")
-        << pupilLine(1, 2016, u"青木"_s) + u"2,2016,0,0,石井"_s << u"line 2"_s << u"only 5 of 8"_s;
+        << pupilLine(1, 2016, u"青木"_s) + u"2,2016,0,0,石井"_s << u"line 2"_s << u"only 5 of 8"_s << false;
+    QTest::newRow("an empty file lists nobody")
+        << QString() << u"file"_s << u"no pupil to list"_s << true;
+    QTest::newRow("no pupil has a listed status")
+        << pupilLine(1, 2016, u"青木"_s, 1) + pupilLine(2, 2016, u"石井"_s, 2) << u"file"_s << u"no pupil to list"_s << true;
     // clang-format on
 }
 
@@ -132,14 +137,18 @@ void TestRoster::reported()
     QFETCH(QString, text);
     QFETCH(QString, location);
     QFETCH(QString, says);
+    QFETCH(bool, shown);
     Diagnostics diagnostics;
     read(text, 0, diagnostics);
     bool found = false;
     for (const Diagnostic &d : diagnostics) {
-        QCOMPARE(d.severity, Diagnostic::Severity::Check);
         QCOMPARE(d.filePath, path);
-        if (d.location == location && d.text.contains(says))
+        if (d.location == location && d.text.contains(says)) {
+            QCOMPARE(d.severity, shown ? Diagnostic::Severity::Warning : Diagnostic::Severity::Check);
             found = true;
+        } else {
+            QCOMPARE(d.severity, Diagnostic::Severity::Check);
+        }
     }
     if (!found) {
         for (const Diagnostic &d : diagnostics)

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +24,8 @@ private slots:
     void brokenFiles();
     void startUpWritesNothing();
     void localLockMountIsWarnedOf();
+    void noMessageShowsThePassword_data();
+    void noMessageShowsThePassword();
 };
 
 void TestConfig::schoolCode_data()
@@ -119,6 +122,13 @@ void TestConfig::brokenFiles_data()
     QTest::newRow("short settings")      << u"データ/共通データ.txt"_s << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n"_s << u"共通データ.txt"_s;
     QTest::newRow("no criteria")         << u"データ/kemoro/タイム回数データ.txt"_s << QString() << u"タイム回数データ.txt"_s;
     QTest::newRow("no sound names")      << u"データ/音フォルダ/新音ファイル.txt"_s << QString() << u"新音ファイル.txt"_s;
+    // Files that only hold settings are refused above 1 MiB, whatever they hold.
+    const QString pastTheLimit(1024 * 1024, u' ');
+    QTest::newRow("a runaway path file") << u"パスデータ.txt"_s << u"../データ/"_s + pastTheLimit << u"パスデータ.txt"_s;
+    QTest::newRow("huge common settings") << u"データ/共通データ.txt"_s
+                                          << u"4\r\n12345教室\r\n0\r\n0\r\n\r\n1234\r\n"_s + pastTheLimit << u"共通データ.txt"_s;
+    QTest::newRow("huge sound names")    << u"データ/音フォルダ/新音ファイル.txt"_s << u"正解音2,a,*\r\n"_s + pastTheLimit
+                                         << u"新音ファイル.txt"_s;
     // clang-format on
 }
 
@@ -171,6 +181,42 @@ void TestConfig::localLockMountIsWarnedOf()
     QCOMPARE(warning.filePath, session.folders.resultFile());
     for (const QString &part : {mountPoint + u" (cifs, nobrl)"_s, u"nobrl を付けずに"_s})
         QVERIFY2(warning.text.contains(part), qPrintable(warning.text));
+}
+
+void TestConfig::noMessageShowsThePassword_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("secret");        // a field that may be the password
+    QTest::addColumn<bool>("passwordReadEmpty"); // the door then stays closed, with a warning
+    // clang-format off
+    QTest::newRow("a lost line: the password in field 4")  << u"4\r\n12345教室\r\n0\r\nSecret7\r\n\r\n\r\n"_s << u"Secret7"_s << true;
+    QTest::newRow("lines shifted up: password in field 1") << u"Secret7\r\n12345教室\r\n0\r\n0\r\n\r\n\r\n"_s << u"Secret7"_s << true;
+    QTest::newRow("a numeric password as the month")       << u"4321\r\n12345教室\r\n0\r\n0\r\n\r\n\r\n"_s << u"4321"_s << true;
+    QTest::newRow("a numeric password as option 3")        << u"4\r\n12345教室\r\n99999\r\n0\r\n\r\n\r\n"_s << u"99999"_s << true;
+    QTest::newRow("commas instead of lines")               << u"4,12345教室,0,0,,Secret7\r\n"_s << u"Secret7"_s << false;
+    QTest::newRow("the password in its place")             << u"4\r\n12345教室\r\n0\r\n0\r\n\r\nSecret7\r\n"_s << u"Secret7"_s << false;
+    // clang-format on
+}
+
+void TestConfig::noMessageShowsThePassword()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, secret);
+    QFETCH(bool, passwordReadEmpty);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"共通データ.txt"_s);
+    QVERIFY(test::writeCp932(path, content));
+    Diagnostics diagnostics;
+    const CommonSettings settings = readCommonSettings(path, diagnostics);
+    for (const Diagnostic &d : std::as_const(diagnostics)) {
+        QVERIFY2(!d.toLine().contains(secret), qPrintable(d.toLine()));
+        QVERIFY2(!d.toMessage().contains(secret), qPrintable(d.toMessage()));
+    }
+    QCOMPARE(settings.teacherPassword.isEmpty(), passwordReadEmpty);
+    const bool warned = std::any_of(diagnostics.cbegin(), diagnostics.cend(), [](const Diagnostic &d) {
+        return d.severity == Diagnostic::Severity::Warning && d.text.startsWith(u"パスワードが設定されていません"_s);
+    });
+    QCOMPARE(warned, passwordReadEmpty);
 }
 
 QTEST_APPLESS_MAIN(TestConfig)

@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 #include "results/journal.h"
+#include "platform/fieldreader.h"
 #include "tools/demoinstall.h"
 
 #include <QFile>
@@ -32,6 +33,15 @@ bool writeCp932(const QString &path, const QString &text)
 {
     const std::optional<QByteArray> bytes = cp932::encode(text);
     return bytes && writeBytes(path, *bytes);
+}
+
+QStringList fieldTexts(const QString &text)
+{
+    FieldReader reader(text);
+    QStringList out;
+    while (!reader.atEnd())
+        out.append(reader.next().text);
+    return out;
 }
 
 Roster rosterOf(const QStringList &names, const QList<int> &grades, int schoolYear)

@@ -39,6 +39,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // The journal a deletion of record 0 of the result file `bytes` leaves when
 // its computer dies after the journal reached the disk.
 QByteArray interruptedDeletion(const QByteArray &bytes);
+// The texts of every field of a text, as the sequential reader gives them.
+QStringList fieldTexts(const QString &text);
 QByteArray readBytes(const QString &path);
 
 } // namespace kemoro::test

@@ -73,6 +73,7 @@ private slots:
     void requiredFileMissing();
     void checkReportsWorksheetQuestions();
     void checkWarnsOfLocalLockMount();
+    void checkGoesOnPastEveryProblem();
     void showsTheScreensLists_data();
     void showsTheScreensLists();
 
@@ -117,7 +118,7 @@ void TestDataTool::checkReportsEveryProblemSorted()
     const Run r = run({u"check"_s, u"--now=2026-12-10T09:00:00"_s});
     QCOMPARE(r.code, 1);
     QCOMPARE(QString::fromUtf8(r.out),
-             u"共通データ.txt:line 1: field 1 (school-year start month) 13 is not a month 1..12\n"
+             u"共通データ.txt:line 1: field 1 (school-year start month) is not a month 1..12\n"
              "成績累積データ.dat:record 2: level 0 is outside 1..35 (not counted)\n"
              "成績累積データ.dat:record 3: level 36 is outside 1..35 (not counted)\n"
              "成績累積データ.dat:record 3: pupil -1 is outside 1..5000 (not counted)\n"
@@ -230,13 +231,16 @@ void TestDataTool::requiredFileMissing()
 {
     const QString criteria = m_install->dataFolder() + u"タイム回数データ.txt"_s;
     QVERIFY(QFile::remove(criteria));
-    for (const QString &command : {u"check"_s, u"summary"_s}) {
-        const Run r = run({command});
-        QCOMPARE(r.code, 1);
-        QCOMPARE(r.out, QByteArray());
-        QCOMPARE(r.err.count('\n'), 1);
-        QVERIFY(QString::fromUtf8(r.err).contains(u"タイム回数データ.txt"_s));
-    }
+    const Run summary = run({u"summary"_s});
+    QCOMPARE(summary.code, 1);
+    QCOMPARE(summary.out, QByteArray());
+    QCOMPARE(summary.err.count('\n'), 1);
+    QVERIFY(QString::fromUtf8(summary.err).contains(u"タイム回数データ.txt"_s));
+    // check names it among its problems and goes on with the other files.
+    const Run check = run({u"check"_s});
+    QCOMPARE(check.code, 1);
+    QCOMPARE(check.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(check.out), u"タイム回数データ.txt:file: missing\n"_s);
 }
 
 void TestDataTool::checkReportsWorksheetQuestions()
@@ -268,6 +272,44 @@ void TestDataTool::checkWarnsOfLocalLockMount()
              u"overwrite another's; mount it without nolock)\n"_s.arg(mountPoint));
     // Every line of check is a problem, and this one is a real risk.
     QCOMPARE(r.code, 1);
+}
+
+void TestDataTool::checkGoesOnPastEveryProblem()
+{
+    QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today, 0.375, 12, 1, 45)})));
+    QVERIFY(QFile::remove(m_install->soundFolder() + u"新音ファイル.txt"_s));
+    // A lost line: the password moved up into field 4, field 6 is empty.
+    QVERIFY(test::writeCp932(m_install->dataRoot() + u"共通データ.txt"_s,
+                             u"4\r\n12345ケモロ算数教室\r\n0\r\nSecret7\r\n\r\n\r\n"_s));
+    QString criteria = u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"_s;
+    for (int level = 1; level <= 24; ++level)
+        criteria += level == 2 ? u"30,0,100,5,1,20,300,7,1,,,\r\n"_s
+                    : level == 3 ? u"３０,60,100,5,1,20,300,7,1,,,\r\n"_s
+                                 : u"30,60,100,5,1,20,300,7,1,,,\r\n"_s;
+    QVERIFY(test::writeCp932(m_install->dataFolder() + u"タイム回数データ.txt"_s, criteria));
+    const QString roster = m_install->dataRoot() + u"新名簿.txt"_s;
+    QByteArray bytes = test::readBytes(roster);
+    qsizetype line5 = 0;
+    for (int line = 1; line < 5; ++line)
+        line5 = bytes.indexOf("\r\n", line5) + 2;
+    bytes.insert(bytes.indexOf("\r\n", line5) - 4, '\xFF');
+    QVERIFY(test::writeBytes(roster, bytes));
+
+    const Run r = run({u"check"_s});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(r.out),
+             u"タイム回数データ.txt:line 3: level 2 minTime (最低Time) is 0: every drill of the level times out at once\n"
+             u"タイム回数データ.txt:line 4: level 3 column 1 (目標Time) \"３０\" is written in full-width digits, which "
+             u"read as 0 (type half-width digits, or save the level again in the criteria editor)\n"
+             u"タイム回数データ.txt:line 4: level 3 targetTime (目標Time) is 0: every drill of the level times out at once\n"
+             u"共通データ.txt:line 4: field 4 (name selection option) is not a number; read as 0\n"
+             u"共通データ.txt:line 6: パスワードが設定されていません。先生の画面は開けません (field 6, the teacher "
+             u"password, is empty: the teacher screens stay closed)\n"
+             u"新名簿.txt:line 5: Shift-JIS でない文字があります。「\uFFFD」として読みました (bytes 0xFF are not "
+             u"Shift-JIS (CP932) text, read as U+FFFD)\n"
+             u"新音ファイル.txt:file: missing\n"_s);
+    QVERIFY(!r.out.contains("Secret7"));
 }
 
 void TestDataTool::showsTheScreensLists_data()

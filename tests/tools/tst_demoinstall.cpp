@@ -31,7 +31,7 @@ void TestDemoInstall::textFilesAreCp932WithCrLf()
     while (it.hasNext()) {
         const QByteArray bytes = test::readBytes(it.next());
         ++files;
-        QVERIFY2(cp932::decode(bytes).clean, qPrintable(it.filePath()));
+        QVERIFY2(cp932::decode(bytes).clean(), qPrintable(it.filePath()));
         QVERIFY2(bytes.endsWith("\r\n"), qPrintable(it.filePath()));
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n")); // no bare LF
         QCOMPARE(bytes.count('\r'), bytes.count("\r\n")); // no bare CR
