@@ -529,18 +529,18 @@ private:
     std::map<std::pair<int, int>, int> m_expected; // (process, sequence) -> correcting teacher
 };
 
-int verify(const std::string &path, const std::vector<std::string> &specs)
+int verify(const std::string &path, const std::vector<std::string> &expectations)
 {
     Expectation expected;
-    for (const std::string &spec : specs) {
-        const std::size_t colon = spec.find(':');
-        if (!spec.empty() && spec[0] == '@')
-            expected.readLog(spec.substr(1));
+    for (const std::string &item : expectations) {
+        const std::size_t colon = item.find(':');
+        if (!item.empty() && item[0] == '@')
+            expected.readLog(item.substr(1));
         else if (colon != std::string::npos && colon > 0)
-            expected.appended(number(spec.substr(0, colon), 1, maxProcess, "PROCESS"),
-                              number(spec.substr(colon + 1), 0, maxSequence, "COUNT"));
+            expected.appended(number(item.substr(0, colon), 1, maxProcess, "PROCESS"),
+                              number(item.substr(colon + 1), 0, maxSequence, "COUNT"));
         else
-            fail("an expectation is PROCESS:COUNT or @LOG, not \"" + spec + "\"");
+            fail("an expectation is PROCESS:COUNT or @LOG, not \"" + item + "\"");
     }
 
     // Read as bytes, past the layer under test; the tests run it when no
