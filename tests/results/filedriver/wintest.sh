@@ -66,7 +66,25 @@ cmd_for() {
 }
 drive() {
     cmd_for "$@"
-    "${CMD[@]}"
+    if [ "$1" = n ] || [ -z "$wine" ]; then
+        "${CMD[@]}"
+        return
+    fi
+    local err status
+    err=$(mktemp)
+    "${CMD[@]}" 2>"$err"
+    status=$?
+    # The driver names each failure of its own on standard error. A Wine
+    # process that ended with 1 and said nothing never ran it (seen once in
+    # about 1,500 starts): it is started again, and the line says so.
+    if [ "$status" -eq 1 ] && [ ! -s "$err" ]; then
+        echo "# Wine ended without starting the driver; started again" >&2
+        "${CMD[@]}" 2>"$err"
+        status=$?
+    fi
+    cat "$err" >&2
+    rm -f "$err"
+    return "$status"
 }
 side_name() { if [ "$1" = n ]; then echo native; else echo "$other_name"; fi; }
 
