@@ -58,20 +58,7 @@ std::optional<ResultFileError> fromShared(const std::optional<shared::Failure> &
     ResultFileError e;
     e.path = fromNative(f->path);
     e.code = f->code;
-    switch (f->kind) {
-    case shared::Failure::Kind::Failed:
-        e.kind = ResultFileError::Kind::Failed;
-        break;
-    case shared::Failure::Kind::NotFound:
-        e.kind = ResultFileError::Kind::NotFound;
-        break;
-    case shared::Failure::Kind::Busy:
-        e.kind = ResultFileError::Kind::Busy;
-        break;
-    case shared::Failure::Kind::WrongType:
-        e.kind = ResultFileError::Kind::WrongType;
-        break;
-    }
+    e.kind = f->kind;
     if (e.kind == ResultFileError::Kind::WrongType)
         e.description = typeDescription(f->type);
     else
@@ -83,31 +70,11 @@ JournalFinding fromShared(const shared::JournalFinding &f, const QString &path)
 {
     JournalFinding out;
     out.path = path;
-    switch (f.kind) {
-    case shared::JournalFinding::Kind::None:
-        out.kind = JournalFinding::Kind::None;
-        break;
-    case shared::JournalFinding::Kind::Pending:
-        out.kind = JournalFinding::Kind::Pending;
-        break;
-    case shared::JournalFinding::Kind::Unmarked:
-        out.kind = JournalFinding::Kind::Unmarked;
-        break;
-    case shared::JournalFinding::Kind::Foreign:
-        out.kind = JournalFinding::Kind::Foreign;
-        break;
-    case shared::JournalFinding::Kind::NotForThisFile:
-        out.kind = JournalFinding::Kind::NotForThisFile;
-        break;
-    case shared::JournalFinding::Kind::NotAFile:
-        out.kind = JournalFinding::Kind::NotAFile;
+    out.kind = f.kind;
+    if (f.kind == JournalFinding::Kind::NotAFile)
         out.detail = typeDescription(f.type);
-        break;
-    case shared::JournalFinding::Kind::Unreadable:
-        out.kind = JournalFinding::Kind::Unreadable;
+    else if (f.kind == JournalFinding::Kind::Unreadable)
         out.detail = f.code == 0 ? u"the journal cannot be applied"_s : qt_error_string(f.code);
-        break;
-    }
     return out;
 }
 

@@ -21,12 +21,7 @@ using WaitFunction = std::function<bool(int seconds)>;
 
 struct ResultFileError
 {
-    enum class Kind {
-        Failed,    // the system refused an open, seek, read, write, flush or unlock
-        NotFound,  // the folder of the file cannot be reached
-        Busy,      // still locked by another computer when the wait gave up
-        WrongType, // a folder, named pipe or device stands where the file belongs
-    };
+    using Kind = shared::Failure::Kind;
     Kind kind = Kind::Failed;
     QString path;
     int code = 0;        // errno (GetLastError on Windows); 0 for WrongType
@@ -54,15 +49,7 @@ struct ResultWindow
 // What a read found beside the result file.
 struct JournalFinding
 {
-    enum class Kind {
-        None,           // no journal: nothing was interrupted
-        Pending,        // an interrupted correction or deletion; the records shown are as recovery leaves them
-        Unmarked,       // begun and cut off before the result file was touched; recovery removes it
-        Foreign,        // not this program's journal: kept, corrections and deletions are refused
-        NotForThisFile, // written for another result file (one restored from a backup?): recovery sets it aside
-        NotAFile,       // a folder, named pipe or device stands where the journal belongs
-        Unreadable,     // the journal could not be read
-    };
+    using Kind = shared::JournalFinding::Kind;
     Kind kind = Kind::None;
     QString path;   // the journal
     QString detail; // what stands there, or the system's error
