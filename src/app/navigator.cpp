@@ -179,7 +179,7 @@ bool Navigator::configure()
 
 void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
 {
-    std::fputs(qPrintable(diagnostic.toLine() + u'\n'), stderr);
+    std::fputs(qPrintable(diagnostic.toPathLine() + u'\n'), stderr);
     std::fflush(stderr);
     const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
     m_context.services.messages->inform(parent, title, diagnostic.toMessage());

@@ -1,5 +1,6 @@
 #include "platform/diagnostic.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -18,6 +19,11 @@ QString Diagnostic::fileName() const
 QString Diagnostic::toLine() const
 {
     return fileName() + u':' + location + u": "_s + text;
+}
+
+QString Diagnostic::toPathLine() const
+{
+    return QDir::toNativeSeparators(QFileInfo(filePath).absoluteFilePath()) + u':' + location + u": "_s + text;
 }
 
 QString Diagnostic::toMessage() const

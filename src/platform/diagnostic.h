@@ -24,6 +24,8 @@ struct Diagnostic
     QString fileName() const;
     // "FILE:LOCATION: text" with the bare file name.
     QString toLine() const;
+    // The same with the whole path, for standard error.
+    QString toPathLine() const;
     // The text for a message box: names the whole path.
     QString toMessage() const;
 

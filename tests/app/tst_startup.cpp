@@ -50,6 +50,37 @@ struct Run
     void start() { navigator->start(); }
 };
 
+// Standard error into a file for as long as it lives.
+class StderrCapture
+{
+public:
+    StderrCapture()
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        m_file.open();
+        ::dup2(m_file.handle(), 2);
+    }
+    ~StderrCapture() { restore(); }
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromLocal8Bit(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0)
+            ::dup2(m_saved, 2), ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -89,44 +120,19 @@ void TestStartup::brokenInstallationEndsWithAMessage()
 {
     Run run;
     QVERIFY(QFile::remove(run.install.dataFolder() + u"タイム回数データ.txt"_s));
+    StderrCapture capture;
     run.start();
     QTRY_COMPARE(run.finished->size(), 1);
+    // Standard error names the whole path too.
+    const QString err = capture.text();
+    QVERIFY2(err.contains(QDir::toNativeSeparators(run.install.dataFolder() + u"タイム回数データ.txt"_s)),
+             qPrintable(err));
     QCOMPARE(run.finished->first().first().toInt(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(run.install.dataFolder() + u"タイム回数データ.txt"_s));
     QVERIFY(!run.navigator->nameSelection());
 }
 
-// Standard error into a file for as long as it lives.
-class StderrCapture
-{
-public:
-    StderrCapture()
-    {
-        std::fflush(stderr);
-        m_saved = ::dup(2);
-        m_file.open();
-        ::dup2(m_file.handle(), 2);
-    }
-    ~StderrCapture() { restore(); }
-    QString text()
-    {
-        restore();
-        m_file.seek(0);
-        return QString::fromLocal8Bit(m_file.readAll());
-    }
-
-private:
-    void restore()
-    {
-        std::fflush(stderr);
-        if (m_saved >= 0)
-            ::dup2(m_saved, 2), ::close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 void TestStartup::resultFileFailureIsOnStandardError()
 {
