@@ -364,7 +364,7 @@ void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
 
 void Navigator::stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause)
 {
-    std::fputs(qPrintable(QDir::toNativeSeparators(cause.path) + u": "_s + cause.description + u'\n'), stderr);
+    std::fputs(qPrintable(cause.toLine() + u'\n'), stderr);
     std::fflush(stderr);
     stopWithMessage(parent, text);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,9 +28,14 @@ inline constexpr long long textSize = 5;
 static_assert(text4Offset + textSize == size, "the record is exactly 44 bytes");
 static_assert(resultTimeOffset + 4 == schoolCodeOffset);
 
-// Little-endian fields on any host.
+// Little-endian fields on any host: one load where the host is little-endian.
 template <typename T> T get(const char *data, long long offset)
 {
+    T value;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, data + offset, sizeof value);
+        return value;
+    }
     unsigned char b[sizeof(T)];
     std::memcpy(b, data + offset, sizeof b);
     using U = std::conditional_t<sizeof(T) == 8, std::uint64_t,
@@ -37,7 +43,6 @@ template <typename T> T get(const char *data, long long offset)
     U u = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
         u |= U(b[i]) << (8 * i);
-    T value;
     std::memcpy(&value, &u, sizeof value);
     return value;
 }

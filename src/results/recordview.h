@@ -3,8 +3,6 @@
 #include "platform/oledate.h"
 #include "results/resultrecord.h"
 
-#include <QtEndian>
-
 namespace kemoro {
 
 // The one reading of a stored record's fields. Every reader of the result
@@ -20,9 +18,9 @@ public:
 
     explicit RecordView(const char *data) : m_data(data) {}
 
-    qint16 pupil() const { return qFromLittleEndian<qint16>(m_data + record::pupilOffset); }
-    qint16 level() const { return qFromLittleEndian<qint16>(m_data + record::levelOffset); }
-    qint32 storedTime() const { return qFromLittleEndian<qint32>(m_data + record::resultTimeOffset); }
+    qint16 pupil() const { return record::get<qint16>(m_data, record::pupilOffset); }
+    qint16 level() const { return record::get<qint16>(m_data, record::levelOffset); }
+    qint32 storedTime() const { return record::get<qint32>(m_data, record::resultTimeOffset); }
     // Drills that crossed midnight on older computers stored a negative time;
     // it reads as no valid time.
     qint32 resultTime() const
@@ -30,8 +28,8 @@ public:
         const qint32 t = storedTime();
         return t < 0 ? noTime : t;
     }
-    double date() const { return qFromLittleEndian<double>(m_data + record::dateOffset); }
-    double timeOfDay() const { return qFromLittleEndian<double>(m_data + record::timeOffset); }
+    double date() const { return record::get<double>(m_data, record::dateOffset); }
+    double timeOfDay() const { return record::get<double>(m_data, record::timeOffset); }
 
     // Level 0..35 and pupil 0..5000: a record outside is corrupt and skipped
     // by every reader.

@@ -14,7 +14,7 @@ QString ResultFileError::appendMessage() const
 
 QString ResultFileError::toLine() const
 {
-    return path + u": "_s + description;
+    return QDir::toNativeSeparators(path) + u": "_s + description;
 }
 
 namespace {

@@ -29,7 +29,7 @@ struct ResultFileError
 
     // The message box text of a failed append.
     QString appendMessage() const;
-    // "PATH: description" for standard error and `kemoro-data`.
+    // "PATH: description" for standard error.
     QString toLine() const;
 };
 

@@ -53,6 +53,23 @@ private:
             return IoFailure{file, io.error()};                                                                        \
     } while (false)
 
+// Where appends after a crash begin: past the old end until the cut, past the
+// new end after it. Once a deletion's cut may have happened (its Cutting
+// state), only the filler past the new end tells the two apart.
+std::optional<IoFailure> appendStartOf(RecordIo &io, const journal::Mark &mark, std::int64_t whole,
+                                       std::int64_t &appendStart)
+{
+    appendStart = mark.oldLength;
+    if (mark.operation != journal::Operation::Delete || mark.state != journal::State::Cutting)
+        return std::nullopt;
+    Bytes atNewEnd;
+    if (whole >= mark.oldLength)
+        KEMORO_TRY(io.read(File::Results, mark.newLength(), record::size, atNewEnd), File::Results);
+    const bool fillerThere = sizeOf(atNewEnd) == record::size && journal::isFiller(atNewEnd.data());
+    appendStart = fillerThere ? mark.oldLength : mark.newLength();
+    return std::nullopt;
+}
+
 // Step 4 of a rewrite, for a fresh one and for a recovery alike: the new
 // records, the filler, the cut. Records that other computers appended after a
 // crash are never overwritten; when they sit behind the filler, the filler is
@@ -70,17 +87,9 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
         KEMORO_TRY(io.size(File::Results, size), File::Results);
         const std::int64_t whole = size - size % record::size;
 
-        // Where appends after a crash begin: past the old end until the cut,
-        // past the new end after it. Only the filler tells the two apart once
-        // the cut may have happened.
         std::int64_t appendStart = oldLength;
-        if (deletion && mark.state == journal::State::Cutting) {
-            Bytes atNewEnd;
-            if (whole >= oldLength)
-                KEMORO_TRY(io.read(File::Results, newLength, record::size, atNewEnd), File::Results);
-            const bool fillerThere = sizeOf(atNewEnd) == record::size && journal::isFiller(atNewEnd.data());
-            appendStart = fillerThere ? oldLength : newLength;
-        }
+        if (auto failure = appendStartOf(io, mark, whole, appendStart))
+            return failure;
 
         const Bytes newRecords = deletion ? mid(body, record::size) : mid(body, record::size, record::size);
         if (!newRecords.empty())
@@ -162,15 +171,11 @@ std::optional<IoFailure> fitsJournal(RecordIo &io, const journal::Mark &mark, co
     const std::int64_t start = mark.record * record::size;
     const Bytes newImage = deletion ? mid(body, record::size) + journal::filler() : mid(body, record::size);
     const Bytes oldImage = mid(body, 0, sizeOf(newImage));
+    // A deletion's region ends where the appends after a crash begin.
     std::int64_t end = start + sizeOf(oldImage);
-    if (deletion && mark.state == journal::State::Cutting) {
-        // Once the cut may have happened, only the filler tells whether the
-        // slot past the new end is still the rewrite's or already an append.
-        Bytes atNewEnd;
-        if (whole > mark.newLength())
-            KEMORO_TRY(io.read(File::Results, mark.newLength(), record::size, atNewEnd), File::Results);
-        if (sizeOf(atNewEnd) != record::size || !journal::isFiller(atNewEnd.data()))
-            end = mark.newLength();
+    if (deletion) {
+        if (auto failure = appendStartOf(io, mark, whole, end))
+            return failure;
     }
     if (whole < end)
         return std::nullopt;

@@ -221,15 +221,22 @@ bool journalThere(const std::string &journalPath)
 // Reads the last `maxRecords` whole records through the locked file; a file
 // cut short since the size was taken (by a program that does not lock) ends
 // the read there.
+// The counts of a window of the last `maxRecords` whole records (all when
+// negative) of a file of `size` bytes; returns how many bytes it holds.
+std::int64_t frame(Window &window, std::int64_t size, std::int64_t maxRecords)
+{
+    window.totalRecords = size / record::size;
+    window.tailBytes = size % record::size;
+    window.firstRecord = maxRecords < 0 ? 0 : std::max<std::int64_t>(0, window.totalRecords - maxRecords);
+    return (window.totalRecords - window.firstRecord) * record::size;
+}
+
 std::optional<Failure> readRecords(RawFile &file, const std::string &path, const os::Wait &wait,
                                    std::int64_t maxRecords, Window &window)
 {
     std::int64_t end = 0;
     if (auto error = retrying(file, path, wait, [&] { return file.size(end); })) return error;
-    window.totalRecords = end / record::size;
-    window.tailBytes = end % record::size;
-    window.firstRecord = maxRecords < 0 ? 0 : std::max<std::int64_t>(0, window.totalRecords - maxRecords);
-    const std::int64_t wanted = (window.totalRecords - window.firstRecord) * record::size;
+    const std::int64_t wanted = frame(window, end, maxRecords);
     window.bytes.resize(size_t(wanted));
     std::int64_t done = 0;
     if (auto error = retrying(file, path, wait, [&] {
@@ -258,11 +265,8 @@ std::optional<Failure> readWhole(RawFile &file, const std::string &path, Bytes &
 
 void windowOf(const Bytes &bytes, std::int64_t maxRecords, Window &window)
 {
-    window.totalRecords = std::int64_t(bytes.size()) / record::size;
-    window.tailBytes = std::int64_t(bytes.size()) % record::size;
-    window.firstRecord = maxRecords < 0 ? 0 : std::max<std::int64_t>(0, window.totalRecords - maxRecords);
-    window.bytes = bytes.substr(size_t(window.firstRecord * record::size),
-                                size_t((window.totalRecords - window.firstRecord) * record::size));
+    const std::int64_t wanted = frame(window, std::int64_t(bytes.size()), maxRecords);
+    window.bytes = bytes.substr(size_t(window.firstRecord * record::size), size_t(wanted));
 }
 
 JournalFinding::Kind findingOf(const rewrite::Recovery &recovery)
