@@ -42,8 +42,7 @@ void nameListSchool(benchmark::State &state)
     const std::unique_ptr<AppContext> context = schoolContext(state, clock);
     NameSelectionScreen screen(*context);
     for (auto _ : state) {
-        if (!screen.listNames())
-            state.SkipWithError("the name list failed");
+        if (!screen.listNames()) state.SkipWithError("the name list failed");
     }
     state.counters["lines"] = double(screen.findChild<QListWidget *>(u"List1"_s)->count());
 }
@@ -55,9 +54,9 @@ void nameListRulesSchool(benchmark::State &state)
     const std::unique_ptr<AppContext> context = schoolContext(state, clock);
     qsizetype lines = 0;
     for (auto _ : state) {
-        const NameListRun run = runNameList(context->session, context->results(), schoolNow(), {}, RankingKind::Points, u"全学年"_s);
-        if (run.failed())
-            state.SkipWithError("the name list failed");
+        const NameListRun run = runNameList(context->session, context->results(), schoolNow(), {},
+                                            RankingKind::Points, u"全学年"_s);
+        if (run.failed()) state.SkipWithError("the name list failed");
         lines = run.list.list1.size();
         benchmark::DoNotOptimize(run.list.list1.constData());
     }
@@ -71,8 +70,7 @@ void rosterDecode(benchmark::State &state, bool damaged)
 {
     const demo::Installation install{schoolInstallation()};
     QFile file(install.dataRoot() + u"新名簿.txt"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        state.SkipWithError("no roster");
+    if (!file.open(QIODevice::ReadOnly)) state.SkipWithError("no roster");
     QByteArray bytes = file.readAll();
     if (damaged) {
         qsizetype name = 0; // after the fourth comma

@@ -47,8 +47,7 @@ void aggregateSchool(benchmark::State &state)
     ResultTables tables;
     for (auto _ : state) {
         const std::optional<ResultFileError> error = aggregate(s.criteria, schoolNow(), file, {}, tables);
-        if (error)
-            state.SkipWithError("cannot read the result file");
+        if (error) state.SkipWithError("cannot read the result file");
         benchmark::DoNotOptimize(tables.totalPoints(1, 1));
     }
 }
@@ -62,8 +61,7 @@ void aggregateFloorSchool(benchmark::State &state)
     ResultTables tables;
     ResultWindow window;
     for (auto _ : state) {
-        if (file.read(resultWindow, {}, window))
-            state.SkipWithError("cannot read the result file");
+        if (file.read(resultWindow, {}, window)) state.SkipWithError("cannot read the result file");
         // The eight counter tables share one block: clear it as aggregation
         // does, in one pass (the same bytes the eight separate tables held).
         tables.clearCounts();
@@ -96,7 +94,8 @@ void readersDuringRewrite(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         QFile copy(path);
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(original) != original.size()) {
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            copy.write(original) != original.size()) {
             state.SkipWithError("cannot copy the result file");
             return;
         }
@@ -122,8 +121,7 @@ void readersDuringRewrite(benchmark::State &state)
 int deleteFirstRecord(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
+    if (!file.open(QIODevice::ReadOnly)) return 1;
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = 0;
@@ -142,7 +140,8 @@ int deleteFirstRecord(const QString &path)
 void registerResultBenchmarks()
 {
     benchmark::RegisterBenchmark("Aggregate/school", aggregateSchool)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("AggregateFloor/school", aggregateFloorSchool)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("AggregateFloor/school", aggregateFloorSchool)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("ReadersDuringRewrite", readersDuringRewrite)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

@@ -44,16 +44,14 @@ struct TeacherSchool
         configure(context.session, demo::Installation{schoolInstallation()}.programDir(), clock.today(), d);
         navigator = std::make_unique<Navigator>(context);
         QFile file(context.session.folders.resultFile());
-        if (file.open(QIODevice::ReadOnly))
-            original = file.readAll();
+        if (file.open(QIODevice::ReadOnly)) original = file.readAll();
         context.session.folders.dataFolder = copy.path() + u'/';
         restore();
     }
     void restore()
     {
         QFile file(context.session.folders.resultFile());
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(original);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(original);
     }
 };
 
@@ -64,8 +62,7 @@ void recordList(benchmark::State &state)
         RecordScreen screen(school.context);
         screen.show();
         screen.activate();
-        if (screen.lines().size() != schoolRecords)
-            state.SkipWithError("not every record is listed");
+        if (screen.lines().size() != schoolRecords) state.SkipWithError("not every record is listed");
     }
 }
 
@@ -82,8 +79,7 @@ void recordDelete(benchmark::State &state)
         screen.openLine(0);
         state.ResumeTiming();
         screen.remove();
-        if (screen.lines().size() != schoolRecords - 1)
-            state.SkipWithError("the record was not deleted");
+        if (screen.lines().size() != schoolRecords - 1) state.SkipWithError("the record was not deleted");
     }
 }
 
@@ -93,8 +89,7 @@ void criteriaDistribution(benchmark::State &state)
     ResultStore file(school.context.session.folders.resultFile());
     for (auto _ : state) {
         ResultWindow window;
-        if (file.read(-1, {}, window))
-            state.SkipWithError("the result file cannot be read");
+        if (file.read(-1, {}, window)) state.SkipWithError("the result file cannot be read");
         const Distribution d = buildDistribution(window, 1);
         benchmark::DoNotOptimize(d.allResults.size());
     }
@@ -104,8 +99,12 @@ void criteriaDistribution(benchmark::State &state)
 
 void registerTeacherBenchmarks()
 {
-    benchmark::RegisterBenchmark("RecordList/school", recordList)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("RecordDelete/school", recordDelete)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("RecordList/school", recordList)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("RecordDelete/school", recordDelete)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("CriteriaDistribution/school", criteriaDistribution)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

@@ -14,7 +14,7 @@ void registerReportBenchmarks();
 void registerTeacherBenchmarks();
 void registerPrintBenchmarks();
 int deleteFirstRecord(const QString &path);
-}
+} // namespace kemoro::bench
 
 int main(int argc, char **argv)
 {
@@ -22,8 +22,7 @@ int main(int argc, char **argv)
     if (argc == 3 && std::strcmp(argv[1], "--delete-first") == 0)
         return kemoro::bench::deleteFirstRecord(QString::fromLocal8Bit(argv[2]));
     // Screen benchmarks run the real widgets without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
     // The data is made before any timing starts, once per build folder.
@@ -37,8 +36,7 @@ int main(int argc, char **argv)
     kemoro::bench::registerReportBenchmarks();
     kemoro::bench::registerPrintBenchmarks();
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     });
     if (distinctive)
         for (const kemoro::Diagnostic &d : input.diagnostics)
-            if (d.toLine().contains(password) || d.toMessage().contains(password))
-                __builtin_trap();
+            if (d.toLine().contains(password) || d.toMessage().contains(password)) __builtin_trap();
     return 0;
 }

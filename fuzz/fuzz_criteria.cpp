@@ -14,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         kemoro::criteriaGridFromText(input.text, input.path, input.diagnostics, &kept);
     // At most 35 level rows, and what they cannot hold is kept whole: the end
     // of the file exactly as it was read.
-    if (grid.size() > kemoro::levelSlots || !input.text.endsWith(kept))
-        __builtin_trap();
+    if (grid.size() > kemoro::levelSlots || !input.text.endsWith(kept)) __builtin_trap();
     kemoro::prepareCriteriaGrid(input.path, grid);
     kemoro::fuzz::checkDiagnostics(input);
     return 0;

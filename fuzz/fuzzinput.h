@@ -33,8 +33,7 @@ struct TextInput
 inline void checkDiagnostics(const TextInput &input)
 {
     for (const Diagnostic &d : input.diagnostics)
-        if (d.filePath != input.path || d.text.isEmpty() || d.location.isEmpty())
-            __builtin_trap();
+        if (d.filePath != input.path || d.text.isEmpty() || d.location.isEmpty()) __builtin_trap();
 }
 
 } // namespace kemoro::fuzz

@@ -1,12 +1,11 @@
 #include "app/navigator.h"
 
 #include "app/context.h"
+#include "criteria/criteriaeditor.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
-#include "hub/hubscreen.h"
-#include "criteria/criteriaeditor.h"
-#include "results/recordscreen.h"
 #include "drill/timedtaskscreen.h"
+#include "hub/hubscreen.h"
 #include "platform/clock.h"
 #include "platform/mediaplayer.h"
 #include "platform/messages.h"
@@ -14,6 +13,7 @@
 #include "platform/widgets.h"
 #include "print/frmprint.h"
 #include "print/printselection.h"
+#include "results/recordscreen.h"
 #include "roster/nameselectionscreen.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
@@ -48,8 +48,8 @@ Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_
 
 Navigator::~Navigator()
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
-                       static_cast<QWidget *>(m_wait.data())})
+    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()),
+                       static_cast<QWidget *>(m_nameSelection.data()), static_cast<QWidget *>(m_wait.data())})
         delete w;
     delete m_drill.data();
     delete m_end.data();
@@ -59,21 +59,44 @@ Navigator::~Navigator()
     delete m_explanation.data();
 }
 
-SplashWindow *Navigator::splash() const { return m_splash; }
-NameSelectionScreen *Navigator::nameSelection() const { return m_nameSelection; }
-WaitWindow *Navigator::waitWindow() const { return m_wait; }
-DrillForm *Navigator::drillScreen() const { return m_drill; }
-HubScreen *Navigator::hub() const { return m_hub; }
-RecordScreen *Navigator::recordScreen() const { return m_records; }
-CriteriaEditor *Navigator::criteriaEditor() const { return m_criteriaEditor; }
-EndOfDrillScreen *Navigator::endScreen() const { return m_end; }
+SplashWindow *Navigator::splash() const
+{
+    return m_splash;
+}
+NameSelectionScreen *Navigator::nameSelection() const
+{
+    return m_nameSelection;
+}
+WaitWindow *Navigator::waitWindow() const
+{
+    return m_wait;
+}
+DrillForm *Navigator::drillScreen() const
+{
+    return m_drill;
+}
+HubScreen *Navigator::hub() const
+{
+    return m_hub;
+}
+RecordScreen *Navigator::recordScreen() const
+{
+    return m_records;
+}
+CriteriaEditor *Navigator::criteriaEditor() const
+{
+    return m_criteriaEditor;
+}
+EndOfDrillScreen *Navigator::endScreen() const
+{
+    return m_end;
+}
 
 void Navigator::start()
 {
     m_splash = new SplashWindow(m_context);
     connect(m_splash, &SplashWindow::firstTick, this, [this] {
-        if (!configure())
-            return;
+        if (!configure()) return;
         showNameSelection();
         closeLater(m_splash);
     });
@@ -84,8 +107,7 @@ void Navigator::startExplanation(const QString &file)
 {
     m_splash = new SplashWindow(m_context);
     connect(m_splash, &SplashWindow::firstTick, this, [this, file] {
-        if (!configure())
-            return;
+        if (!configure()) return;
         showExplanation(file);
         closeLater(m_splash);
     });
@@ -97,8 +119,7 @@ void Navigator::showExplanation(const QString &file)
     m_explanationFile = file;
     const QString dataFolder = m_context.session.folders.dataFolder;
     const auto end = [this] {
-        if (!m_finished)
-            quit(0);
+        if (!m_finished) quit(0);
     };
     if (explanationWindowFor(file) == ExplanationWindow::Browser) {
         auto *browser = new BrowserWindow(file, dataFolder);
@@ -115,7 +136,10 @@ void Navigator::showExplanation(const QString &file)
     m_explanation->activateWindow();
 }
 
-QWidget *Navigator::explanationWindow() const { return m_explanation; }
+QWidget *Navigator::explanationWindow() const
+{
+    return m_explanation;
+}
 
 void Navigator::showPrintSelection(QWidget *over)
 {
@@ -129,14 +153,16 @@ void Navigator::showPrintSelection(QWidget *over)
     m_printSelection->activateWindow();
 }
 
-print::PrintSelection *Navigator::printSelection() const { return m_printSelection; }
+print::PrintSelection *Navigator::printSelection() const
+{
+    return m_printSelection;
+}
 
 void Navigator::startPrintTest()
 {
     m_splash = new SplashWindow(m_context);
     connect(m_splash, &SplashWindow::firstTick, this, [this] {
-        if (!configure())
-            return;
+        if (!configure()) return;
         showPrintTest();
         closeLater(m_splash);
     });
@@ -147,28 +173,32 @@ void Navigator::showPrintTest()
 {
     m_printTest = new print::FrmPrint(m_context, nullptr, true);
     connect(m_printTest, &QObject::destroyed, this, [this] {
-        if (!m_finished)
-            quit(0);
+        if (!m_finished) quit(0);
     });
     m_printTest->show();
     m_printTest->raise();
     m_printTest->activateWindow();
 }
 
-print::FrmPrint *Navigator::printTest() const { return m_printTest; }
+print::FrmPrint *Navigator::printTest() const
+{
+    return m_printTest;
+}
 
-void Navigator::setMediaPlayerFactory(MediaPlayerFactory factory) { m_mediaPlayers = std::move(factory); }
+void Navigator::setMediaPlayerFactory(MediaPlayerFactory factory)
+{
+    m_mediaPlayers = std::move(factory);
+}
 
 bool Navigator::configure()
 {
     Diagnostics diagnostics;
     const QString programDir = m_context.session.folders.programDir;
-    const bool ok = kemoro::configure(m_context.session, programDir, m_context.services.clock->today(), diagnostics);
+    const bool ok =
+        kemoro::configure(m_context.session, programDir, m_context.services.clock->today(), diagnostics);
     for (const Diagnostic &d : diagnostics) {
-        if (d.severity != Diagnostic::Severity::Check)
-            report(d, m_splash);
-        if (d.severity == Diagnostic::Severity::Fatal)
-            break;
+        if (d.severity != Diagnostic::Severity::Check) report(d, m_splash);
+        if (d.severity == Diagnostic::Severity::Fatal) break;
     }
     if (!ok) {
         quit(1);
@@ -181,14 +211,14 @@ void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
 {
     std::fputs(qPrintable(diagnostic.toPathLine() + u'\n'), stderr);
     std::fflush(stderr);
-    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    const QString title =
+        m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
     m_context.services.messages->inform(parent, title, diagnostic.toMessage());
 }
 
 void Navigator::showNameSelection()
 {
-    if (!m_nameSelection)
-        m_nameSelection = new NameSelectionScreen(m_context);
+    if (!m_nameSelection) m_nameSelection = new NameSelectionScreen(m_context);
     m_nameSelection->show();
     m_nameSelection->activate();
     closeHub();
@@ -221,8 +251,7 @@ void Navigator::closeHub()
 
 void Navigator::showRecordScreen()
 {
-    if (!m_records)
-        m_records = new RecordScreen(m_context);
+    if (!m_records) m_records = new RecordScreen(m_context);
     m_records->show();
     m_records->raise();
     closeHub();
@@ -231,8 +260,7 @@ void Navigator::showRecordScreen()
 
 void Navigator::showCriteriaEditor()
 {
-    if (!m_criteriaEditor)
-        m_criteriaEditor = new CriteriaEditor(m_context);
+    if (!m_criteriaEditor) m_criteriaEditor = new CriteriaEditor(m_context);
     m_criteriaEditor->show();
     m_criteriaEditor->raise();
     closeHub();
@@ -250,18 +278,17 @@ void Navigator::showVersionDialog(QWidget *over)
     VersionDialog dialog(m_context, over);
     dialog.adjustSize();
     // Centred on the screen, as the name selection screen places it.
-    const QRect area = over && over->screen() ? over->screen()->geometry()
-                                              : QGuiApplication::primaryScreen()->geometry();
-    dialog.move(area.x() + (area.width() - dialog.width()) / 2, area.y() + (area.height() - dialog.height()) / 2);
+    const QRect area =
+        over && over->screen() ? over->screen()->geometry() : QGuiApplication::primaryScreen()->geometry();
+    dialog.move(area.x() + (area.width() - dialog.width()) / 2,
+                area.y() + (area.height() - dialog.height()) / 2);
     dialog.exec();
-    if (m_nameSelection && over == m_nameSelection)
-        m_nameSelection->activate();
+    if (m_nameSelection && over == m_nameSelection) m_nameSelection->activate();
 }
 
 void Navigator::showWaitWindow()
 {
-    if (!m_wait)
-        m_wait = new WaitWindow();
+    if (!m_wait) m_wait = new WaitWindow();
     m_wait->show();
     m_wait->raise();
     ui::letEventsRun();
@@ -277,8 +304,7 @@ DrillScreen Navigator::startDrill()
     resetForDrillStart(m_context.session.drill);
     ui::letEventsRun();
     const DrillScreen kind = drillScreenFor(m_context.session.curLevel);
-    if (kind == DrillScreen::None)
-        return kind;
+    if (kind == DrillScreen::None) return kind;
     closeLater(m_drill);
     // The drill screen takes over from the hub.
     closeHub();
@@ -307,8 +333,7 @@ void Navigator::drillRecorded(QWidget *drillScreen)
     // wait window paint, and nothing spins.
     QPointer<QWidget> screen(drillScreen);
     QTimer::singleShot(1000, this, [this, screen] {
-        if (m_finished)
-            return;
+        if (m_finished) return;
         closeLater(screen);
         closeLater(m_end);
         m_end = new EndOfDrillScreen(m_context);
@@ -344,21 +369,21 @@ void Navigator::showMenuAfterDrill()
 void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
 {
     SoundPlayer *player = m_context.services.sound ? m_context.services.sound : &m_silent;
-    const QString file = cueFile(cue, m_context.session.sounds, m_context.session.folders, *m_context.services.random);
+    const QString file =
+        cueFile(cue, m_context.session.sounds, m_context.session.folders, *m_context.services.random);
     QPointer<QObject> alive(guard);
     QPointer<Navigator> self(this);
     const bool monitored = isMonitored(cue);
     player->play(file, [self, alive, monitored, then = std::move(then)](const SoundResult &result) {
-        if (!self || self->m_finished)
-            return;
+        if (!self || self->m_finished) return;
         if (monitored && self->m_soundFailures.record(result)) {
-            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()), soundFailureTitle(),
-                                                    soundFailureMessage(result.error), Messages::Buttons::Ok);
+            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()),
+                                                    soundFailureTitle(), soundFailureMessage(result.error),
+                                                    Messages::Buttons::Ok);
             self->quit(1);
             return;
         }
-        if (alive)
-            then();
+        if (alive) then();
     });
 }
 
@@ -371,7 +396,8 @@ void Navigator::stopWithMessage(QWidget *parent, const QString &text, const Resu
 
 void Navigator::stopWithMessage(QWidget *parent, const QString &text)
 {
-    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    const QString title =
+        m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
     m_context.services.messages->show(parent, title, text, Messages::Buttons::Ok);
     quit(1);
 }
@@ -389,8 +415,8 @@ void Navigator::leaveToLauncher()
 
 void Navigator::quit(int exitCode)
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_nameSelection.data()),
-                       static_cast<QWidget *>(m_wait.data())})
+    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()),
+                       static_cast<QWidget *>(m_nameSelection.data()), static_cast<QWidget *>(m_wait.data())})
         closeLater(w);
     closeLater(m_drill);
     closeLater(m_end);
@@ -405,8 +431,7 @@ void Navigator::quit(int exitCode)
 
 void Navigator::closeLater(QWidget *screen)
 {
-    if (!screen)
-        return;
+    if (!screen) return;
     screen->hide();
     screen->deleteLater();
 }
