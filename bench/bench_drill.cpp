@@ -1,5 +1,5 @@
 #include "benchsupport.h"
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillform.h"
 #include "platform/clicklabel.h"

@@ -1,6 +1,6 @@
 #include "benchsupport.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "hub/reportwindow.h"

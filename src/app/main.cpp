@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "platform/clock.h"
@@ -45,14 +45,14 @@ int main(int argc, char *argv[])
     kemoro::AppContext context;
     context.services = {&clock, &random, &messages, &programs,
                         options.soundOff ? static_cast<kemoro::SoundPlayer *>(&silent) : &sound};
+    // The video window's sound follows --sound=off like the cues.
+    context.services.mediaPlayers = [soundOff = options.soundOff] {
+        return new kemoro::QtMediaPlayer(soundOff ? kemoro::QtMediaPlayer::Sound::Off : kemoro::QtMediaPlayer::Sound::On);
+    };
     context.session.folders.programDir = options.programDir;
 
     kemoro::Navigator navigator(context);
     QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
-    // The video window's sound follows --sound=off like the cues.
-    navigator.setMediaPlayerFactory([soundOff = options.soundOff] {
-        return new kemoro::QtMediaPlayer(soundOff ? kemoro::QtMediaPlayer::Sound::Off : kemoro::QtMediaPlayer::Sound::On);
-    });
     if (options.explain) {
         // Only a run that shows an explanation changes the media backend, so
         // the drill's cues play exactly as in every other run.

@@ -1,6 +1,7 @@
 #include "app/navigator.h"
 
-#include "app/context.h"
+#include "app/services.h"
+#include "state/context.h"
 #include "criteria/criteriaeditor.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
@@ -9,7 +10,9 @@
 #include "platform/clock.h"
 #include "platform/mediaplayer.h"
 #include "platform/messages.h"
+#include "platform/printer.h"
 #include "platform/programstarter.h"
+#include "platform/timers.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"
 #include "print/printselection.h"
@@ -39,6 +42,27 @@ namespace kemoro {
 Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
 {
     m_context.navigator = this;
+    // What the caller leaves empty the program's own fills in.
+    Services &services = m_context.services;
+    const QuitFunction quit = [this](int exitCode) { this->quit(exitCode); };
+    if (!services.reporter) {
+        m_reporting = std::make_unique<Reporting>(m_context, quit);
+        services.reporter = m_reporting.get();
+    }
+    if (!services.cues) {
+        m_cues = std::make_unique<CuePlayback>(m_context, quit);
+        services.cues = m_cues.get();
+    }
+    if (!services.timers) {
+        m_timers = std::make_unique<QtTimerSource>();
+        services.timers = m_timers.get();
+    }
+    if (!services.printers) {
+        m_printers = std::make_unique<QtPrinterService>();
+        services.printers = m_printers.get();
+    }
+    if (!services.mediaPlayers)
+        services.mediaPlayers = [] { return new QtMediaPlayer(QtMediaPlayer::Sound::On); };
     // The store meets these in the middle of a read or an append; the box
     // comes after that work, not inside it.
     m_context.resultNotices = [this](const Diagnostic &d) {
@@ -126,7 +150,7 @@ void Navigator::showExplanation(const QString &file)
         connect(browser, &QDialog::finished, this, end);
         m_explanation = browser;
     } else {
-        MediaPlayer *player = m_mediaPlayers ? m_mediaPlayers() : new QtMediaPlayer(QtMediaPlayer::Sound::On);
+        MediaPlayer *player = m_context.services.mediaPlayers();
         auto *video = new VideoWindow(file, dataFolder, player);
         connect(video, &VideoWindow::closed, this, end);
         m_explanation = video;
@@ -185,11 +209,6 @@ print::FrmPrint *Navigator::printTest() const
     return m_printTest;
 }
 
-void Navigator::setMediaPlayerFactory(MediaPlayerFactory factory)
-{
-    m_mediaPlayers = std::move(factory);
-}
-
 bool Navigator::configure()
 {
     Diagnostics diagnostics;
@@ -209,11 +228,7 @@ bool Navigator::configure()
 
 void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
 {
-    std::fputs(qPrintable(diagnostic.toPathLine() + u'\n'), stderr);
-    std::fflush(stderr);
-    const QString title =
-        m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-    m_context.services.messages->inform(parent, title, diagnostic.toMessage());
+    m_context.services.reporter->report(diagnostic, parent);
 }
 
 void Navigator::showNameSelection()
@@ -332,7 +347,7 @@ void Navigator::drillRecorded(QWidget *drillScreen)
     // The second is measured by a timer of the event loop: the cover and the
     // wait window paint, and nothing spins.
     QPointer<QWidget> screen(drillScreen);
-    QTimer::singleShot(1000, this, [this, screen] {
+    m_context.services.timers->singleShot(1000, this, [this, screen] {
         if (m_finished) return;
         closeLater(screen);
         closeLater(m_end);
@@ -368,38 +383,17 @@ void Navigator::showMenuAfterDrill()
 
 void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
 {
-    SoundPlayer *player = m_context.services.sound ? m_context.services.sound : &m_silent;
-    const QString file =
-        cueFile(cue, m_context.session.sounds, m_context.session.folders, *m_context.services.random);
-    QPointer<QObject> alive(guard);
-    QPointer<Navigator> self(this);
-    const bool monitored = isMonitored(cue);
-    player->play(file, [self, alive, monitored, then = std::move(then)](const SoundResult &result) {
-        if (!self || self->m_finished) return;
-        if (monitored && self->m_soundFailures.record(result)) {
-            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()),
-                                                    soundFailureTitle(), soundFailureMessage(result.error),
-                                                    Messages::Buttons::Ok);
-            self->quit(1);
-            return;
-        }
-        if (alive) then();
-    });
+    m_context.services.cues->play(cue, guard, std::move(then));
 }
 
 void Navigator::stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause)
 {
-    std::fputs(qPrintable(cause.toLine() + u'\n'), stderr);
-    std::fflush(stderr);
-    stopWithMessage(parent, text);
+    m_context.services.reporter->stop(parent, text, cause);
 }
 
 void Navigator::stopWithMessage(QWidget *parent, const QString &text)
 {
-    const QString title =
-        m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-    m_context.services.messages->show(parent, title, text, Messages::Buttons::Ok);
-    quit(1);
+    m_context.services.reporter->stop(parent, text);
 }
 
 void Navigator::leaveToLauncher()
@@ -426,6 +420,8 @@ void Navigator::quit(int exitCode)
     closeLater(m_explanation);
     closeLater(m_printTest);
     m_finished = true;
+    if (m_cues)
+        m_cues->halt();
     emit finished(exitCode);
 }
 

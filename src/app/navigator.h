@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -22,6 +23,10 @@ class DrillForm;
 class EndOfDrillScreen;
 class HubScreen;
 class MediaPlayer;
+class Reporting;
+class CuePlayback;
+class TimerSource;
+class PrinterService;
 class RecordScreen;
 class CriteriaEditor;
 namespace print {
@@ -54,9 +59,6 @@ public:
     void showExplanation(const QString &file);
     QString explanationFile() const { return m_explanationFile; }
     QWidget *explanationWindow() const;
-    // Makes the video window's player; without one, Qt Multimedia's with sound.
-    using MediaPlayerFactory = std::function<MediaPlayer *()>;
-    void setMediaPlayerFactory(MediaPlayerFactory factory);
 
     void showNameSelection();
     void closeNameSelection();
@@ -146,7 +148,6 @@ private:
     QPointer<WaitWindow> m_wait;
     QPointer<QWidget> m_explanation;
     QString m_explanationFile;
-    MediaPlayerFactory m_mediaPlayers;
     QPointer<DrillForm> m_drill;
     QPointer<EndOfDrillScreen> m_end;
     QPointer<HubScreen> m_hub;
@@ -154,8 +155,11 @@ private:
     QPointer<CriteriaEditor> m_criteriaEditor;
     QPointer<print::PrintSelection> m_printSelection;
     QPointer<print::FrmPrint> m_printTest;
-    SilentSoundPlayer m_silent; // when no sound service is given
-    SoundFailureMonitor m_soundFailures;
+    // The program's own services, where the caller gave none.
+    std::unique_ptr<Reporting> m_reporting;
+    std::unique_ptr<CuePlayback> m_cues;
+    std::unique_ptr<TimerSource> m_timers;
+    std::unique_ptr<PrinterService> m_printers;
     bool m_finished = false;
 };
 

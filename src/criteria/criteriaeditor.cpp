@@ -1,6 +1,6 @@
 #include "criteria/criteriaeditor.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "criteria/distribution.h"
 #include "platform/busywait.h"

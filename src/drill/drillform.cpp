@@ -2,7 +2,7 @@
 
 #include "drill/drillresult.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillclock.h"
 #include "platform/busywait.h"

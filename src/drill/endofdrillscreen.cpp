@@ -1,6 +1,6 @@
 #include "drill/endofdrillscreen.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillresult.h"
 #include "platform/busywait.h"

@@ -1,6 +1,6 @@
 #include "drill/timedtaskscreen.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "drill/questions.h"
 #include "platform/widgets.h"
 

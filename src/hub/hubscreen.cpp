@@ -1,6 +1,6 @@
 #include "hub/hubscreen.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubrules.h"
 #include "hub/rankings.h"

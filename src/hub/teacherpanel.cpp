@@ -1,6 +1,6 @@
 #include "hub/teacherpanel.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "criteria/steptemplate.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"

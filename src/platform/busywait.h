@@ -1,6 +1,8 @@
 #pragma once
 
-#include "results/resultstore.h"
+#include "platform/wait.h"
+
+#include <QString>
 
 class QLabel;
 

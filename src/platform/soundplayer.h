@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/soundcues.h"
+#include "platform/sound.h"
 
 #include <QObject>
 

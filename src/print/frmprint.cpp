@@ -1,6 +1,6 @@
 #include "print/frmprint.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/printer.h"

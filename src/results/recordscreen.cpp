@@ -1,6 +1,6 @@
 #include "results/recordscreen.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/diagnostic.h"
+#include "platform/wait.h"
 #include "results/resultrecord.h"
 #include "results/rewrite.h"
 #include "results/sharedfile.h"
@@ -13,11 +14,6 @@
 #include <optional>
 
 namespace kemoro {
-
-// Called when the file is busy: waits the given number of seconds (the
-// screens let window events run and say that they wait for another
-// computer) and returns false to give up. The screens never give up.
-using WaitFunction = std::function<bool(int seconds)>;
 
 struct ResultFileError
 {

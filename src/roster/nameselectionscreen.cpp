@@ -1,6 +1,6 @@
 #include "roster/nameselectionscreen.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"

@@ -1,6 +1,6 @@
 #include "state/splashwindow.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "platform/clock.h"
 #include "platform/widgets.h"
 #include "state/eradate.h"

@@ -1,6 +1,6 @@
 #include "windows/versiondialog.h"
 
-#include "app/context.h"
+#include "state/context.h"
 #include "platform/widgets.h"
 
 #include <QFrame>

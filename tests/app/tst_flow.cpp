@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillform.h"
 #include "drill/endofdrillscreen.h"

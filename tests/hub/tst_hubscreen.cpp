@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "platform/widgets.h"

@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"

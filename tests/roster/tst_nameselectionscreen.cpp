@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "results/resultrecord.h"
 #include "roster/nameselectionscreen.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "results/resultstore.h"
 #include "results/resultrecord.h"

@@ -1,4 +1,4 @@
-#include "app/context.h"
+#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "testsupport/fakes.h"
@@ -39,7 +39,7 @@ struct ExplainRun
         context.services = {&clock, &random, &messages, &programs};
         context.session.folders.programDir = install.programDir();
         navigator = std::make_unique<Navigator>(context);
-        navigator->setMediaPlayerFactory([this] { return player = new test::FakeMediaPlayer; });
+        context.services.mediaPlayers = [this] { return player = new test::FakeMediaPlayer; };
         finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
     }
 };
