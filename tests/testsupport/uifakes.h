@@ -2,6 +2,7 @@
 
 #include "platform/messages.h"
 
+#include <QApplication>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -45,6 +46,17 @@ T *child(QWidget *screen, const QString &name)
     if (!found)
         qWarning("no control %s", qPrintable(name));
     return found;
+}
+
+// The open screen of type T: a top-level window of that class that is shown
+// (a screen the navigator closed is hidden at once and deleted later).
+template<typename T>
+T *openScreen()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (T *screen = qobject_cast<T *>(w); screen && screen->isVisible())
+            return screen;
+    return nullptr;
 }
 
 } // namespace kemoro::test
