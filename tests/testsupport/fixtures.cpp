@@ -35,6 +35,14 @@ bool writeCp932(const QString &path, const QString &text)
     return bytes && writeBytes(path, *bytes);
 }
 
+QString diagnosticLines(const Diagnostics &diagnostics)
+{
+    QStringList lines;
+    for (const Diagnostic &d : diagnostics)
+        lines.append(d.toLine());
+    return lines.join(u'\n');
+}
+
 QStringList fieldTexts(const QString &text)
 {
     FieldReader reader(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "roster/roster.h"
+#include "testsupport/installation.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -39,6 +40,9 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // The journal a deletion of record 0 of the result file `bytes` leaves when
 // its computer dies after the journal reached the disk.
 QByteArray interruptedDeletion(const QByteArray &bytes);
+// Every diagnostic on a line of its own, for the message of a failed
+// QVERIFY2 (empty when there are none).
+QString diagnosticLines(const Diagnostics &diagnostics);
 // The texts of every field of a text, as the sequential reader gives them.
 QStringList fieldTexts(const QString &text);
 QByteArray readBytes(const QString &path);
