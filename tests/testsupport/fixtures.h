@@ -6,29 +6,8 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <QTemporaryDir>
 
 namespace kemoro::test {
-
-// A demo installation in a temporary folder, made by the same generator as the
-// README's demo command.
-class TempInstallation
-{
-public:
-    explicit TempInstallation(QDate today = QDate(2026, 12, 10));
-    bool isValid() const { return m_valid; }
-
-    QString root() const;
-    QString programDir() const;
-    QString dataRoot() const;
-    QString dataFolder() const;
-    QString soundFolder() const;
-    QString pathFile() const;
-
-private:
-    QTemporaryDir m_dir;
-    bool m_valid = false;
-};
 
 // Writes text as CP932 (use "\r\n" line ends in `text` as the files have them).
 bool writeCp932(const QString &path, const QString &text);
