@@ -17,7 +17,10 @@ QStringList defaultCriteriaLine()
     return {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s, {}, {}, {}};
 }
 
-QList<QStringList> defaultCriteria() { return QList<QStringList>(24, defaultCriteriaLine()); }
+QList<QStringList> defaultCriteria()
+{
+    return QList<QStringList>(24, defaultCriteriaLine());
+}
 
 QList<SoundGroup> defaultSounds()
 {
@@ -73,25 +76,30 @@ Installation::Installation(const Classroom &classroom) : m_classroom(classroom)
         return;
     }
     for (const QString &folder : {programDir(), dataFolder(), soundFolder()})
-        if (!QDir().mkpath(folder))
-            fail(u"cannot create "_s + folder);
-    if (!isValid())
-        return;
+        if (!QDir().mkpath(folder)) fail(u"cannot create "_s + folder);
+    if (!isValid()) return;
 
     writeLines(pathFile(), {{u"..\\データ\\"_s}});
-    writeLines(dataRoot() + u"共通データ.txt"_s,
-               {{QString::number(classroom.yearStartMonth)}, {classroom.school},
-                {QString::number(classroom.commonSetting3)}, {u"0"_s}, {QString()}, {classroom.password},
-                {QString()}, {QString()}, {QString()}, {QString()}});
+    writeLines(dataRoot() + u"共通データ.txt"_s, {{QString::number(classroom.yearStartMonth)},
+                                                  {classroom.school},
+                                                  {QString::number(classroom.commonSetting3)},
+                                                  {u"0"_s},
+                                                  {QString()},
+                                                  {classroom.password},
+                                                  {QString()},
+                                                  {QString()},
+                                                  {QString()},
+                                                  {QString()}});
 
     QList<QStringList> roster;
     for (const Pupil &p : classroom.pupils)
-        roster.append({QString::number(p.number), QString::number(birthYearOf(classroom, p.grade)), u"0"_s, u"0"_s,
-                       p.name, QString::number(p.status), QString(), QString()});
+        roster.append({QString::number(p.number), QString::number(birthYearOf(classroom, p.grade)), u"0"_s,
+                       u"0"_s, p.name, QString::number(p.status), QString(), QString()});
     writeLines(rosterFile(), roster);
 
-    QList<QStringList> criteria{{u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s, u"禁回"_s,
-                                 u"禁点"_s, u"判期間"_s, u"禁期間"_s, QString(), QString(), QString()}};
+    QList<QStringList> criteria{{u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s,
+                                 u"禁回"_s, u"禁点"_s, u"判期間"_s, u"禁期間"_s, QString(), QString(),
+                                 QString()}};
     for (QStringList line : classroom.criteria) {
         // The file is read 12 fields at a time, so a short line would shift
         // every level after it.
@@ -107,8 +115,7 @@ Installation::Installation(const Classroom &classroom) : m_classroom(classroom)
         sounds.append({group.role});
         for (const QString &file : group.files) {
             sounds.append({file});
-            if (!waves.contains(file))
-                waves.append(file);
+            if (!waves.contains(file)) waves.append(file);
         }
         sounds.append({u"*"_s});
     }
@@ -116,19 +123,45 @@ Installation::Installation(const Classroom &classroom) : m_classroom(classroom)
     for (const QString &wave : std::as_const(waves))
         writeFile(soundFolder() + wave + u".wav"_s, silentWav());
 
-    if (!classroom.worksheet.isEmpty())
-        writeLines(programDir() + u"/プロト.csv"_s, classroom.worksheet);
+    if (!classroom.worksheet.isEmpty()) writeLines(programDir() + u"/プロト.csv"_s, classroom.worksheet);
 }
 
-QString Installation::root() const { return m_dir.path(); }
-QString Installation::programDir() const { return root() + u"/kemoro"_s; }
-QString Installation::dataRoot() const { return root() + u"/データ/"_s; }
-QString Installation::dataFolder() const { return dataRoot() + u"kemoro/"_s; }
-QString Installation::soundFolder() const { return dataRoot() + u"音フォルダ/"_s; }
-QString Installation::pathFile() const { return root() + u"/パスデータ.txt"_s; }
-QString Installation::rosterFile() const { return dataRoot() + u"新名簿.txt"_s; }
-QString Installation::criteriaFile() const { return dataFolder() + u"タイム回数データ.txt"_s; }
-QString Installation::resultFile() const { return dataFolder() + u"成績累積データ.dat"_s; }
+QString Installation::root() const
+{
+    return m_dir.path();
+}
+QString Installation::programDir() const
+{
+    return root() + u"/kemoro"_s;
+}
+QString Installation::dataRoot() const
+{
+    return root() + u"/データ/"_s;
+}
+QString Installation::dataFolder() const
+{
+    return dataRoot() + u"kemoro/"_s;
+}
+QString Installation::soundFolder() const
+{
+    return dataRoot() + u"音フォルダ/"_s;
+}
+QString Installation::pathFile() const
+{
+    return root() + u"/パスデータ.txt"_s;
+}
+QString Installation::rosterFile() const
+{
+    return dataRoot() + u"新名簿.txt"_s;
+}
+QString Installation::criteriaFile() const
+{
+    return dataFolder() + u"タイム回数データ.txt"_s;
+}
+QString Installation::resultFile() const
+{
+    return dataFolder() + u"成績累積データ.dat"_s;
+}
 
 void Installation::fail(const QString &what)
 {
@@ -152,7 +185,8 @@ void Installation::writeLines(const QString &path, const QList<QStringList> &lin
 void Installation::writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush())
         fail(u"cannot write %1: %2"_s.arg(path, file.errorString()));
 }
 

@@ -49,8 +49,8 @@ struct Classroom
     QString password = QStringLiteral("1234");              // field 6
     int yearStartMonth = 4;                                 // field 1
     int commonSetting3 = 0;                                 // field 3: 1 lists status-2 pupils too
-    QList<QStringList> worksheet = {};                        // プロト.csv, nine fields a question; none: no file
-    QDate today = QDate(2026, 12, 10);                      // the date the grades count from
+    QList<QStringList> worksheet = {}; // プロト.csv, nine fields a question; none: no file
+    QDate today = QDate(2026, 12, 10); // the date the grades count from
 };
 
 // A temporary installation with the files of `classroom`, all CP932 with
