@@ -23,9 +23,17 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
+// Three levels of criteria: the editor's rows 1 to 3.
+test::Classroom classroom()
+{
+    return {.pupils = {{1, u"山田先生"_s, 20}},
+            .criteria = QList<QStringList>(3, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s,
+                                               u"1"_s})};
+}
+
 struct Run
 {
-    test::TempInstallation install;
+    test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
     test::FakeRandom random;
     test::ScriptedMessages messages;
@@ -34,14 +42,19 @@ struct Run
     std::unique_ptr<Navigator> navigator;
     std::unique_ptr<CriteriaEditor> editor;
 
-    // `criteria`: the criteria file the editor opens, when not the demo's.
+    QString error; // empty: the installation was written and configured without a problem
+
+    // `criteria`: the criteria file the editor opens, when not the classroom's.
     explicit Run(const QString &criteria = QString())
     {
         context.services = {&clock, &random, &messages, &programs};
         Diagnostics d;
-        configure(context.session, install.programDir(), clock.today(), d);
-        if (!criteria.isEmpty())
-            test::writeCp932(criteriaFile(), criteria);
+        if (!install.isValid())
+            error = install.error();
+        else if (!configure(context.session, install.programDir(), clock.today(), d) || !d.isEmpty())
+            error = u"configure: "_s + (d.isEmpty() ? u"failed"_s : d.first().toLine());
+        if (!criteria.isEmpty() && !test::writeCp932(criteriaFile(), criteria))
+            error += u"cannot write "_s + criteriaFile();
         navigator = std::make_unique<Navigator>(context);
         editor = std::make_unique<CriteriaEditor>(context);
         editor->show();
@@ -75,6 +88,7 @@ private slots:
 void TestCriteriaEditor::opensOnLevelOne()
 {
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     auto *grid = run.editor->findChild<QTableWidget *>(u"MSFlexGrid1"_s);
     QCOMPARE(grid->columnCount(), 13);
     QCOMPARE(run.editor->cellText(0, 0), u"レベル"_s);
@@ -118,7 +132,8 @@ void TestCriteriaEditor::arrowsStopAtTheEdges()
     QFETCH(int, toRow);
     QFETCH(int, toColumn);
     Run run;
-    QVERIFY(run.editor->levelRows() >= 2);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    QCOMPARE(run.editor->levelRows(), 3);
     run.editor->clickCell(row, column);
     run.key(key);
     QCOMPARE(run.editor->currentRow(), toRow);
@@ -139,6 +154,7 @@ void TestCriteriaEditor::typingAsksOnTheWayBack()
 {
     QFETCH(QString, how);
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.criteriaFile());
     run.editor->clickCell(1, 3);
     if (how == u"type"_s) {
@@ -171,6 +187,7 @@ void TestCriteriaEditor::typingAsksOnTheWayBack()
 void TestCriteriaEditor::saveWritesAndReloads()
 {
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     run.editor->clickCell(1, 1);
     run.box()->setText(u"25"_s);
     QVERIFY(run.editor->save());
@@ -185,6 +202,7 @@ void TestCriteriaEditor::saveWritesAndReloads()
 void TestCriteriaEditor::cellCp932CannotHoldIsRefused()
 {
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.criteriaFile());
     run.editor->clickCell(2, 10);
     QTest::keyClicks(run.box(), u"a,\"b"_s); // the comma and the quote are refused as typed
@@ -200,6 +218,7 @@ void TestCriteriaEditor::cellCp932CannotHoldIsRefused()
 void TestCriteriaEditor::fullWidthNumbersAreStoredAsAscii()
 {
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     run.editor->clickCell(1, 1);
     run.box()->setText(u"３０"_s); // typed with the Japanese input method on
     run.editor->clickCell(1, 2);
@@ -216,6 +235,7 @@ void TestCriteriaEditor::fullWidthNumbersAreStoredAsAscii()
 void TestCriteriaEditor::textInANumericColumnRefusesTheSave()
 {
     Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.criteriaFile());
     run.editor->clickCell(3, 2);
     run.box()->setText(u"６０秒"_s);
@@ -241,6 +261,7 @@ void TestCriteriaEditor::linesTheGridCannotShowAreKept()
         text += u"%1,60,100,5,1,20,300,7,1,,,\r\n"_s.arg(i + 10);
     text += u"メモ,来年見直す\r\n"_s;
     Run run(text);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     QCOMPARE(run.editor->levelRows(), 35);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY2(run.messages.shown.first().text.contains(u"line 37"_s), qPrintable(run.messages.shown.first().text));

@@ -29,12 +29,28 @@ namespace {
 
 constexpr int pupil = 3;
 
-// A whole drill against a temporary demo installation (level 1: target 30 s,
-// minimum 60 s; level 6: target 35 s, minimum 70 s, rate 1.5), with a set
-// clock, a seeded random source, scripted message boxes and a recording sound.
+// Level 6: target 35 s, minimum 70 s, rate 1.5; every other level: target
+// 30 s, minimum 60 s, rate 1; all cleared by 5 drills or 100 points and barred
+// after 20 drills or 300 points.
+test::Classroom classroom()
+{
+    QList<QStringList> criteria(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
+    criteria[5] = {u"35"_s, u"70"_s, u"100"_s, u"5"_s, u"1.5"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s};
+    return {.pupils = {{pupil, u"山田　花子"_s, 3}},
+            .criteria = criteria,
+            .sounds = {{u"正解音2"_s, {u"ピンポン1"_s, u"ピンポン2"_s}},
+                       {u"間違い音2"_s, {u"ブー1"_s, u"ブー2"_s}},
+                       {u"自己最高音2"_s, {u"やったね1"_s}},
+                       {u"不合格音1"_s, {u"ざんねん1"_s}}},
+            .today = QDate(2027, 1, 5)};
+}
+
+// A whole drill against a temporary installation of the classroom above, with
+// a set clock, a seeded random source, scripted message boxes and a recording
+// sound.
 struct Drill
 {
-    test::TempInstallation install;
+    test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
     SystemRandom random{20270105};
     test::ScriptedMessages messages;
@@ -43,7 +59,8 @@ struct Drill
     std::unique_ptr<AppContext> context = std::make_unique<AppContext>();
     std::unique_ptr<Navigator> navigator;
     std::unique_ptr<QSignalSpy> finished;
-    bool configured = false;
+    bool configured = false; // the files written and read without a problem shown
+    QString setupError;
 
     Drill()
     {
@@ -51,7 +68,13 @@ struct Drill
         context->session.folders.programDir = install.programDir();
         navigator = std::make_unique<Navigator>(*context);
         finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
-        configured = navigator->configure();
+        if (!install.isValid())
+            setupError = install.error();
+        else if (!navigator->configure())
+            setupError = u"the configuration failed"_s;
+        for (const test::ScriptedMessages::Shown &shown : std::as_const(messages.shown))
+            setupError += u"; shown: "_s + shown.text;
+        configured = setupError.isEmpty();
         Session &s = context->session;
         s.curPupilNo = pupil;
         s.curPupilName = u" 山田　花子 "_s;
@@ -152,7 +175,7 @@ private slots:
 void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
 {
     Drill d;
-    QVERIFY(d.configured);
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     QPointer<DrillForm> screen = d.start(1);
     QVERIFY(screen);
     QCOMPARE(screen->objectName(), u"MainFrm"_s);
@@ -204,6 +227,7 @@ void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
 void TestDrillScreens::aWrongAnswerTakesOneBack()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(1);
     QVERIFY(d.answer(false)); // a wrong first answer
     QCOMPARE(d.text(screen, u"sLabel9"_s), u"10"_s);
@@ -225,6 +249,7 @@ void TestDrillScreens::aWrongAnswerTakesOneBack()
 void TestDrillScreens::secondJudgeDuringTheCueIsHeld()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(1);
     d.sound.hold = true;
     QVERIFY(d.answer(true));
@@ -244,6 +269,7 @@ void TestDrillScreens::secondJudgeDuringTheCueIsHeld()
 void TestDrillScreens::timeOutStoresOnce()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(1);
     QCOMPARE(d.session().drill.timeLimit, 300);
     d.tickAt(299);
@@ -270,6 +296,7 @@ void TestDrillScreens::timeOutStoresOnce()
 void TestDrillScreens::lastAnswerAndTimeOutMeet()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(1);
     for (int i = 0; i < 9; ++i)
         QVERIFY(d.answer(true));
@@ -288,6 +315,7 @@ void TestDrillScreens::lastAnswerAndTimeOutMeet()
 void TestDrillScreens::headerLampsAndBars()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     d.session().settings.schoolName = u"みどり小学校"_s;
     DrillForm *screen = d.start(1);
     const auto lampsOut = [&] {
@@ -337,6 +365,7 @@ void TestDrillScreens::practiceLevelRecordsNothing()
     QFETCH(int, level);
     QFETCH(QString, form);
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(level);
     QCOMPARE(screen->objectName(), form);
     QCOMPARE(d.text(screen, u"sLabel11"_s), u"－"_s);
@@ -358,6 +387,7 @@ void TestDrillScreens::practiceLevelRecordsNothing()
 void TestDrillScreens::timedTaskRecordsItsButton()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     DrillForm *screen = d.start(2);
     QCOMPARE(screen->objectName(), u"MainFrm2"_s);
     auto *done = d.on<QPushButton>(screen, u"Command1"_s);
@@ -387,6 +417,7 @@ void TestDrillScreens::endScreenAfterOverPractice()
     QFETCH(QString, label2);
     QFETCH(bool, again);
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     // Level 6 (rate 1.5): 20 drills today of 17 s, 16 points each, clear the
     // level (5 drills, 100 points) and reach its limit (20 drills).
     if (goalCleared)
@@ -415,6 +446,7 @@ void TestDrillScreens::endScreenAfterOverPractice()
 void TestDrillScreens::fourthSoundFailureEndsTheProgram()
 {
     Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
     d.sound.codes = {1, 1, 1, 0, 1, 1, 1, 1};
     d.start(1);
     for (int i = 0; i < 7; ++i)

@@ -28,10 +28,25 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
+constexpr int teacher = 30;
+
+// Three first graders, pupil 8 in grade 3, a teacher, and two pupils whose
+// status keeps them off the lists. Every level: target 30 s, minimum 60 s,
+// cleared by 5 drills or 100 points, rate 1, barred after 20 drills a day.
+test::Classroom classroom()
+{
+    return {.pupils = {{1, u"青木　さくら"_s, 1}, {2, u"石井　はると"_s, 1}, {3, u"上田　ゆい"_s, 1},
+                       {4, u"江藤　そうた"_s, 2}, {8, u"工藤　ゆうと"_s, 3}, {16, u"中村　いつき"_s, 4, 2},
+                       {20, u"林　そうすけ"_s, 5, 1}, {teacher, u"山田先生"_s, 20}},
+            .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s,
+                                                u"7"_s, u"1"_s})};
+}
+constexpr int listedPupils = 6; // status 0
+
 // The pupil confirmed the name twelve minutes ago; every drill is pupil 8's.
 struct ScreenRun : test::HubRun
 {
-    explicit ScreenRun(int levels = 1, const QString &pupilName = u"工藤　ゆうと"_s) : HubRun(levels, pupilName)
+    explicit ScreenRun(int levels = 1, int pupil = 8) : HubRun(classroom(), pupil, levels)
     {
         clock.advanceMs(12 * 60000 + 5000);
     }
@@ -54,6 +69,7 @@ private slots:
 void TestHubScreen::oneLevelColumn()
 {
     ScreenRun run;
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(1, 25);
     run.append(1, 40, 3);
     HubScreen hub(run.context);
@@ -69,7 +85,7 @@ void TestHubScreen::oneLevelColumn()
     QCOMPARE(test::child<QPushButton>(&hub, u"Command4(1)"_s)->text(), u"ｽﾀｰﾄ(&1)"_s);
     QVERIFY(test::child<QPushButton>(&hub, u"Command4(1)"_s)->isEnabled());
     QVERIFY(!hub.findChild<QWidget *>(u"Command4(2)"_s));
-    // Demo criteria of level 1: target 30 s, 5 drills / 100 points, rate 1.
+    // The classroom's criteria of level 1: target 30 s, 5 drills / 100 points, rate 1.
     QCOMPARE(test::child<QLabel>(&hub, u"Label7(1)"_s)->text(), u"目標=30秒 5回/100点(×1)"_s);
     QCOMPARE(test::child<QLabel>(&hub, u"Label14(1)"_s)->text(), u"1回/5点"_s);
     QCOMPARE(test::child<QLabel>(&hub, u"Label15(1)"_s)->text(), u"2回/9点"_s);
@@ -82,7 +98,8 @@ void TestHubScreen::oneLevelColumn()
 
 void TestHubScreen::teacherSeesDataButton()
 {
-    ScreenRun run(1, u"山田先生"_s);
+    ScreenRun run(1, teacher);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
@@ -92,6 +109,7 @@ void TestHubScreen::teacherSeesDataButton()
 void TestHubScreen::manyLevelsScrollAndKeys()
 {
     ScreenRun run(24);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.context.session.firstColumn = 40;
     HubScreen hub(run.context);
     hub.show();
@@ -115,6 +133,7 @@ void TestHubScreen::manyLevelsScrollAndKeys()
 void TestHubScreen::overPracticeNoticeCoversTheButton()
 {
     ScreenRun run(3);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.context.session.allLevelsSelectable = 0;
     run.context.session.goalLevel = 3;
     // Level 1 passed (5 drills, >= 100 points) and over its limit of 20 drills in one day.
@@ -134,6 +153,7 @@ void TestHubScreen::overPracticeNoticeCoversTheButton()
 void TestHubScreen::levelWithoutDrillScreenKeepsTheHub()
 {
     ScreenRun run(24);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
@@ -146,6 +166,7 @@ void TestHubScreen::levelWithoutDrillScreenKeepsTheHub()
 void TestHubScreen::viewsAndLists()
 {
     ScreenRun run(2);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(1, 25);      // pupil 8 today
     run.append(1, 200, 3);  // three days ago
     HubScreen hub(run.context);
@@ -155,7 +176,7 @@ void TestHubScreen::viewsAndLists()
     QCOMPARE(test::child<QLabel>(&hub, u"Label5"_s)->text(), u"獲得ポイント（今まで順位）"_s);
     QCOMPARE(test::child<QRadioButton>(&hub, u"Option1(1)"_s)->text(), u"累計順"_s);
     const QStringList points = hub.listLines(1);
-    QCOMPARE(points.size(), 28); // every listed pupil of the demo roster (status 0)
+    QCOMPARE(points.size(), listedPupils);
     QCOMPARE(points.first(), u" 1●工藤　ゆう  5/    6"_s);
 
     QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(0)"_s), Qt::LeftButton);
@@ -191,7 +212,7 @@ void TestHubScreen::viewsAndLists()
     QVERIFY(!test::child<QPushButton>(&hub, u"Command17"_s)->isVisible());
     QCOMPARE(hub.listLines(1).size(), 0); // the period list: no first grader drilled
     QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(1)"_s), Qt::LeftButton);
-    QCOMPARE(hub.listLines(1).size(), 3); // the three first graders of the demo roster
+    QCOMPARE(hub.listLines(1).size(), 3); // the three first graders of the classroom
     QVERIFY(test::child<QPushButton>(&hub, u"Command4(1)"_s)->isEnabled());
     QVERIFY(test::child<QListView>(&hub, u"List5(1)"_s)->isVisible());
 }

@@ -84,6 +84,17 @@ void selectPupils(QListView *list, const QList<int> &pupils)
             if (all.at(row).endsWith(u'/' + QString::number(p)))
                 list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
 }
+
+constexpr int teacher = 30;
+
+// Pupils 3, 5 and 8 and a teacher on the lists; two pupils whose status keeps
+// them off.
+test::Classroom classroom()
+{
+    return {.pupils = {{3, u"上田　ゆい"_s, 1}, {5, u"大野　ひな"_s, 2}, {8, u"工藤　ゆうと"_s, 3},
+                       {16, u"中村　いつき"_s, 4, 2}, {20, u"林　そうすけ"_s, 5, 1}, {teacher, u"山田先生"_s, 20}}};
+}
+constexpr int listedPupils = 4; // status 0
 } // namespace
 
 class TestReportWindow : public QObject
@@ -100,7 +111,8 @@ private slots:
 
 void TestReportWindow::opensOverThePersonalView()
 {
-    test::HubRun run(4);
+    test::HubRun run(classroom(), 8, 4);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     for (int level = 1; level <= 3; ++level)
         for (int k = 0; k < 6; ++k)
             run.append(8, level, 40 - 3 * k, 6 - k);
@@ -141,7 +153,8 @@ void TestReportWindow::opensOverThePersonalView()
 
 void TestReportWindow::otherPupils()
 {
-    test::HubRun run(1);
+    test::HubRun run(classroom(), 8);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(8, 1, 30, 1);
     run.append(3, 1, 20, 1);
     HubScreen hub(run.context);
@@ -157,7 +170,7 @@ void TestReportWindow::otherPupils()
     QVERIFY(pupils->isVisible());
     QVERIFY(!test::child<QPushButton>(report, u"Command25"_s)->isVisible());
     const QStringList all = lines(pupils);
-    QCOMPARE(all.size(), 28); // status 0 only
+    QCOMPARE(all.size(), listedPupils);
     QVERIFY(all.contains(u"小３ /  工藤　ゆうと/8"_s));
 
     selectPupils(pupils, {3, 8});
@@ -181,7 +194,8 @@ void TestReportWindow::otherPupils()
 
 void TestReportWindow::teacherPrintsIntoOnePdf()
 {
-    test::HubRun run(3, u"山田先生"_s);
+    test::HubRun run(classroom(), teacher, 3);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(8, 1, 30, 1);
     HubScreen hub(run.context);
     hub.show();
@@ -210,7 +224,8 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
 
 void TestReportWindow::failingPrinterIsNamed()
 {
-    test::HubRun run(1, u"山田先生"_s);
+    test::HubRun run(classroom(), teacher);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
@@ -229,7 +244,8 @@ void TestReportWindow::failingPrinterIsNamed()
 
 void TestReportWindow::missingRoster()
 {
-    test::HubRun run(1);
+    test::HubRun run(classroom(), 8);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(8, 1, 30, 1);
     HubScreen hub(run.context);
     hub.show();

@@ -8,6 +8,7 @@
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/hubrun.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
@@ -21,28 +22,20 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
-// A teacher on a fresh hub of the demo installation (password "1234").
-struct Run
-{
-    test::TempInstallation install;
-    test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
-    test::FakeRandom random;
-    test::ScriptedMessages messages;
-    test::FakeProgramStarter programs;
-    AppContext context;
-    std::unique_ptr<Navigator> navigator;
+constexpr int teacher = 30;
 
-    explicit Run(const QString &name = u"山田先生"_s)
+test::Classroom classroom()
+{
+    return {.pupils = {{8, u"工藤　ゆうと"_s, 3}, {teacher, u"山田先生"_s, 20}}, .password = u"1234"_s};
+}
+
+// A teacher (or a pupil) on a fresh hub; the teacher password is "1234".
+struct Run : test::HubRun
+{
+    explicit Run(int pupil = teacher) : HubRun(classroom(), pupil)
     {
-        context.services = {&clock, &random, &messages, &programs};
-        Diagnostics d;
-        configure(context.session, install.programDir(), clock.today(), d);
-        navigator = std::make_unique<Navigator>(context);
-        buildDefaultLevelTable(context.session);
-        context.session.curPupilNo = 1;
-        context.session.curPupilName = name;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
-        navigator->showHub();
+        if (isValid())
+            navigator->showHub();
     }
     HubScreen *hub() const { return navigator->hub(); }
     template<typename T>
@@ -95,6 +88,7 @@ void TestTeacherPanel::door()
     QFETCH(QString, opens);
     QFETCH(QString, refusal);
     Run run;
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.context.session.settings.teacherPassword = setting;
     QPointer<HubScreen> hub = run.hub();
     run.child<QPushButton>(u"Command8"_s)->click();
@@ -122,7 +116,8 @@ void TestTeacherPanel::door()
 
 void TestTeacherPanel::pupilsHaveNoDoor()
 {
-    Run run(u"工藤　ゆうと"_s);
+    Run run(8);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     QVERIFY(!run.child<QPushButton>(u"Command8"_s)->isVisible());
     QVERIFY(!run.child<QWidget>(u"Picture7"_s)->isVisible());
 }
@@ -130,6 +125,7 @@ void TestTeacherPanel::pupilsHaveNoDoor()
 void TestTeacherPanel::levelKeysGoToThePassword()
 {
     Run run;
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     QPointer<HubScreen> hub = run.hub();
     run.child<QPushButton>(u"Command8"_s)->click();
     run.child<QPushButton>(u"Command12"_s)->setFocus();
@@ -147,6 +143,7 @@ void TestTeacherPanel::levelKeysGoToThePassword()
 void TestTeacherPanel::closingEmptiesTheBox()
 {
     Run run;
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.child<QPushButton>(u"Command8"_s)->click();
     run.box()->setText(u"12"_s);
     run.child<QPushButton>(u"Command12"_s)->click();
@@ -157,6 +154,7 @@ void TestTeacherPanel::closingEmptiesTheBox()
 void TestTeacherPanel::maintenanceScreensLeadBackToAFreshHub()
 {
     Run run;
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
     for (int k = 0; k < 2; ++k) {
         QPointer<HubScreen> hub = run.hub();
         run.child<QPushButton>(u"Command8"_s)->click();

@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
-const QDateTime demoNow(QDate(2026, 12, 10), QTime(10, 0));
+const QDateTime testNow(QDate(2026, 12, 10), QTime(10, 0));
 
 QString fw(int n)
 {
@@ -19,7 +19,7 @@ QString fw(int n)
 
 QByteArray drill(int daysAgo, int pupil, int level, int time)
 {
-    return encodeRecord(drillRecord(QDateTime(demoNow.date().addDays(-daysAgo), QTime(9, 0)), qint16(pupil),
+    return encodeRecord(drillRecord(QDateTime(testNow.date().addDays(-daysAgo), QTime(9, 0)), qint16(pupil),
                                     qint16(level), time, u"12345"_s));
 }
 } // namespace
@@ -80,11 +80,16 @@ void TestReportData::showReport()
     QFETCH(QStringList, args);
     QFETCH(int, code);
     QFETCH(QString, out);
-    test::TempInstallation install;
+    // Pupil 8 in grade 3 and a first grader; target 30 s on every level.
+    const test::Installation install({.pupils = {{3, u"上田　ゆい"_s, 1}, {8, u"工藤　ゆうと"_s, 3}},
+                                      .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s,
+                                                                          u"20"_s, u"300"_s, u"7"_s, u"1"_s}),
+                                      .today = testNow.date()});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
     QVERIFY(test::writeBytes(install.dataFolder() + u"成績累積データ.dat"_s, drill(3, 8, 1, 200) + drill(0, 8, 1, 25)));
     QByteArray outBytes, errBytes;
     QTextStream outStream(&outBytes), errStream(&errBytes);
-    DataToolEnvironment env{install.programDir(), demoNow, [](int) { return true; }};
+    DataToolEnvironment env{install.programDir(), testNow, [](int) { return true; }};
     QCOMPARE(runDataTool(args, env, outStream, errStream), code);
     outStream.flush();
     QCOMPARE(QString::fromUtf8(outBytes), out);

@@ -32,9 +32,16 @@ ResultRecord testRecord(int i, qint32 time = -1)
     return drillRecord(stamp, qint16(1 + i % 3), 1, time < 0 ? 30 + i : time, u"12345"_s);
 }
 
+// The pupils of the test records, at the school whose name ends each line.
+test::Classroom classroom()
+{
+    return {.pupils = {{1, u"青木　さくら"_s, 1}, {2, u"石井　はると"_s, 1}, {3, u"上田　ゆい"_s, 1}},
+            .school = u"12345ケモロ算数教室"_s};
+}
+
 struct Run
 {
-    test::TempInstallation install;
+    test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
     test::FakeRandom random;
     test::ScriptedMessages messages;
@@ -43,16 +50,22 @@ struct Run
     std::unique_ptr<Navigator> navigator;
     std::unique_ptr<RecordScreen> screen;
 
+    QString error; // empty: the installation and its records were written and configured without a problem
+
     explicit Run(int records, int timeOutAt = -1)
     {
         context.services = {&clock, &random, &messages, &programs};
         Diagnostics d;
-        configure(context.session, install.programDir(), clock.today(), d);
+        if (!install.isValid())
+            error = install.error();
+        else if (!configure(context.session, install.programDir(), clock.today(), d) || !d.isEmpty())
+            error = u"configure: "_s + (d.isEmpty() ? u"failed"_s : d.first().toLine());
         navigator = std::make_unique<Navigator>(context);
         QByteArray bytes;
         for (int i = 0; i < records; ++i)
             bytes += encodeRecord(testRecord(i, i == timeOutAt ? 99999 : -1));
-        test::writeBytes(path(), bytes);
+        if (!test::writeBytes(path(), bytes))
+            error += u"cannot write "_s + path();
         screen = std::make_unique<RecordScreen>(context);
         screen->show();
         screen->activate();
@@ -93,6 +106,7 @@ private slots:
 void TestRecordScreen::opensALine()
 {
     Run run(3);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     QCOMPARE(run.screen->lines().size(), 3);
     QVERIFY(run.screen->lines().at(1).startsWith(u"   2 2026/12/10　  9:05:03ﾚﾍﾞﾙ1　   31秒 　   2 "_s));
     QVERIFY(run.screen->lines().at(1).endsWith(u"++ケモロ算数教室"_s));
@@ -116,6 +130,7 @@ void TestRecordScreen::opensALine()
 void TestRecordScreen::timeOutOpensAtTheEnd()
 {
     Run run(2, 1);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     run.screen->openLine(1);
     QCOMPARE(run.child<QScrollBar>(u"VScroll1"_s)->value(), 6000);
     QCOMPARE(run.child<QLineEdit>(u"Text1(1)"_s)->text(), u"99999"_s);
@@ -124,6 +139,7 @@ void TestRecordScreen::timeOutOpensAtTheEnd()
 void TestRecordScreen::correction()
 {
     Run run(4);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     run.screen->openLine(2);
     run.child<QLineEdit>(u"Text1(1)"_s)->setText(u"13.5"_s);
     run.child<QComboBox>(u"Combo1"_s)->setEditText(u"9 /  誰か"_s);
@@ -156,6 +172,7 @@ void TestRecordScreen::refusedInput()
     QFETCH(QString, pupil);
     QFETCH(QString, named);
     Run run(3);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.path());
     run.screen->openLine(0);
     run.child<QLineEdit>(u"Text1(1)"_s)->setText(time);
@@ -187,6 +204,7 @@ void TestRecordScreen::deletion()
     QFETCH(bool, confirm);
     QFETCH(int, selected);
     Run run(records);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.path());
     run.screen->openLine(row);
     run.messages.answers.push_back(confirm ? Messages::Answer::Ok : Messages::Answer::Cancel);
@@ -214,6 +232,7 @@ void TestRecordScreen::deletion()
 void TestRecordScreen::changedElsewhereWritesNothing()
 {
     Run run(5);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     run.screen->openLine(3);
     // Another computer deletes record 1 between the double-click and "消去".
     RecordEdit elsewhere;
@@ -236,6 +255,7 @@ void TestRecordScreen::interruptedDeletionIsFinishedFirst()
     // file holds record 2 twice. The list shows the records as the deletion
     // leaves them, so no "duplicate" is there to delete.
     Run run(5);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray before = test::readBytes(run.path());
     const QString journalPath = run.context.results().journalPath();
     QVERIFY(test::writeBytes(journalPath, test::interruptedDeletion(before)));
@@ -251,6 +271,7 @@ void TestRecordScreen::journalOfAnotherFileIsKeptAndNamed()
 {
     // The school restored the result file from a backup after such a crash.
     Run run(5);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray restored = test::readBytes(run.path());
     const QString journalPath = run.context.results().journalPath();
     const QByteArray stale = test::interruptedDeletion(restored.left(3 * record::size) + encodeRecord(testRecord(7)));

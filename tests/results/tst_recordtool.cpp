@@ -35,13 +35,16 @@ private:
     Result run(const QStringList &args);
     QString resultFile() const { return m_install->dataFolder() + u"成績累積データ.dat"_s; }
 
-    std::unique_ptr<test::TempInstallation> m_install;
+    std::unique_ptr<test::Installation> m_install;
 };
 
 void TestRecordTool::init()
 {
-    m_install = std::make_unique<test::TempInstallation>();
-    QVERIFY(m_install->isValid());
+    // Pupils 1 to 3 of a school whose name ends the lines of its records.
+    m_install = std::make_unique<test::Installation>(test::Classroom{
+        .pupils = {{1, u"青木　さくら"_s, 1}, {2, u"石井　はると"_s, 1}, {3, u"上田　ゆい"_s, 1}},
+        .school = u"12345ケモロ算数教室"_s});
+    QVERIFY2(m_install->isValid(), qPrintable(m_install->error()));
     QByteArray bytes;
     bytes += encodeRecord(drillRecord(stamp, 1, 1, 45, u"12345"_s));
     bytes += encodeRecord(drillRecord(stamp, 2, 1, 99999, u"00000"_s));

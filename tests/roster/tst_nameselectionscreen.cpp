@@ -37,11 +37,29 @@ public:
 
 const QDateTime startTime(QDate(2027, 1, 5), QTime(9, 0, 0));
 
-// The program against the demo installation, where 佐藤　みお (pupil 10,
-// grade 3) played level 1 in 15 seconds this morning (11 points).
+// Pupils of every stage, youngest to oldest: two pre-school, one first
+// grader, five third graders with 佐藤　みお as pupil 10, four middle
+// schoolers and a teacher; 中村 (status 2) and 林 (status 1) are not listed.
+// Level 1's target time is 30 s.
+test::Classroom classroom(QDate today)
+{
+    return {.pupils = {{1, u"岡田　りく"_s, -1}, {2, u"和田　ここな"_s, 0}, {3, u"青木　さくら"_s, 1},
+                       {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}, {10, u"佐藤　みお"_s, 3},
+                       {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}, {16, u"中村　いつき"_s, 4, 2},
+                       {20, u"林　そうすけ"_s, 5, 1}, {24, u"森　ひかる"_s, 7}, {25, u"山口　まなと"_s, 7},
+                       {26, u"吉田　ももか"_s, 8}, {27, u"渡辺　だいち"_s, 9}, {30, u"山田先生"_s, 20}},
+            .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}},
+            .today = today};
+}
+constexpr int listedPupils = 13;
+constexpr int thirdGraders = 5;
+constexpr int middleSchoolers = 4;
+
+// The program against the classroom above, where 佐藤　みお played level 1 in
+// 15 seconds this morning (11 points).
 struct Run
 {
-    test::TempInstallation install;
+    test::Installation install{classroom(startTime.date())};
     test::FakeClock clock{startTime};
     test::FakeRandom random;
     test::ScriptedMessages messages;
@@ -65,11 +83,16 @@ struct Run
         QVERIFY(file.open(QIODevice::Append));
         file.write(encodeRecord(drillRecord(when, 10, 1, time, u"12345"_s)));
     }
-    // Starts the program and waits until the name list is ready.
+    // Starts the program and waits until the name list is ready; none when
+    // the start-up had anything to say about the installation.
     NameSelectionScreen *start()
     {
         navigator->start();
         if (!QTest::qWaitFor([&] { return navigator->nameSelection() && !cover()->isVisible(); }))
+            return nullptr;
+        for (const test::ScriptedMessages::Shown &shown : std::as_const(messages.shown))
+            qWarning("start-up message: %s", qPrintable(shown.text));
+        if (!messages.shown.isEmpty())
             return nullptr;
         return navigator->nameSelection();
     }
@@ -115,14 +138,15 @@ private slots:
 void TestNameSelectionScreen::loadsTheListAndConfirmsAName()
 {
     Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     NameSelectionScreen *names = run.start();
     QVERIFY(names);
     QCOMPARE(run.grades()->count(), 12);
     QCOMPARE(run.grades()->currentText(), u"全学年"_s);
     QVERIFY(run.option(1)->isChecked());
     QCOMPARE(names->rankingKind(), 1);
-    // 28 listed pupils under the dash line, youngest first.
-    QCOMPARE(run.list()->count(), 29);
+    // The listed pupils under the dash line, youngest first.
+    QCOMPARE(run.list()->count(), 1 + listedPupils);
     QCOMPARE(run.list()->item(0)->text(), u"－－－－－－"_s);
     QCOMPARE(run.list()->currentRow(), 0);
     QVERIFY(run.list()->item(1)->text().startsWith(u"幼2 "_s));
@@ -140,7 +164,7 @@ void TestNameSelectionScreen::loadsTheListAndConfirmsAName()
 
     run.chooseGrade(u"小３"_s);
     QCOMPARE(run.context.session.gradeFilter, u"小３"_s);
-    QCOMPARE(run.list()->count(), 1 + 5);
+    QCOMPARE(run.list()->count(), 1 + thirdGraders);
     QCOMPARE(run.list()->item(0)->text(), u"－－－－－－"_s);
     for (int r = 1; r < run.list()->count(); ++r)
         QVERIFY(run.list()->item(r)->text().startsWith(u"小3 "_s));
@@ -171,6 +195,7 @@ void TestNameSelectionScreen::loadsTheListAndConfirmsAName()
 void TestNameSelectionScreen::doubleClickConfirmsWithTheLeftFigure()
 {
     Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     QVERIFY(run.start());
     const int sato = run.row(u"小3 佐藤"_s);
     const QRect rect = run.list()->visualItemRect(run.list()->item(sato));
@@ -183,13 +208,14 @@ void TestNameSelectionScreen::doubleClickConfirmsWithTheLeftFigure()
 void TestNameSelectionScreen::activationResetsRankingAndGrades()
 {
     Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     NameSelectionScreen *names = run.start();
     QVERIFY(names);
     QTest::mouseClick(run.option(0), Qt::LeftButton);
     QCOMPARE(names->rankingKind(), 0);
     QCOMPARE(run.list()->item(run.row(u"小3 佐藤"_s))->text(), u"小3 佐藤　みお　  1回/    1回"_s);
     run.chooseGrade(u"中学生全体"_s);
-    QCOMPARE(run.list()->count(), 1 + 4);
+    QCOMPARE(run.list()->count(), 1 + middleSchoolers);
 
     // As after the version dialog: twelve grades still, all grades again,
     // ranking kind 1, and the list rebuilt to match.
@@ -199,13 +225,14 @@ void TestNameSelectionScreen::activationResetsRankingAndGrades()
     QCOMPARE(run.grades()->currentText(), u"全学年"_s);
     QCOMPARE(run.context.session.gradeFilter, u"全学年"_s);
     QVERIFY(run.option(1)->isChecked());
-    QCOMPARE(run.list()->count(), 29);
+    QCOMPARE(run.list()->count(), 1 + listedPupils);
     QCOMPARE(run.list()->item(run.row(u"小3 佐藤"_s))->text(), u"小3 佐藤　みお　  11/     11"_s);
 }
 
 void TestNameSelectionScreen::everyReturnRebuildsTheList()
 {
     Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     QVERIFY(run.start());
     run.list()->setCurrentRow(run.row(u"小3 佐藤"_s));
     QTest::mouseClick(run.child<QPushButton>(u"Command14"_s), Qt::LeftButton);
@@ -226,6 +253,7 @@ void TestNameSelectionScreen::everyReturnRebuildsTheList()
 void TestNameSelectionScreen::missingRosterEndsWithItsName()
 {
     Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     const QString roster = run.install.dataRoot() + u"新名簿.txt"_s;
     QVERIFY(QFile::remove(roster));
     run.navigator->start();

@@ -9,7 +9,7 @@ using namespace kemoro;
 
 namespace {
 
-const QDateTime demoNow(QDate(2026, 12, 10), QTime(9, 0));
+const QDateTime testNow(QDate(2026, 12, 10), QTime(9, 0));
 
 struct Output
 {
@@ -36,24 +36,31 @@ private slots:
 
 private:
     Output run(const QStringList &args);
-    std::unique_ptr<test::TempInstallation> m_install;
+    std::unique_ptr<test::Installation> m_install;
 };
 
 void TestRosterData::init()
 {
-    m_install = std::make_unique<test::TempInstallation>();
-    QVERIFY(m_install->isValid());
+    // The five third graders, a first grader and a teacher; criteria of
+    // every level: target 30 s.
+    m_install = std::make_unique<test::Installation>(test::Classroom{
+        .pupils = {{3, u"上田　ゆい"_s, 1}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}, {10, u"佐藤　みお"_s, 3},
+                   {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}, {30, u"山田先生"_s, 20}},
+        .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s,
+                                            u"1"_s}),
+        .today = testNow.date()});
+    QVERIFY2(m_install->isValid(), qPrintable(m_install->error()));
     // 佐藤　みお (pupil 10, grade 3): level 1 in 15 s today (11 points), 30 s yesterday (5 points).
     QVERIFY(test::writeBytes(m_install->dataFolder() + u"成績累積データ.dat"_s,
-                             encodeRecord(drillRecord(demoNow.addSecs(-600), 10, 1, 15, u"12345"_s)) +
-                                 encodeRecord(drillRecord(demoNow.addDays(-1), 10, 1, 30, u"12345"_s))));
+                             encodeRecord(drillRecord(testNow.addSecs(-600), 10, 1, 15, u"12345"_s)) +
+                                 encodeRecord(drillRecord(testNow.addDays(-1), 10, 1, 30, u"12345"_s))));
 }
 
 Output TestRosterData::run(const QStringList &args)
 {
     QByteArray out, err;
     QTextStream outStream(&out), errStream(&err);
-    const DataToolEnvironment env{m_install->programDir(), demoNow, [](int) { return true; }};
+    const DataToolEnvironment env{m_install->programDir(), testNow, [](int) { return true; }};
     Output result;
     result.code = runDataTool(args, env, outStream, errStream);
     outStream.flush();

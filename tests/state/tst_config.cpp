@@ -18,7 +18,7 @@ private slots:
     void schoolCode();
     void seasonColour_data();
     void seasonColour();
-    void demoInstallationConfigures();
+    void installationConfigures();
     void foldersFollowTheProgramFolder();
     void brokenFiles_data();
     void brokenFiles();
@@ -74,10 +74,16 @@ void TestConfig::seasonColour()
     QCOMPARE(kemoro::seasonColour(month), colour);
 }
 
-void TestConfig::demoInstallationConfigures()
+void TestConfig::installationConfigures()
 {
-    test::TempInstallation install;
-    QVERIFY(install.isValid());
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}},
+                                      .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s,
+                                                    u"7"_s, u"1"_s}},
+                                      .sounds = {{u"正解音2"_s, {u"ピンポン1"_s, u"ピンポン2"_s}}},
+                                      .school = u"12345ケモロ算数教室"_s,
+                                      .password = u"1234"_s,
+                                      .yearStartMonth = 4});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
     Session session;
     Diagnostics diagnostics;
     QVERIFY(configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics));
@@ -92,8 +98,9 @@ void TestConfig::demoInstallationConfigures()
     QCOMPARE(session.programTitle, u"ケモロ"_s);
     QCOMPARE(session.allLevelsSelectable, 1);
     QCOMPARE(session.seasonColour, 12648384u);
-    QVERIFY(session.criteria[1].targetTime > 0);
-    QVERIFY(session.sounds.count(SoundTable::Right2) > 0);
+    QCOMPARE(session.criteria[1].targetTime, 30);
+    QCOMPARE(session.criteria[1].minTime, 60);
+    QCOMPARE(session.sounds.count(SoundTable::Right2), 2);
 }
 
 void TestConfig::foldersFollowTheProgramFolder()
@@ -137,7 +144,8 @@ void TestConfig::brokenFiles()
     QFETCH(QString, file);
     QFETCH(QString, content);
     QFETCH(QString, named);
-    test::TempInstallation install;
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
     const QString path = install.root() + u'/' + file;
     if (content.isEmpty())
         QVERIFY(QFile::remove(path));
@@ -156,8 +164,9 @@ void TestConfig::brokenFiles()
 
 void TestConfig::startUpWritesNothing()
 {
-    test::TempInstallation install;
-    QFile::remove(install.dataFolder() + u"タイム回数データ.txt"_s);
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
+    QVERIFY(QFile::remove(install.criteriaFile()));
     const QStringList before = QDir(install.dataFolder()).entryList(QDir::Files);
     Session session;
     Diagnostics diagnostics;
@@ -167,7 +176,8 @@ void TestConfig::startUpWritesNothing()
 
 void TestConfig::localLockMountIsWarnedOf()
 {
-    test::TempInstallation install;
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
     const QString mountPoint = QFileInfo(install.dataFolder()).canonicalFilePath();
     const QString mountInfo = u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
                               u"41 29 0:45 / %1 rw,relatime shared:140 - cifs //srv/school rw,vers=3.1.1,nobrl\n"_s

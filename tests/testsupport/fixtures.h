@@ -1,33 +1,13 @@
 #pragma once
 
 #include "roster/roster.h"
+#include "testsupport/installation.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <QTemporaryDir>
 
 namespace kemoro::test {
-
-// A demo installation in a temporary folder, made by the same generator as the
-// README's demo command.
-class TempInstallation
-{
-public:
-    explicit TempInstallation(QDate today = QDate(2026, 12, 10));
-    bool isValid() const { return m_valid; }
-
-    QString root() const;
-    QString programDir() const;
-    QString dataRoot() const;
-    QString dataFolder() const;
-    QString soundFolder() const;
-    QString pathFile() const;
-
-private:
-    QTemporaryDir m_dir;
-    bool m_valid = false;
-};
 
 // Writes text as CP932 (use "\r\n" line ends in `text` as the files have them).
 bool writeCp932(const QString &path, const QString &text);
@@ -39,6 +19,9 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // The journal a deletion of record 0 of the result file `bytes` leaves when
 // its computer dies after the journal reached the disk.
 QByteArray interruptedDeletion(const QByteArray &bytes);
+// Every diagnostic on a line of its own, for the message of a failed
+// QVERIFY2 (empty when there are none).
+QString diagnosticLines(const Diagnostics &diagnostics);
 // The texts of every field of a text, as the sequential reader gives them.
 QStringList fieldTexts(const QString &text);
 QByteArray readBytes(const QString &path);

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 using namespace kemoro;
 
 namespace {
-const QDateTime demoNow(QDate(2026, 12, 10), QTime(9, 0));
+const QDateTime testNow(QDate(2026, 12, 10), QTime(9, 0));
 constexpr double today = 46366; // 2026-12-10
 
 struct Run
@@ -63,7 +63,7 @@ class TestDataTool : public QObject
 
 private slots:
     void init();
-    void cleanDemoChecksClean();
+    void cleanInstallationChecksClean();
     void checkReportsEveryProblemSorted();
     void exportIsExact();
     void exportOfMissingFileIsHeaderOnly();
@@ -80,27 +80,38 @@ private slots:
 private:
     Run run(const QStringList &args, const QString &mountInfo = QString());
     QString resultPath() const { return m_install->dataFolder() + u"成績累積データ.dat"_s; }
-    std::unique_ptr<test::TempInstallation> m_install;
+    std::unique_ptr<test::Installation> m_install;
 };
 
 void TestDataTool::init()
 {
-    m_install = std::make_unique<test::TempInstallation>();
-    QVERIFY(m_install->isValid());
+    // Pupil 3 and 7, and the third graders in roster order (pupil 10 on
+    // line 5). Every level of the default level table has criteria (check
+    // would name a level without), all with target 30 s and minimum 60 s,
+    // 7 days judged and 1 day barred; level 3's points rate is 1.5.
+    QList<QStringList> criteria(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
+    criteria[2][4] = u"1.5"_s;
+    m_install = std::make_unique<test::Installation>(test::Classroom{
+        .pupils = {{3, u"上田　ゆい"_s, 1}, {7, u"木村　めい"_s, 2}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3},
+                   {10, u"佐藤　みお"_s, 3}, {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}},
+        .criteria = criteria,
+        .school = u"12345ケモロ算数教室"_s,
+        .today = testNow.date()});
+    QVERIFY2(m_install->isValid(), qPrintable(m_install->error()));
 }
 
 Run TestDataTool::run(const QStringList &args, const QString &mountInfo)
 {
     Run result;
     QTextStream out(&result.out), err(&result.err);
-    DataToolEnvironment env{m_install->programDir(), demoNow, [](int) { return true; }, [=] { return mountInfo; }};
+    DataToolEnvironment env{m_install->programDir(), testNow, [](int) { return true; }, [=] { return mountInfo; }};
     result.code = runDataTool(args, env, out, err);
     out.flush();
     err.flush();
     return result;
 }
 
-void TestDataTool::cleanDemoChecksClean()
+void TestDataTool::cleanInstallationChecksClean()
 {
     QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today, 0.375, 12, 1, 45)})));
     const Run r = run({u"check"_s});
@@ -157,7 +168,7 @@ void TestDataTool::exportOfMissingFileIsHeaderOnly()
 
 void TestDataTool::summaryIsTheAggregation()
 {
-    // Demo criteria: levels 1 and 3 have target 30, level 3 rate 1.5;
+    // The criteria of init(): levels 1 and 3 have target 30, level 3 rate 1.5;
     // judging 7 days, over-practice 1 day.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     QVERIFY(test::writeBytes(resultPath(), bytesOf({

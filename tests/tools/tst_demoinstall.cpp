@@ -1,5 +1,6 @@
 #include "platform/cp932.h"
 #include "platform/fieldreader.h"
+#include "print/worksheet.h"
 #include "testsupport/fixtures.h"
 #include "tools/demoinstall.h"
 
@@ -20,6 +21,7 @@ private slots:
     void rosterHasGradesAndATeacher();
     void cuesAreShortPcmWaves();
     void existingFilesAreKept();
+    void worksheetQuestionsCoverEveryLevel();
 };
 
 void TestDemoInstall::textFilesAreCp932WithCrLf()
@@ -80,6 +82,18 @@ void TestDemoInstall::existingFilesAreKept()
     QVERIFY(test::writeCp932(roster, u"1,2019,0,0,だれか,0,,\r\n"_s));
     QVERIFY(demo::create(dir.path(), QDate(2026, 12, 10)).isEmpty());
     QCOMPARE(cp932::decode(test::readBytes(roster)).text, u"1,2019,0,0,だれか,0,,\r\n"_s);
+}
+
+void TestDemoInstall::worksheetQuestionsCoverEveryLevel()
+{
+    const print::QuestionFile file =
+        print::parseQuestionFile(cp932::decode(demo::worksheetQuestionsText()).text, u"プロト.csv"_s);
+    QVERIFY(file.diagnostics.isEmpty());
+    for (int level = 1; level <= 8; ++level) {
+        const auto count = std::count_if(file.questions.begin(), file.questions.end(),
+                                         [&](const print::WorksheetQuestion &q) { return q.level == level; });
+        QVERIFY2(count >= 3, qPrintable(u"level %1"_s.arg(level)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestDemoInstall)

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -21,10 +22,9 @@
 using namespace Qt::StringLiterals;
 using namespace kemoro;
 
-// A run with --explain against the demo installation.
+// A run with --explain against an installation in `programDir`.
 struct ExplainRun
 {
-    test::TempInstallation install;
     test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
     test::FakeRandom random;
     test::ScriptedMessages messages;
@@ -34,10 +34,10 @@ struct ExplainRun
     std::unique_ptr<QSignalSpy> finished;
     QPointer<test::FakeMediaPlayer> player;
 
-    ExplainRun()
+    explicit ExplainRun(const QString &programDir)
     {
         context.services = {&clock, &random, &messages, &programs};
-        context.session.folders.programDir = install.programDir();
+        context.session.folders.programDir = programDir;
         navigator = std::make_unique<Navigator>(context);
         context.services.mediaPlayers = [this] { return player = new test::FakeMediaPlayer; };
         finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
@@ -50,7 +50,8 @@ class TestExplainStartup : public QObject
 private slots:
     void options_data();
     void options();
-    void demoPageOpensInsteadOfTheNames();
+    void pageOpensInsteadOfTheNames();
+    void demoPageShowsItsPicture();
     void videoOpensAndClosingEndsTheProgram();
 };
 
@@ -82,10 +83,20 @@ void TestExplainStartup::options()
     }
 }
 
-void TestExplainStartup::demoPageOpensInsteadOfTheNames()
+void TestExplainStartup::pageOpensInsteadOfTheNames()
 {
-    ExplainRun run;
-    run.navigator->startExplanation(demo::explanationPageName());
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
+    // A CP932 page that says so, and its picture beside it.
+    QVERIFY(test::writeCp932(install.dataFolder() + u"解説.html"_s,
+                             u"<html><head><meta charset=\"Shift_JIS\"></head>\r\n"
+                             u"<body><h1>九九を逆からとく</h1><img src=\"点.png\"></body></html>\r\n"_s));
+    QImage dots(6, 4, QImage::Format_RGB32);
+    dots.fill(QColor(0xF0, 0x80, 0x20));
+    const QString picture = install.dataFolder() + u"点.png"_s;
+    QVERIFY(dots.save(picture));
+    ExplainRun run(install.programDir());
+    run.navigator->startExplanation(u"解説.html"_s);
     QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
     auto *browser = qobject_cast<BrowserWindow *>(run.navigator->explanationWindow());
     QVERIFY(browser);
@@ -97,12 +108,7 @@ void TestExplainStartup::demoPageOpensInsteadOfTheNames()
     auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s)); // the page's CP932 read by its charset
     view->document()->size();
-    const QString picture = run.install.dataFolder() + demo::explanationPictureName();
     QCOMPARE(browser->loadedResources().last(), QUrl::fromLocalFile(picture));
-    const QImage image = QImage::fromData(test::readBytes(picture));
-    QCOMPARE(image.size(), QSize(184, 144)); // 3 x 4 dots
-    QCOMPARE(image.pixelColor(12 + 20, 12 + 20), QColor(0xF0, 0x80, 0x20));
-    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
 
     QTest::mouseClick(browser->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
     QTRY_COMPARE(run.finished->size(), 1);
@@ -110,14 +116,42 @@ void TestExplainStartup::demoPageOpensInsteadOfTheNames()
     QCOMPARE(run.messages.shown.size(), 0);
 }
 
+// The page `./run demo` installs (README: kemoro --explain 解説.html) finds
+// the picture the generator draws beside it.
+void TestExplainStartup::demoPageShowsItsPicture()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const Diagnostics made = demo::create(root.path(), QDate(2027, 1, 5));
+    QVERIFY2(made.isEmpty(), qPrintable(test::diagnosticLines(made)));
+    const demo::Installation install{root.path()};
+    ExplainRun run(install.programDir());
+    run.navigator->startExplanation(demo::explanationPageName());
+    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
+    auto *browser = qobject_cast<BrowserWindow *>(run.navigator->explanationWindow());
+    QVERIFY(browser);
+    auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
+    QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s));
+    view->document()->size();
+    const QString picture = install.dataFolder() + demo::explanationPictureName();
+    QCOMPARE(browser->loadedResources().last(), QUrl::fromLocalFile(picture));
+    const QImage image = QImage::fromData(test::readBytes(picture));
+    QCOMPARE(image.size(), QSize(184, 144)); // 3 x 4 dots
+    QCOMPARE(image.pixelColor(12 + 20, 12 + 20), QColor(0xF0, 0x80, 0x20));
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    QCOMPARE(run.messages.shown.size(), 0);
+}
+
 void TestExplainStartup::videoOpensAndClosingEndsTheProgram()
 {
-    ExplainRun run;
+    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
+    QVERIFY2(install.isValid(), qPrintable(install.error()));
+    ExplainRun run(install.programDir());
     run.navigator->startExplanation(u"九九.mp4"_s);
     QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
     QVERIFY(qobject_cast<VideoWindow *>(run.navigator->explanationWindow()));
     QVERIFY(run.player);
-    QCOMPARE(run.player->sources, QStringList{run.install.dataFolder() + u"九九.mp4"_s});
+    QCOMPARE(run.player->sources, QStringList{install.dataFolder() + u"九九.mp4"_s});
     run.navigator->explanationWindow()->close();
     QTRY_COMPARE(run.finished->size(), 1);
     QCOMPARE(run.finished->first().first().toInt(), 0);
