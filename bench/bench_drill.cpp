@@ -1,14 +1,15 @@
-#include "benchsupport.h"
-#include "state/context.h"
 #include "app/navigator.h"
+#include "benchsupport.h"
 #include "drill/drillform.h"
 #include "platform/clicklabel.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
+#include "state/context.h"
 #include "state/soundcues.h"
 #include "tools/demoinstall.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -30,6 +31,14 @@ public:
     qint64 monotonicMs() const override { return 1000000; }
 };
 
+// The drill screen the navigator opened: the one shown among the windows.
+DrillForm *openDrill()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *drill = qobject_cast<DrillForm *>(w); drill && drill->isVisible()) return drill;
+    return nullptr;
+}
+
 // Level 1 of a demo installation on the question drill screen, with every
 // cue succeeding at once: what is measured is the program, not the sound.
 struct DrillOnScreen
@@ -45,32 +54,28 @@ struct DrillOnScreen
 
     bool open()
     {
-        if (!dir.isValid() || !demo::create(dir.path(), clock.today()).isEmpty())
-            return false;
+        if (!dir.isValid() || !demo::create(dir.path(), clock.today()).isEmpty()) return false;
         context->services = {&clock, &random, &messages, &programs, &sound};
         context->session.folders.programDir = demo::Installation{dir.path()}.programDir();
         navigator = std::make_unique<Navigator>(*context);
-        if (!navigator->configure())
-            return false;
+        if (!navigator->configure()) return false;
         context->session.curPupilNo = 1;
         buildDefaultLevelTable(context->session);
         context->session.curLevel = 1;
         navigator->startDrill();
-        return navigator->drillScreen() != nullptr;
+        return openDrill() != nullptr;
     }
 
     // Picks a shown pair that multiplies to the product.
     bool pickRight()
     {
-        QWidget *screen = navigator->drillScreen();
+        QWidget *screen = openDrill();
         const int product = screen->findChild<QLabel *>(u"Label5"_s)->text().toInt();
         for (int i = 1; i <= 9; ++i) {
             auto *first = screen->findChild<ui::ClickLabel *>(u"Label1(%1)"_s.arg(i));
-            if (first->isHidden() || product % i != 0)
-                continue;
+            if (first->isHidden() || product % i != 0) continue;
             auto *second = screen->findChild<ui::ClickLabel *>(u"Label2(%1)"_s.arg(product / i));
-            if (!second || second->isHidden())
-                continue;
+            if (!second || second->isHidden()) continue;
             emit first->clicked();
             emit second->clicked();
             return true;
@@ -88,7 +93,7 @@ void drillJudgeToNextQuestion(benchmark::State &state)
         state.SkipWithError("the drill screen did not open");
         return;
     }
-    DrillForm *screen = drill.navigator->drillScreen();
+    DrillForm *screen = openDrill();
     auto *judge = screen->findChild<QPushButton *>(u"Command1"_s);
     DrillState &d = drill.context->session.drill;
     for (auto _ : state) {
@@ -104,8 +109,7 @@ void drillJudgeToNextQuestion(benchmark::State &state)
         // The whole window rendered once: a frame as the pupil would see it.
         benchmark::DoNotOptimize(screen->grab().cacheKey());
     }
-    if (d.correctCount != 1)
-        state.SkipWithError("the answer was not judged right");
+    if (d.correctCount != 1) state.SkipWithError("the answer was not judged right");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "app/navigator.h"
 
 #include "app/services.h"
-#include "state/context.h"
 #include "criteria/criteriaeditor.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
@@ -18,6 +17,7 @@
 #include "print/printselection.h"
 #include "results/recordscreen.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
 #include "windows/browserwindow.h"
@@ -327,8 +327,13 @@ DrillScreen Navigator::startDrill()
         m_drill = new QuestionDrillScreen(m_context);
     else
         m_drill = new TimedTaskScreen(m_context);
+    DrillForm *drill = m_drill;
+    connect(drill, &DrillForm::endedUnrecorded, this, [this, drill] { practiceDrillEnded(drill); });
+    connect(drill, &DrillForm::recorded, this, [this, drill] { drillRecorded(drill); });
     m_drill->show();
     m_drill->raise();
+    // The wait window of the drill before goes once this one is set up.
+    closeWaitWindow();
     m_drill->activate();
     return kind;
 }
@@ -352,6 +357,10 @@ void Navigator::drillRecorded(QWidget *drillScreen)
         closeLater(screen);
         closeLater(m_end);
         m_end = new EndOfDrillScreen(m_context);
+        EndOfDrillScreen *end = m_end;
+        connect(end, &EndOfDrillScreen::toMenu, this, [this, end] { endScreenToMenu(end); });
+        connect(end, &EndOfDrillScreen::again, this, [this, end] { drillAgain(end); });
+        connect(end, &EndOfDrillScreen::evaluated, this, &Navigator::closeWaitWindow);
         m_end->show();
         m_end->raise();
         m_end->activate();
@@ -420,8 +429,7 @@ void Navigator::quit(int exitCode)
     closeLater(m_explanation);
     closeLater(m_printTest);
     m_finished = true;
-    if (m_cues)
-        m_cues->halt();
+    if (m_cues) m_cues->halt();
     emit finished(exitCode);
 }
 

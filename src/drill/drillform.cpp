@@ -1,19 +1,15 @@
 #include "drill/drillform.h"
 
-#include "drill/drillresult.h"
-
-#include "state/context.h"
-#include "app/navigator.h"
-#include "drill/drillclock.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"
 #include "platform/text.h"
+#include "platform/timers.h"
 #include "platform/widgets.h"
 #include "results/drillrecord.h"
+#include "state/context.h"
 
 #include <QFrame>
 #include <QLabel>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -21,8 +17,8 @@ namespace kemoro {
 
 namespace {
 
-constexpr quint32 formColour = 12632064;  // RGB 00C0C0
-constexpr quint32 headerColour = 33023;   // RGB FF8000
+constexpr quint32 formColour = 12632064; // RGB 00C0C0
+constexpr quint32 headerColour = 33023;  // RGB FF8000
 constexpr quint32 greenLamp = 32768;
 constexpr quint32 yellowLamp = 49344;
 constexpr quint32 redLamp = 192;
@@ -51,7 +47,8 @@ QWidget *block(QWidget *parent, const QString &name, quint32 colour)
 
 DrillForm::DrillForm(AppContext &context, const QString &formName, QWidget *parent)
     : QWidget(parent), m_context(context), m_header(new QWidget(this)), m_workArea(new QWidget(this)),
-      m_clock(new QTimer(this)), m_minutesClock(new QTimer(this))
+      m_clock(context.services.timers->create(1000, false, this)),
+      m_minutesClock(context.services.timers->create(10000, false, this)), m_run(context.session.drill)
 {
     setObjectName(formName);
     setWindowTitle(u"Quendle"_s);
@@ -63,12 +60,11 @@ DrillForm::DrillForm(AppContext &context, const QString &formName, QWidget *pare
     ui::placeTw(m_workArea, 0, headerHeightTw, 15360, 11520 - headerHeightTw);
     buildCover();
 
-    ui::named(m_clock, u"sTimer1"_s);
-    m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &DrillForm::clockTick);
-    ui::named(m_minutesClock, u"sTimer2"_s);
-    m_minutesClock->setInterval(10000);
-    connect(m_minutesClock, &QTimer::timeout, this, &DrillForm::minutesTick);
+    m_clock->setObjectName(u"sTimer1"_s);
+    connect(m_clock, &FlowTimer::timeout, this, &DrillForm::clockTick);
+    m_minutesClock->setObjectName(u"sTimer2"_s);
+    connect(m_minutesClock, &FlowTimer::timeout, this, &DrillForm::minutesTick);
+    m_minutesClock->start();
     m_minutesClock->start();
 }
 
@@ -121,11 +117,12 @@ void DrillForm::buildHeader()
         const char16_t *caption;
         quint32 colour;
     };
-    const Row rows[] = {{10, 1, u"Best", greenLamp}, {20, 0, u"YourBest", yellowLamp}, {30, 2, u"Pass", redLamp}};
+    const Row rows[] = {
+        {10, 1, u"Best", greenLamp}, {20, 0, u"YourBest", yellowLamp}, {30, 2, u"Pass", redLamp}};
     int top = 1140;
     for (const Row &row : rows) {
-        headerLabel(m_header, ui::controlName(u"sLabel17"_s, row.captionIndex), QString::fromUtf16(row.caption), 120,
-                    top - 30, 1200, 240);
+        headerLabel(m_header, ui::controlName(u"sLabel17"_s, row.captionIndex),
+                    QString::fromUtf16(row.caption), 120, top - 30, 1200, 240);
         for (int k = 0; k < 10; ++k) {
             QWidget *lamp = block(m_header, ui::controlName(u"sPicture3"_s, row.first + k), row.colour);
             ui::placeTw(lamp, 1400 + k * 270, top, 210, 180);
@@ -166,28 +163,22 @@ void DrillForm::activate()
     makeQuestion();
 }
 
-// 初期設定
+// 初期設定, with the rules of レベル別設定 and スタート: the run starts here, and
+// perLevelSetUp and startClock show and start what it set.
 void DrillForm::setUp()
 {
-    m_context.navigator->closeWaitWindow();
-    Session &s = m_context.session;
-    DrillState &d = s.drill;
-    d.drillFinished = 0;
-    d.endStarted = 0;
-    d.judgeResult = 0;
-
-    const int level = s.curLevel;
-    const bool valid = level >= 0 && level <= maxLevel;
-    if (valid && s.levels.levelInUse[size_t(level)] == 1) {
-        const CriteriaRow &row = s.criteria[size_t(level)];
-        d.timeLimit = timeLimitFor(row.minTime);
+    const Session &s = m_context.session;
+    const Clock &clock = *m_context.services.clock;
+    m_started = m_run.start(s.curLevel, s, clock.monotonicMs(),
+                            clock.now().time().msecsSinceStartOfDay() / 1000.0, m_barFrame->width());
+    if (m_started.inUse) {
         m_seconds->setText(u"0"_s);
-        const int frame = m_barFrame->width();
         const QPoint at = m_barFrame->pos();
-        m_bar->setGeometry(at.x(), at.y(), 0, m_barFrame->height());
-        m_barStill->setGeometry(at.x(), at.y(), 0, m_barFrame->height());
-        m_targetBar->setGeometry(at.x(), at.y(), barWidth(row.targetTime, d.timeLimit, frame), m_barFrame->height());
-        m_minBar->setGeometry(at.x(), at.y(), barWidth(row.minTime, d.timeLimit, frame), m_barFrame->height());
+        const int height = m_barFrame->height();
+        m_bar->setGeometry(at.x(), at.y(), 0, height);
+        m_barStill->setGeometry(at.x(), at.y(), 0, height);
+        m_targetBar->setGeometry(at.x(), at.y(), m_started.targetBarWidth, height);
+        m_minBar->setGeometry(at.x(), at.y(), m_started.minBarWidth, height);
     }
 
     const QString &title = s.programTitle;
@@ -197,65 +188,34 @@ void DrillForm::setUp()
     m_title->setText(title);
     m_pupil->setText(trimBlanks(s.curPupilName));
     m_school->setText(s.settings.schoolName);
-    const QString levelName = valid ? s.levels.levelName[size_t(level)] : QString();
-    m_levelName->setText(levelName);
+    m_levelName->setText(m_started.levelName);
     minutesTick();
-    if (isPracticeLevel(levelName)) {
-        m_levelTries->setText(u"－"_s);
-        m_dayTries->setText(u"－"_s);
-    } else {
-        m_levelTries->setText(QString::number(todayTriesOf(s, level) + 1));
-        m_dayTries->setText(QString::number(todayTriesUpTo(s, 15) + 1));
-    }
+    m_levelTries->setText(m_started.levelTries);
+    m_dayTries->setText(m_started.dayTries);
 }
 
 // レベル別設定
 void DrillForm::perLevelSetUp()
 {
-    m_context.session.drill.questionCount = 10;
-    m_remaining->setText(u"10"_s);
+    m_remaining->setText(QString::number(m_started.remaining));
 }
 
 // スタート
 void DrillForm::startClock()
 {
-    DrillState &d = m_context.session.drill;
-    const Clock &clock = *m_context.services.clock;
-    d.drillStartTime = clock.now().time().msecsSinceStartOfDay() / 1000.0;
-    d.drillStartTick = clock.monotonicMs();
-    d.elapsedSeconds = 0;
     m_clock->start();
 }
 
 void DrillForm::clockTick()
 {
-    if (!m_clock->isActive())
-        return;
-    Session &s = m_context.session;
-    DrillState &d = s.drill;
-    const int level = s.curLevel;
-    const CriteriaRow &row = s.criteria[size_t(std::clamp(level, 0, maxLevel))];
-    const qint32 e = elapsedSeconds(d.drillStartTick, m_context.services.clock->monotonicMs());
-    d.elapsedSeconds = e;
-
-    const std::bitset<10> out = redLampsOut(e, row.targetTime, row.minTime);
+    const DrillTick t = m_run.tick(m_context.services.clock->monotonicMs());
+    if (!t.counted) return;
     for (int k = 0; k < 10; ++k)
-        if (out.test(size_t(k)))
-            m_lamps[size_t(30 + k)]->hide();
-    if (level >= 0 && level <= maxLevel && s.levels.levelInUse[size_t(level)] == 1)
-        m_seconds->setText(QString::number(e));
-
-    const int frame = m_barFrame->width();
-    if (!timedOut(e, d.timeLimit)) {
-        m_bar->resize(barWidth(e, d.timeLimit, frame), m_bar->height());
-        return;
-    }
-    m_bar->resize(barWidth(d.timeLimit, d.timeLimit, frame), m_bar->height());
-    if (d.endStarted != 1 && d.drillFinished != 1) {
-        d.timeUp = 1;
-        m_clock->stop();
-        endOfDrill();
-    }
+        if (t.lampsOut.test(size_t(k))) m_lamps[size_t(30 + k)]->hide();
+    if (t.showSeconds) m_seconds->setText(QString::number(t.elapsed));
+    m_bar->resize(t.barWidth, m_bar->height());
+    syncClock();
+    if (t.timedOut) endOfDrill();
 }
 
 void DrillForm::minutesTick()
@@ -264,81 +224,70 @@ void DrillForm::minutesTick()
         QString::number(minutesSinceStart(m_context.session, m_context.services.clock->monotonicMs())));
 }
 
-bool DrillForm::drillClosed() const
+void DrillForm::syncClock()
 {
-    const DrillState &d = m_context.session.drill;
-    return d.timeUp == 1 || d.drillFinished == 1;
+    if (!m_run.clockRunning()) m_clock->stop();
 }
 
-bool DrillForm::inputHeld() const
+void DrillForm::judgeAnswer(Judgement judgement)
 {
-    return m_cuePlaying || m_context.session.drill.endStarted == 1;
+    const AnswerOutcome answer = m_run.answered(judgement);
+    if (!answer.taken) return;
+    syncClock();
+    m_context.services.cues->play(answer.cue, this, [this] { answerCounted(); });
 }
 
-void DrillForm::playCue(Cue cue, std::function<void()> then)
+void DrillForm::answerCounted()
 {
-    m_cuePlaying = true;
-    m_context.navigator->playCue(cue, this, [this, then = std::move(then)] {
-        m_cuePlaying = false;
-        then();
-    });
-}
-
-void DrillForm::showRemaining()
-{
-    const DrillState &d = m_context.session.drill;
-    m_remaining->setText(QString::number(d.questionCount - d.correctCount));
-}
-
-void DrillForm::stopClock()
-{
-    m_clock->stop();
+    const AnswerCount count = m_run.cueEnded();
+    if (!count.taken) return;
+    m_remaining->setText(QString::number(count.remaining));
+    syncClock();
+    if (count.nextQuestion) makeQuestion();
+    if (count.finished) endOfDrill();
 }
 
 void DrillForm::finishByPupil()
 {
-    m_clock->stop();
-    m_context.session.drill.drillFinished = 1;
+    if (!m_run.finish()) return;
+    syncClock();
     endOfDrill();
 }
 
 void DrillForm::endOfDrill()
 {
-    Session &s = m_context.session;
-    DrillState &d = s.drill;
-    // Marked before anything lets events run, so that no tick or click that
-    // is still queued can start a second end.
-    if (d.endStarted == 1)
-        return;
-    d.endStarted = 1;
+    // The run marks the end before anything lets events run, so that no tick
+    // or click that is still queued can start a second end.
+    const DrillEnd end = m_run.end();
+    syncClock();
+    if (end.kind == DrillEnd::Kind::AlreadyEnded) return;
 
-    const bool timeUp = d.timeUp == 1;
-    m_recording->setVisible(!timeUp);
-    m_timeUpText->setVisible(timeUp);
+    m_recording->setVisible(!end.timeUp);
+    m_timeUpText->setVisible(end.timeUp);
     m_cover->show();
     m_cover->raise();
     ui::letEventsRun();
 
-    const int level = s.curLevel;
-    if (level < 0 || level > maxLevel)
+    switch (end.kind) {
+    case DrillEnd::Kind::AlreadyEnded:
         return;
-    if (isPracticeLevel(s.levels.levelName[size_t(level)])) {
-        m_clock->stop();
-        m_context.navigator->practiceDrillEnded(this);
+    case DrillEnd::Kind::PracticeReturn:
+    case DrillEnd::Kind::NotPlayable:
+        emit endedUnrecorded();
         return;
+    case DrillEnd::Kind::Record:
+        break;
     }
-    if (s.levels.levelInUse[size_t(level)] != 1)
-        return;
-    m_clock->stop();
-    d.resultTime = timeUp ? noTime : d.elapsedSeconds;
-    const DrillRecordOutcome outcome = recordFinishedDrill(s, level, m_context.services.clock->now(),
-                                                           m_context.results(), ui::waitForOtherComputer(m_waitNotice));
+    Session &s = m_context.session;
+    const DrillRecordOutcome outcome =
+        recordFinishedDrill(s, s.curLevel, m_context.services.clock->now(), m_context.results(),
+                            ui::waitForOtherComputer(m_waitNotice));
     m_waitNotice->hide();
     if (outcome.error) {
-        m_context.navigator->stopWithMessage(this, outcome.error->appendMessage(), *outcome.error);
+        m_context.services.reporter->stop(this, outcome.error->appendMessage(), *outcome.error);
         return;
     }
-    m_context.navigator->drillRecorded(this);
+    emit recorded();
 }
 
 } // namespace kemoro

@@ -1,24 +1,25 @@
 #pragma once
 
+#include "drill/drillrun.h"
 #include "state/soundcues.h"
 
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 class QFrame;
 class QLabel;
-class QTimer;
 
 namespace kemoro {
 
 struct AppContext;
+class FlowTimer;
 
 // What both drill screens share: the header bar with the pupil, level, time,
 // attempt counts, time bar and lamps; the drill clock sTimer1 and the minutes
 // clock sTimer2; the end-of-drill cover sPicture2; and the end of a drill,
-// which records it and hands over to the end-of-drill screen.
+// which records it and says where the pupil goes next. The rules of the run
+// are DrillRun's; the form shows what each of its steps returns.
 //
 // A screen does its work in event handlers only and is closed by the
 // navigator with deferred deletion, so nothing here runs on a deleted screen.
@@ -38,7 +39,14 @@ public:
     void minutesTick();
 
     // A cue is playing: the pupil's input waits for it.
-    bool cuePlaying() const { return m_cuePlaying; }
+    bool cuePlaying() const { return m_run.awaitingCue(); }
+
+signals:
+    // The drill ended with nothing to record (a practice level, or a level
+    // outside the level set): back to the hub.
+    void endedUnrecorded();
+    // The drill is stored: the end-of-drill screen comes next.
+    void recorded();
 
 protected:
     DrillForm(AppContext &context, const QString &formName, QWidget *parent = nullptr);
@@ -46,21 +54,16 @@ protected:
     // 問題作成表示: the screen's next question (or nothing).
     virtual void makeQuestion() = 0;
 
-    // The pupil's input is not taken: a cue plays or the drill is over.
-    bool inputHeld() const;
+    // The pupil's input is not taken: a cue plays or the end has begun.
+    bool inputHeld() const { return m_run.inputHeld(); }
     // The drill is closed to further answers.
-    bool drillClosed() const;
-    // Plays a cue with the pupil's input held; `then` runs when it has ended,
-    // only while this screen still exists and only when the sound service
-    // lets the program go on.
-    void playCue(Cue cue, std::function<void()> then);
-    // The answers or the finish button ended the drill.
+    bool drillClosed() const { return m_run.closed(); }
+    // Judges the picked digits and plays the answer's cue; once it has ended
+    // (only while this screen exists and the sound service lets the program
+    // go on) the answer counts and the screen shows the count.
+    void judgeAnswer(Judgement judgement);
+    // The timed task's finish button.
     void finishByPupil();
-    void stopClock();
-    // End of drill: once only, whichever of the last answer, the finish button
-    // and the time-out comes first.
-    void endOfDrill();
-    void showRemaining();
 
     QWidget *workArea() const { return m_workArea; }
     AppContext &m_context;
@@ -71,6 +74,10 @@ private:
     void setUp();
     void perLevelSetUp();
     void startClock();
+    void answerCounted();
+    void syncClock();
+    // End of drill: the cover, then where the drill goes.
+    void endOfDrill();
 
     QWidget *m_header;
     QWidget *m_workArea;
@@ -83,19 +90,20 @@ private:
     QLabel *m_levelTries;
     QLabel *m_dayTries;
     QLabel *m_minutes;
-    QFrame *m_barFrame; // sShape5
-    QWidget *m_bar;     // sShape2
-    QWidget *m_barStill; // sShape7
-    QWidget *m_targetBar; // sShape3
-    QWidget *m_minBar;  // sShape4
+    QFrame *m_barFrame;                  // sShape5
+    QWidget *m_bar;                      // sShape2
+    QWidget *m_barStill;                 // sShape7
+    QWidget *m_targetBar;                // sShape3
+    QWidget *m_minBar;                   // sShape4
     std::array<QWidget *, 40> m_lamps{}; // sPicture3(10..39)
     QWidget *m_cover;
     QLabel *m_recording;
     QLabel *m_timeUpText;
     QLabel *m_waitNotice;
-    QTimer *m_clock;
-    QTimer *m_minutesClock;
-    bool m_cuePlaying = false;
+    FlowTimer *m_clock;        // sTimer1
+    FlowTimer *m_minutesClock; // sTimer2
+    DrillRun m_run;
+    DrillStart m_started;
 };
 
 } // namespace kemoro

@@ -1,28 +1,23 @@
 #include "drill/endofdrillscreen.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
 #include "drill/drillresult.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"
 #include "platform/text.h"
+#include "platform/timers.h"
 #include "platform/widgets.h"
 #include "results/aggregation.h"
+#include "state/context.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace kemoro {
 
-namespace {
-
-} // namespace
-
 EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
-    : QWidget(parent), m_context(context), m_timer(new QTimer(this))
+    : QWidget(parent), m_context(context), m_timer(context.services.timers->create(500, true, this))
 {
     setObjectName(u"FrmSyuuryou"_s);
     setWindowTitle(u"終了"_s);
@@ -49,7 +44,8 @@ EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
     m_banner = ui::named(new QWidget(this), u"Picture1"_s);
     ui::setBackground(m_banner, QColor(255, 255, 192));
     ui::placeTw(m_banner, 180, 8145, 15105, 1785);
-    auto *bannerText = ui::boldLabel(m_banner, u"Label1"_s, u"目標レベルクリア。おめでとう！"_s, 40, 0, 0, 15105, 1785);
+    auto *bannerText =
+        ui::boldLabel(m_banner, u"Label1"_s, u"目標レベルクリア。おめでとう！"_s, 40, 0, 0, 15105, 1785);
     bannerText->setAlignment(Qt::AlignCenter);
     m_banner->hide();
 
@@ -63,12 +59,12 @@ EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
     }
     connect(m_menu, &QPushButton::clicked, this, [this] {
         m_menu->setEnabled(false);
-        m_context.navigator->endScreenToMenu(this);
+        emit toMenu();
     });
     connect(m_again, &QPushButton::clicked, this, [this] {
         m_menu->setEnabled(false);
         m_again->setEnabled(false);
-        m_context.navigator->drillAgain(this);
+        emit again();
     });
 
     m_waitNotice = ui::named(new QLabel(this), u"lblWaitNotice"_s);
@@ -76,9 +72,8 @@ EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
     ui::placeTw(m_waitNotice, 1845, 10500, 13000, 600);
     m_waitNotice->hide();
 
-    ui::named(m_timer, u"Timer1"_s);
-    m_timer->setInterval(500);
-    connect(m_timer, &QTimer::timeout, this, &EndOfDrillScreen::timerTick);
+    m_timer->setObjectName(u"Timer1"_s);
+    connect(m_timer, &FlowTimer::timeout, this, &EndOfDrillScreen::timerTick);
 }
 
 void EndOfDrillScreen::activate()
@@ -90,7 +85,7 @@ void EndOfDrillScreen::activate()
                   ui::waitForOtherComputer(m_waitNotice), s.results);
     m_waitNotice->hide();
     if (error) {
-        m_context.navigator->stopWithMessage(this, loadFailureMessage(*error));
+        m_context.services.reporter->stop(this, loadFailureMessage(*error));
         return;
     }
 
@@ -127,7 +122,7 @@ void EndOfDrillScreen::activate()
 void EndOfDrillScreen::playCue(Cue cue, std::function<void()> then)
 {
     ui::letEventsRun();
-    m_context.navigator->playCue(cue, this, [then = std::move(then)] {
+    m_context.services.cues->play(cue, this, [then = std::move(then)] {
         ui::letEventsRun();
         then();
     });
@@ -152,10 +147,9 @@ void EndOfDrillScreen::activationDone()
     m_context.session.results.newPersonalBest = false;
     m_context.session.results.newLevelBest = false;
     ui::letEventsRun();
-    m_context.navigator->closeWaitWindow();
+    emit evaluated();
     m_activating = false;
-    if (m_revealPending)
-        reveal();
+    if (m_revealPending) reveal();
 }
 
 // Timer1: once. While the activation's cues still play the buttons wait for

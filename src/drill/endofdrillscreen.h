@@ -8,11 +8,11 @@
 
 class QLabel;
 class QPushButton;
-class QTimer;
 
 namespace kemoro {
 
 struct AppContext;
+class FlowTimer;
 
 // FrmSyuuryou: opens after every recorded drill. Shows the time, the points,
 // today's attempt numbers, a new record and whether the level is cleared,
@@ -26,6 +26,14 @@ public:
     // Form_Activate: the whole evaluation, with its cues.
     void activate();
 
+signals:
+    // "メニューへ": a fresh hub.
+    void toMenu();
+    // "もう一度": the same level again.
+    void again();
+    // The evaluation with its cues is over: the wait window has done its work.
+    void evaluated();
+
 private:
     void playCue(Cue cue, std::function<void()> then);
     void afterOutcomeCue();
@@ -34,20 +42,20 @@ private:
     void reveal();
 
     AppContext &m_context;
-    QLabel *m_title;       // Label15
-    QLabel *m_levelName;   // Label16
-    QLabel *m_dayTries;    // Label14
-    QLabel *m_pupil;       // Label17
-    QLabel *m_levelTries;  // Label13
-    QLabel *m_result;      // Label18
-    QLabel *m_points;      // Label19
-    QLabel *m_outcome;     // Label20
-    QLabel *m_cleared;     // Label2
-    QWidget *m_banner;     // Picture1 with Label1
+    QLabel *m_title;      // Label15
+    QLabel *m_levelName;  // Label16
+    QLabel *m_dayTries;   // Label14
+    QLabel *m_pupil;      // Label17
+    QLabel *m_levelTries; // Label13
+    QLabel *m_result;     // Label18
+    QLabel *m_points;     // Label19
+    QLabel *m_outcome;    // Label20
+    QLabel *m_cleared;    // Label2
+    QWidget *m_banner;    // Picture1 with Label1
     QLabel *m_waitNotice;
-    QPushButton *m_menu;   // Command4
-    QPushButton *m_again;  // Command5
-    QTimer *m_timer;       // Timer1
+    QPushButton *m_menu;  // Command4
+    QPushButton *m_again; // Command5
+    FlowTimer *m_timer;   // Timer1
     bool m_levelCleared = false;
     bool m_isGoalLevel = false;
     bool m_activating = false;

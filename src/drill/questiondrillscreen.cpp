@@ -1,9 +1,9 @@
 #include "drill/questiondrillscreen.h"
 
-#include "state/context.h"
 #include "drill/questions.h"
 #include "platform/clicklabel.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -73,8 +73,7 @@ QuestionDrillScreen::QuestionDrillScreen(AppContext &context, QWidget *parent)
 
 void QuestionDrillScreen::pick(int keypad, int digit)
 {
-    if (inputHeld())
-        return;
+    if (inputHeld()) return;
     (keypad == 1 ? m_first : m_second)->setText((keypad == 1 ? m_keypad1 : m_keypad2)[size_t(digit)]->text());
     m_judge->setFocus();
 }
@@ -82,8 +81,7 @@ void QuestionDrillScreen::pick(int keypad, int digit)
 // 問題作成表示
 void QuestionDrillScreen::makeQuestion()
 {
-    if (drillClosed())
-        return;
+    if (drillClosed()) return;
     for (int digit = 1; digit <= 9; ++digit) {
         m_keypad1[size_t(digit)]->show();
         m_keypad2[size_t(digit)]->show();
@@ -91,8 +89,7 @@ void QuestionDrillScreen::makeQuestion()
     m_first->clear();
     m_second->clear();
     RandomSource &random = *m_context.services.random;
-    if (questionKindFor(m_context.session.curLevel, random) != QuestionKind::Drawn)
-        return;
+    if (questionKindFor(m_context.session.curLevel, random) != QuestionKind::Drawn) return;
     const Question q = drawQuestion(random);
     m_product->setText(productText(q));
     for (int digit = 1; digit <= 9; ++digit) {
@@ -101,49 +98,11 @@ void QuestionDrillScreen::makeQuestion()
     }
 }
 
-// Command1 "判定": 判定 then 判定後処理.
+// Command1 "判定": 判定 then, once its cue has ended, 判定後処理.
 void QuestionDrillScreen::judgeClicked()
 {
-    if (inputHeld() || drillClosed())
-        return;
-    DrillState &d = m_context.session.drill;
-    d.judgeResult = qint16(judge(m_first->text(), m_second->text(), m_product->text()));
-    if (d.judgeResult == qint16(Judgement::Right))
-        afterRight();
-    else
-        afterWrong();
-}
-
-void QuestionDrillScreen::afterRight()
-{
-    DrillState &d = m_context.session.drill;
-    d.judgeResult = 0;
-    // The drill's time ends with the answer that completes it, not with the
-    // sound that greets that answer.
-    if (afterJudgement(d.correctCount, Judgement::Right) >= d.questionCount)
-        stopClock();
-    playCue(Cue::Right, [this] {
-        if (drillClosed() || m_context.session.drill.endStarted == 1)
-            return;
-        DrillState &drill = m_context.session.drill;
-        drill.correctCount = afterJudgement(drill.correctCount, Judgement::Right);
-        showRemaining();
-        if (drill.correctCount < drill.questionCount)
-            makeQuestion();
-        else
-            finishByPupil();
-    });
-}
-
-void QuestionDrillScreen::afterWrong()
-{
-    playCue(Cue::Wrong, [this] {
-        if (drillClosed() || m_context.session.drill.endStarted == 1)
-            return;
-        DrillState &drill = m_context.session.drill;
-        drill.correctCount = afterJudgement(drill.correctCount, Judgement::Wrong);
-        showRemaining();
-    });
+    if (inputHeld() || drillClosed()) return;
+    judgeAnswer(judge(m_first->text(), m_second->text(), m_product->text()));
 }
 
 } // namespace kemoro

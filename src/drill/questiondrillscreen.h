@@ -25,15 +25,13 @@ protected:
 private:
     void pick(int keypad, int digit);
     void judgeClicked();
-    void afterRight();
-    void afterWrong();
 
-    QLabel *m_product;   // Label5
-    QLabel *m_first;     // Label3
-    QLabel *m_second;    // Label4
+    QLabel *m_product;                            // Label5
+    QLabel *m_first;                              // Label3
+    QLabel *m_second;                             // Label4
     std::array<ui::ClickLabel *, 10> m_keypad1{}; // Label1(1..9)
     std::array<ui::ClickLabel *, 10> m_keypad2{}; // Label2(1..9)
-    QPushButton *m_judge; // Command1
+    QPushButton *m_judge;                         // Command1
 };
 
 } // namespace kemoro

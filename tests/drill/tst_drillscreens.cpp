@@ -1,15 +1,16 @@
-#include "state/context.h"
 #include "app/navigator.h"
-#include "hub/hubscreen.h"
 #include "drill/drillform.h"
 #include "drill/endofdrillscreen.h"
+#include "hub/hubscreen.h"
 #include "platform/messages.h"
 #include "recordingsound.h"
 #include "results/aggregation.h"
 #include "results/resultstore.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 #include "windows/waitwindow.h"
 
@@ -46,12 +47,13 @@ test::Classroom classroom()
 }
 
 // A whole drill against a temporary installation of the classroom above, with
-// a set clock, a seeded random source, scripted message boxes and a recording
-// sound.
+// a set clock and timers that only move when the test moves time on, a seeded
+// random source, scripted message boxes and a recording sound.
 struct Drill
 {
     test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    test::ManualTimers timers{&clock};
     SystemRandom random{20270105};
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
@@ -65,6 +67,7 @@ struct Drill
     Drill()
     {
         context->services = {&clock, &random, &messages, &programs, &sound};
+        context->services.timers = &timers;
         context->session.folders.programDir = install.programDir();
         navigator = std::make_unique<Navigator>(*context);
         finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
@@ -91,34 +94,43 @@ struct Drill
     {
         ResultStore file(resultPath());
         for (int i = 0; i < count; ++i)
-            file.append(drillRecord(clock.now().addSecs(-60 * (i + 1)), pupil, qint16(level), time, QString()),
-                        [](int) { return false; });
-        aggregate(session().criteria, clock.now(), file, [](int) { return false; }, session().results);
+            file.append(
+                drillRecord(clock.now().addSecs(-60 * (i + 1)), pupil, qint16(level), time, QString()),
+                [](int) { return false; });
+        aggregate(
+            session().criteria, clock.now(), file, [](int) { return false; }, session().results);
     }
 
     DrillForm *start(int level)
     {
         session().curLevel = qint16(level);
         navigator->startDrill();
-        return navigator->drillScreen();
+        return screen();
     }
 
-    DrillForm *screen() const { return navigator->drillScreen(); }
-    template<typename T = QLabel>
-    T *on(QWidget *w, const QString &name) const
+    DrillForm *screen() const { return test::openScreen<DrillForm>(); }
+    EndOfDrillScreen *endScreen() const { return test::openScreen<EndOfDrillScreen>(); }
+    HubScreen *hub() const { return test::openScreen<HubScreen>(); }
+    // The one second of the wait window after a recorded drill.
+    EndOfDrillScreen *afterTheWait()
+    {
+        timers.advance(1000);
+        return endScreen();
+    }
+    template <typename T = QLabel> T *on(QWidget *w, const QString &name) const
     {
         T *child = w ? w->findChild<T *>(name) : nullptr;
-        if (!child)
-            qWarning("no control %s", qPrintable(name));
+        if (!child) qWarning("no control %s", qPrintable(name));
         return child;
     }
     QString text(QWidget *w, const QString &name) const { return on(w, name)->text(); }
 
+    // Moves time on to `seconds` into the drill; the drill clock ticks once
+    // a second on the way.
     void tickAt(int seconds)
     {
         const qint64 target = qint64(seconds) * 1000;
-        clock.advanceMs(target - (clock.monotonicMs() - session().drill.drillStartTick));
-        screen()->clockTick();
+        timers.advance(target - (clock.monotonicMs() - session().drill.drillStartTick));
     }
 
     // Picks a shown pair whose product is (or, for a wrong answer, is not)
@@ -131,8 +143,7 @@ struct Drill
             for (int j = 1; j <= 9; ++j) {
                 auto *first = on(s, u"Label1(%1)"_s.arg(i));
                 auto *second = on(s, u"Label2(%1)"_s.arg(j));
-                if (first->isHidden() || second->isHidden() || (i * j == product) != right)
-                    continue;
+                if (first->isHidden() || second->isHidden() || (i * j == product) != right) continue;
                 QTest::mouseClick(first, Qt::LeftButton);
                 QTest::mouseClick(second, Qt::LeftButton);
                 QTest::mouseClick(on<QPushButton>(s, u"Command1"_s), Qt::LeftButton);
@@ -164,8 +175,8 @@ private slots:
     void timeOutStoresOnce();
     void lastAnswerAndTimeOutMeet();
     void headerLampsAndBars();
-    void practiceLevelRecordsNothing_data();
-    void practiceLevelRecordsNothing();
+    void unrecordedLevelEndsOnTheHub_data();
+    void unrecordedLevelEndsOnTheHub();
     void timedTaskRecordsItsButton();
     void endScreenAfterOverPractice_data();
     void endScreenAfterOverPractice();
@@ -196,9 +207,10 @@ void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
     QCOMPARE(d.sound.played.size(), 10);
     QVERIFY(d.sound.playedNames().first().startsWith(u"ピンポン"_s));
 
-    QTRY_VERIFY(d.navigator->endScreen());
-    EndOfDrillScreen *end = d.navigator->endScreen();
-    QTRY_VERIFY(!screen); // closed by deferred deletion
+    QVERIFY(!d.endScreen()); // the wait window's second first
+    EndOfDrillScreen *end = d.afterTheWait();
+    QVERIFY(end);
+    QVERIFY(!screen); // closed by deferred deletion
     QCOMPARE(d.text(end, u"Label18"_s), u"今の成績：25秒"_s);
     QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：5点×1→5点"_s);
     QCOMPARE(d.text(end, u"Label20"_s), u"！！！最高新記録！！！"_s); // the first drill of the level
@@ -209,17 +221,19 @@ void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
     QVERIFY(!d.session().results.newLevelBest);
     auto *menu = d.on<QPushButton>(end, u"Command4"_s);
     auto *again = d.on<QPushButton>(end, u"Command5"_s);
+    d.timers.advance(499);
     QVERIFY(!menu->isVisible());
-    QTRY_VERIFY(menu->isVisible());
+    d.timers.advance(1);
+    QVERIFY(menu->isVisible());
     QVERIFY(again->isVisible());
-    QTRY_VERIFY(!d.navigator->waitWindow());
+    QVERIFY(!test::openScreen<WaitWindow>());
 
     QTest::mouseClick(again, Qt::LeftButton);
     DrillForm *next = d.screen();
     QVERIFY(next);
     QCOMPARE(d.text(next, u"sLabel11"_s), u"2"_s); // this level's second drill today
     QCOMPARE(d.text(next, u"sLabel12"_s), u"2"_s);
-    QTRY_VERIFY(!d.navigator->endScreen());
+    QVERIFY(!d.endScreen());
     QCOMPARE(d.records().size(), 1);
     QCOMPARE(d.messages.shown.size(), 0);
 }
@@ -285,8 +299,8 @@ void TestDrillScreens::timeOutStoresOnce()
     QCOMPARE(stored.first().resultTime, noTime);
     QCOMPARE(d.sound.played.size(), 0);
 
-    QTRY_VERIFY(d.navigator->endScreen());
-    EndOfDrillScreen *end = d.navigator->endScreen();
+    EndOfDrillScreen *end = d.endScreen(); // the tick to 301 s was the wait's second
+    QVERIFY(end);
     QCOMPARE(d.text(end, u"Label18"_s), u"記録なし"_s);
     QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：0点×1→0点"_s);
     QCOMPARE(d.text(end, u"Label20"_s), u"時間切れ"_s);
@@ -321,8 +335,7 @@ void TestDrillScreens::headerLampsAndBars()
     const auto lampsOut = [&] {
         QString out;
         for (int i = 30; i <= 39; ++i)
-            if (d.on<QWidget>(screen, u"sPicture3(%1)"_s.arg(i))->isHidden())
-                out += QString::number(i - 30);
+            if (d.on<QWidget>(screen, u"sPicture3(%1)"_s.arg(i))->isHidden()) out += QString::number(i - 30);
         return out;
     };
     QCOMPARE(d.text(screen, u"sLabel2"_s), u"ケモロ"_s);
@@ -352,24 +365,32 @@ void TestDrillScreens::headerLampsAndBars()
         QVERIFY(d.on<QWidget>(screen, u"sPicture3(%1)"_s.arg(i))->isVisible());
 }
 
-void TestDrillScreens::practiceLevelRecordsNothing_data()
+void TestDrillScreens::unrecordedLevelEndsOnTheHub_data()
 {
     QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("inLevelSet");
     QTest::addColumn<QString>("form");
-    QTest::newRow("odd practice level on the question drill") << 7 << u"MainFrm"_s;
-    QTest::newRow("even practice level on the timed task") << 4 << u"MainFrm2"_s;
+    QTest::addColumn<QString>("tries"); // sLabel11 and sLabel12
+    // clang-format off
+    QTest::newRow("odd practice level on the question drill")   << 7 << true  << u"MainFrm"_s  << u"－"_s;
+    QTest::newRow("even practice level on the timed task")      << 4 << true  << u"MainFrm2"_s << u"－"_s;
+    QTest::newRow("a level not in use, not left under the cover") << 5 << false << u"MainFrm"_s  << u"1"_s;
+    // clang-format on
 }
 
-void TestDrillScreens::practiceLevelRecordsNothing()
+void TestDrillScreens::unrecordedLevelEndsOnTheHub()
 {
     QFETCH(int, level);
+    QFETCH(bool, inLevelSet);
     QFETCH(QString, form);
+    QFETCH(QString, tries);
     Drill d;
     QVERIFY2(d.configured, qPrintable(d.setupError));
+    d.session().levels.levelInUse[size_t(level)] = inLevelSet ? 1 : 0;
     DrillForm *screen = d.start(level);
     QCOMPARE(screen->objectName(), form);
-    QCOMPARE(d.text(screen, u"sLabel11"_s), u"－"_s);
-    QCOMPARE(d.text(screen, u"sLabel12"_s), u"－"_s);
+    QCOMPARE(d.text(screen, u"sLabel11"_s), tries);
+    QCOMPARE(d.text(screen, u"sLabel12"_s), tries);
     if (form == u"MainFrm"_s) {
         for (int i = 0; i < 10; ++i) {
             QCOMPARE(d.text(screen, u"Label5"_s), u"12"_s); // no question is drawn above level 3
@@ -378,10 +399,10 @@ void TestDrillScreens::practiceLevelRecordsNothing()
     } else {
         QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
     }
-    QVERIFY(d.navigator->hub() && d.navigator->hub()->isVisible() && d.navigator->hub()->hubReady());
-    QTRY_VERIFY(!d.navigator->drillScreen());
+    QVERIFY(d.hub() && d.hub()->hubReady());
+    QVERIFY(!d.screen());
     QVERIFY(!QFile::exists(d.resultPath()));
-    QVERIFY(!d.navigator->endScreen());
+    QVERIFY(!d.afterTheWait());
 }
 
 void TestDrillScreens::timedTaskRecordsItsButton()
@@ -399,7 +420,7 @@ void TestDrillScreens::timedTaskRecordsItsButton()
     QCOMPARE(stored.first().resultTime, 0);
     QCOMPARE(stored.first().level, qint16(2));
     QCOMPARE(d.text(screen, u"sLabel9"_s), u"10"_s);
-    QTRY_VERIFY(d.navigator->endScreen());
+    QVERIFY(d.afterTheWait());
 }
 
 void TestDrillScreens::endScreenAfterOverPractice_data()
@@ -407,7 +428,8 @@ void TestDrillScreens::endScreenAfterOverPractice_data()
     QTest::addColumn<bool>("goalCleared");
     QTest::addColumn<QString>("label2");
     QTest::addColumn<bool>("again");
-    QTest::newRow("goal not cleared: move on, no second try") << false << u"次のレベルへ進みましょう"_s << false;
+    QTest::newRow("goal not cleared: move on, no second try")
+        << false << u"次のレベルへ進みましょう"_s << false;
     QTest::newRow("goal cleared: the limit no longer binds") << true << u"このレベルクリア"_s << true;
 }
 
@@ -420,27 +442,27 @@ void TestDrillScreens::endScreenAfterOverPractice()
     QVERIFY2(d.configured, qPrintable(d.setupError));
     // Level 6 (rate 1.5): 20 drills today of 17 s, 16 points each, clear the
     // level (5 drills, 100 points) and reach its limit (20 drills).
-    if (goalCleared)
-        d.recordEarlier(1, 10, 6); // 19 points each: the goal level 1 passes
+    if (goalCleared) d.recordEarlier(1, 10, 6); // 19 points each: the goal level 1 passes
     d.recordEarlier(6, 17, 20);
     DrillForm *screen = d.start(6);
     d.tickAt(17);
     QTest::mouseClick(d.on<QPushButton>(screen, u"Command1"_s), Qt::LeftButton);
-    QTRY_VERIFY(d.navigator->endScreen());
-    EndOfDrillScreen *end = d.navigator->endScreen();
+    EndOfDrillScreen *end = d.afterTheWait();
+    QVERIFY(end);
     QCOMPARE(d.text(end, u"Label19"_s), u"獲得ポイント：11点×1.5→16点"_s);
-    QVERIFY(!d.on(end, u"Label20"_s)->isVisible()); // 17 s equals the best: no record
+    QVERIFY(!d.on(end, u"Label20"_s)->isVisible());                   // 17 s equals the best: no record
     QCOMPARE(d.sound.playedNames(), QStringList{u"ざんねん1.wav"_s}); // within the minimum time
     QCOMPARE(d.text(end, u"Label13"_s), u" (このレベル　21回目)"_s);
     QVERIFY(d.on(end, u"Label2"_s)->isVisible());
     QVERIFY(!d.on<QWidget>(end, u"Picture1"_s)->isVisible()); // not the goal level
-    QTRY_VERIFY(d.on<QPushButton>(end, u"Command4"_s)->isVisible());
+    d.timers.advance(500);
+    QVERIFY(d.on<QPushButton>(end, u"Command4"_s)->isVisible());
     QCOMPARE(d.text(end, u"Label2"_s), label2);
     QCOMPARE(d.on<QPushButton>(end, u"Command5"_s)->isVisible(), again);
 
     QTest::mouseClick(d.on<QPushButton>(end, u"Command4"_s), Qt::LeftButton);
-    QVERIFY(d.navigator->hub() && d.navigator->hub()->isVisible() && d.navigator->hub()->hubReady());
-    QTRY_VERIFY(!d.navigator->endScreen());
+    QVERIFY(d.hub() && d.hub()->hubReady());
+    QVERIFY(!d.endScreen());
 }
 
 void TestDrillScreens::fourthSoundFailureEndsTheProgram()
@@ -460,7 +482,7 @@ void TestDrillScreens::fourthSoundFailureEndsTheProgram()
     QCOMPARE(d.finished->size(), 1);
     QCOMPARE(d.finished->first().first().toInt(), 1);
     QCOMPARE(d.session().drill.correctCount, 7); // the failed cue's answer is not counted
-    QTRY_VERIFY(!d.navigator->drillScreen());
+    QVERIFY(!d.screen());
 }
 
 QTEST_MAIN(TestDrillScreens)
