@@ -4,6 +4,7 @@
 #include "results/points.h"
 #include "results/recordview.h"
 #include "results/resultstore.h"
+#include "state/limits.h"
 
 #include <QDateTime>
 
@@ -12,9 +13,6 @@
 
 namespace kemoro {
 
-inline constexpr int maxPupil = 5000;
-static_assert(maxPupil == RecordView::maxStoredPupil && maxLevel == RecordView::maxStoredLevel);
-inline constexpr int pupilSlots = maxPupil + 1; // pupil 0..5000; 0 is nobody
 inline constexpr qint64 resultWindow = 20000;   // the newest records aggregation reads
 inline constexpr qint32 countedTimeLimit = 6000; // from this time on a drill scores but is no try
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/diagnostic.h"
-#include "results/aggregation.h"
+#include "state/limits.h"
 
 #include <QList>
 #include <QString>

@@ -5,6 +5,7 @@
 #include "roster/roster.h"
 #include "state/config.h"
 #include "state/folders.h"
+#include "state/limits.h"
 #include "state/soundnames.h"
 
 #include <QString>
@@ -38,8 +39,6 @@ struct DrillState
     qint16 endStarted = 0;
     qint16 timeUp = 0;
 };
-
-inline constexpr qint32 noTime = 99999; // a time-out, or no best yet
 
 // The program-wide state of one run: who is practising, the level set, the
 // settings read at start-up and the drill that is running. One object, handed
