@@ -1,5 +1,7 @@
 #include "state/session.h"
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace kemoro {
@@ -49,6 +51,16 @@ void resetForDrillStart(DrillState &drill)
     drill.endStarted = 0;
     drill.correctCount = 0;
     drill.timeUp = 0;
+}
+
+void confirmPupil(Session &session, qint16 pupil, const QString &name, const QString &grade, QTime timeOfDay,
+                  qint64 monotonicMs)
+{
+    session.sessionStartTime = qint32(std::lround(timeOfDay.msecsSinceStartOfDay() / 1000.0));
+    session.sessionStartTick = monotonicMs;
+    session.curPupilNo = pupil;
+    session.curPupilName = name;
+    session.curPupilGrade = grade;
 }
 
 int minutesSinceStart(const Session &session, qint64 monotonicNowMs)

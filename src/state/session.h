@@ -9,6 +9,7 @@
 #include "state/soundnames.h"
 
 #include <QString>
+#include <QTime>
 
 #include <array>
 
@@ -96,6 +97,12 @@ DrillScreen drillScreenFor(int level);
 
 // The reset at the start of every drill.
 void resetForDrillStart(DrillState &drill);
+
+// A pupil confirmed a name: who practises from now on, and when the session
+// began, as the time of day in whole seconds (rounded, so 23:59:59.5 reads
+// 86400) and on the monotonic tick.
+void confirmPupil(Session &session, qint16 pupil, const QString &name, const QString &grade, QTime timeOfDay,
+                  qint64 monotonicMs);
 
 // Whole minutes since the name was confirmed, on the monotonic tick so that
 // midnight never makes it negative.

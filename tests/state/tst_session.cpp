@@ -14,6 +14,8 @@ private slots:
     void dispatch();
     void startOfDrillReset();
     void minutesNeverNegative();
+    void confirmingAPupil_data();
+    void confirmingAPupil();
 };
 
 void TestSession::defaultLevelTable()
@@ -91,6 +93,37 @@ void TestSession::minutesNeverNegative()
     QCOMPARE(minutesSinceStart(session, 10 * 60000 + 59999), 0);
     QCOMPARE(minutesSinceStart(session, 13 * 60000), 3);
     QCOMPARE(minutesSinceStart(session, 0), 0);
+}
+
+void TestSession::confirmingAPupil_data()
+{
+    QTest::addColumn<QTime>("timeOfDay");
+    QTest::addColumn<int>("startTime");
+
+    // clang-format off
+    QTest::newRow("whole second")            << QTime(10, 0, 0)        << 36000;
+    QTest::newRow("below half rounds down")  << QTime(10, 0, 0, 499)   << 36000;
+    QTest::newRow("half rounds up")          << QTime(10, 0, 0, 500)   << 36001;
+    QTest::newRow("midnight")                << QTime(0, 0, 0)         << 0;
+    QTest::newRow("last half second of day") << QTime(23, 59, 59, 600) << 86400;
+    // clang-format on
+}
+
+void TestSession::confirmingAPupil()
+{
+    QFETCH(QTime, timeOfDay);
+    QFETCH(int, startTime);
+    Session session;
+    session.curLevel = 3;
+    confirmPupil(session, 8, u"工藤　ゆうと"_s, u"小３"_s, timeOfDay, 123456);
+    QCOMPARE(session.curPupilNo, qint16(8));
+    QCOMPARE(session.curPupilName, u"工藤　ゆうと"_s);
+    QCOMPARE(session.curPupilGrade, u"小３"_s);
+    QCOMPARE(session.sessionStartTime, startTime);
+    QCOMPARE(session.sessionStartTick, qint64(123456));
+    // The level table and the level are the hub's to set up.
+    QCOMPARE(session.curLevel, qint16(3));
+    QCOMPARE(session.levelCount, qint16(0));
 }
 
 QTEST_APPLESS_MAIN(TestSession)
