@@ -78,7 +78,7 @@ void PreviewBox::paintEvent(QPaintEvent *)
 
 FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidget *parent)
     : QWidget(parent, Qt::Window), m_context(context), m_desk(desk),
-      m_ownPrinters(std::make_unique<QtPrinterService>()), m_printers(m_ownPrinters.get()), m_picture(emblem())
+      m_picture(emblem())
 {
     setObjectName(u"frmPrint"_s);
     setWindowTitle(u"Quorvex"_s);
@@ -164,11 +164,6 @@ FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidg
 
 FrmPrint::~FrmPrint() = default;
 
-void FrmPrint::setPrinterService(PrinterService *service)
-{
-    m_printers = service ? service : m_ownPrinters.get();
-}
-
 const QImage &FrmPrint::preview() const
 {
     return m_previewBox->image();
@@ -240,14 +235,19 @@ void FrmPrint::printCurrentDocument()
 {
     if (m_drawing)
         return;
-    m_printers->setLandscape(m_desk->job.orientation != 1);
+    PrinterService &printers = *m_context.services.printers;
+    // The service is the program's one; the other prints expect portrait
+    // unless they say otherwise, so the job's orientation lasts for this job.
+    const bool wasLandscape = printers.landscape();
+    printers.setLandscape(m_desk->job.orientation != 1);
     const PrintOutcome outcome =
-        printDocuments(*m_printers, this, 1, u"ケモロ 印刷"_s, [this](PrintSurface &paper, int) {
+        printDocuments(printers, this, 1, u"ケモロ 印刷"_s, [this](PrintSurface &paper, int) {
             m_paper = &paper;
             m_toPaper->setChecked(true);
             drawCurrentDocument();
             return true;
         });
+    printers.setLandscape(wasLandscape);
     m_paper = nullptr;
     if (m_toPaper->isChecked())
         m_toPaper->setChecked(false);

@@ -127,8 +127,6 @@ void PrintSelection::openPreview(int docType)
     m_desk.job.docType = docType;
     if (!m_preview) {
         m_preview = new FrmPrint(m_context, &m_desk, false, this);
-        if (m_printers)
-            m_preview->setPrinterService(m_printers);
         m_preview->show();
         return;
     }

@@ -120,6 +120,7 @@ struct Desk
         context.session.folders.programDir = dir.path() + u"/"_s;
         context.services.random = &random;
         context.services.messages = &messages;
+        context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
         if (withFile)
             test::writeCp932(context.session.folders.worksheetFile(), questions);
@@ -180,7 +181,6 @@ private slots:
         QFETCH(QList<double>, rules);
         Desk desk;
         PrintSelection selection(desk.context);
-        selection.setPrinterService(&desk.printers);
         selection.load();
         selection.openPreview(docType);
         FrmPrint *preview = selection.preview();
@@ -212,7 +212,6 @@ private slots:
     {
         Desk desk;
         PrintSelection selection(desk.context);
-        selection.setPrinterService(&desk.printers);
         selection.load();
         auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
         QCOMPARE(levels->count(), 8);
@@ -278,8 +277,8 @@ private slots:
     {
         Desk desk;
         BrokenPrinter printer;
+        desk.context.services.printers = &printer;
         FrmPrint window(desk.context, nullptr, false);
-        window.setPrinterService(&printer);
         window.show();
         window.findChild<QPushButton *>(u"Command9"_s)->click();
         QCOMPARE(desk.messages.shown.size(), 1);
@@ -291,7 +290,6 @@ private slots:
     {
         Desk desk;
         FrmPrint window(desk.context, nullptr, true);
-        window.setPrinterService(&desk.printers);
         window.show();
         auto *labels = window.findChild<QPushButton *>(u"Command10"_s);
         QVERIFY(labels->isVisible());
