@@ -17,6 +17,11 @@ QString ResultFileError::toLine() const
     return QDir::toNativeSeparators(path) + u": "_s + description;
 }
 
+Diagnostic ResultFileError::toDiagnostic(const QString &what) const
+{
+    return {Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(), what + description};
+}
+
 namespace {
 // Paths cross to the plain file layer as the system names files: the local
 // 8-bit encoding on POSIX, UTF-8 (made wide inside) on Windows.
@@ -117,9 +122,7 @@ void ResultStore::noteRecovery(const rewrite::Recovery &recovery, const std::opt
 {
     const QString journal = journalPath();
     if (error) {
-        notice(u"failed:"_s + error->toLine(),
-               {Diagnostic::Severity::Warning, error->path, Diagnostic::fileLocation(),
-                u"中断された記録の修正・削除を仕上げられません: "_s + error->description});
+        notice(u"failed:"_s + error->toLine(), error->toDiagnostic(u"中断された記録の修正・削除を仕上げられません: "_s));
         return;
     }
     if (recovery.setAside) {

@@ -27,6 +27,9 @@ struct ResultFileError
     QString appendMessage() const;
     // "PATH: description" for standard error.
     QString toLine() const;
+    // A failed read or rewrite as a warning on the file: what failed, then
+    // the system's words.
+    Diagnostic toDiagnostic(const QString &what = {}) const;
 };
 
 // The records of a read, as raw bytes of whole records.

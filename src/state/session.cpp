@@ -11,6 +11,11 @@ bool isPracticeLevel(const QString &levelName)
     return levelName.contains(u'練');
 }
 
+QString messageTitle(const Session &session)
+{
+    return session.programTitle.isEmpty() ? u"ケモロ"_s : session.programTitle;
+}
+
 const std::array<QString, 25> &defaultLevelNames()
 {
     // The digits mix full and half width exactly as the product family names

@@ -83,6 +83,10 @@ struct Session
     int listPeriod = 3;
 };
 
+// The title of every message box: the program's title, or "ケモロ" before
+// the settings are read.
+QString messageTitle(const Session &session);
+
 // The 24 level names of the default level table.
 const std::array<QString, 25> &defaultLevelNames();
 
