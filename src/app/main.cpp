@@ -1,5 +1,5 @@
-#include "state/context.h"
 #include "app/navigator.h"
+#include "state/context.h"
 #include "app/options.h"
 #include "platform/clock.h"
 #include "platform/mediaplayer.h"
@@ -53,15 +53,15 @@ int main(int argc, char *argv[])
 
     kemoro::Navigator navigator(context);
     QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    kemoro::StartTarget target = kemoro::NamesAtStart{};
     if (options.explain) {
         // Only a run that shows an explanation changes the media backend, so
         // the drill's cues play exactly as in every other run.
         kemoro::QtMediaPlayer::preferVideoBackend();
-        navigator.startExplanation(options.explanationFile);
+        target = kemoro::ExplanationAtStart{options.explanationFile};
+    } else if (options.printTest) {
+        target = kemoro::PrintTestAtStart{};
     }
-    else if (options.printTest)
-        navigator.startPrintTest();
-    else
-        navigator.start();
+    navigator.start(target);
     return QApplication::exec();
 }

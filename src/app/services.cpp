@@ -25,7 +25,7 @@ Reporting::Reporting(AppContext &context, QuitFunction quit) : m_context(context
 
 QString Reporting::title() const
 {
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    return messageTitle(m_context.session);
 }
 
 void Reporting::report(const Diagnostic &diagnostic, QWidget *parent)
@@ -38,6 +38,12 @@ void Reporting::stop(QWidget *parent, const QString &text, const ResultFileError
 {
     toStandardError(cause.toLine());
     stop(parent, text);
+}
+
+void Reporting::stop(QWidget *parent, const Diagnostic &diagnostic)
+{
+    report(diagnostic, parent);
+    m_quit(1);
 }
 
 void Reporting::stop(QWidget *parent, const QString &text)

@@ -1,7 +1,6 @@
 #include "criteria/criteriaeditor.h"
 
 #include "state/context.h"
-#include "app/navigator.h"
 #include "criteria/distribution.h"
 #include "platform/busywait.h"
 #include "platform/messages.h"
@@ -169,11 +168,6 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
 
 CriteriaEditor::~CriteriaEditor() = default;
 
-QString CriteriaEditor::title() const
-{
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-}
-
 int CriteriaEditor::levelRows() const { return std::max(0, m_grid->rowCount() - 1); }
 
 QString CriteriaEditor::cellText(int row, int column) const
@@ -224,7 +218,7 @@ void CriteriaEditor::reload()
     const CriteriaGrid grid = readCriteriaGrid(path, diagnostics, &m_keptText);
     for (const Diagnostic &d : std::as_const(diagnostics))
         if (d.severity != Diagnostic::Severity::Check)
-            m_context.navigator->report(d, this);
+            m_context.services.reporter->report(d, this);
     // Saving a grid that could not be read would overwrite the file with it.
     m_save->setEnabled(!hasFatal(diagnostics));
     m_loading = true;
@@ -274,12 +268,12 @@ bool CriteriaEditor::save()
     }
     m_wait->hide();
     if (refused) {
-        m_context.navigator->report(*refused, this);
+        m_context.services.reporter->report(*refused, this);
         return false;
     }
     for (const Diagnostic &d : std::as_const(reloadDiagnostics))
         if (d.severity != Diagnostic::Severity::Check)
-            m_context.navigator->report(d, this);
+            m_context.services.reporter->report(d, this);
     m_changed = false;
     return true;
 }
@@ -294,7 +288,7 @@ void CriteriaEditor::goBack()
         return; // a refused save keeps the edits on the screen
     m_wait->show();
     m_wait->raise();
-    m_context.navigator->closeTeacherScreen(this);
+    emit back();
 }
 
 void CriteriaEditor::clickCell(int row, int column)
@@ -419,8 +413,7 @@ void CriteriaEditor::rebuildDistribution()
     const std::optional<ResultFileError> failed = m_context.results().read(-1, ui::waitForOtherComputer(m_notice), window);
     m_notice->clear();
     if (failed) {
-        m_context.navigator->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+        m_context.services.reporter->report(failed->toDiagnostic(), this);
         return;
     }
     const Distribution d = buildDistribution(window, m_row);

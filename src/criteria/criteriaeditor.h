@@ -47,6 +47,10 @@ public:
     QString cellText(int row, int column) const;
     bool cellPainted(int row, int column) const;
 
+signals:
+    // "戻る", once any save asked for is done: a fresh hub takes over.
+    void back();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -58,7 +62,6 @@ private:
     void copyDown();
     void rebuildDistribution(); // Command7
     void setCell(int row, int column, const QString &text);
-    QString title() const;
 
     AppContext &m_context;
     QFrame *m_panel;

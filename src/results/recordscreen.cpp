@@ -1,7 +1,6 @@
 #include "results/recordscreen.h"
 
 #include "state/context.h"
-#include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -102,11 +101,6 @@ RecordScreen::RecordScreen(AppContext &context, QWidget *parent) : QWidget(paren
 
 RecordScreen::~RecordScreen() = default;
 
-QString RecordScreen::title() const
-{
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-}
-
 void RecordScreen::activate()
 {
     m_list->show();
@@ -122,15 +116,14 @@ void RecordScreen::rebuild()
     if (!m_rosterReported)
         for (const Diagnostic &d : std::as_const(diagnostics))
             if (d.severity != Diagnostic::Severity::Check)
-                m_context.navigator->report(d, this);
+                m_context.services.reporter->report(d, this);
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
 
     const std::optional<ResultFileError> failed =
         m_context.results().read(-1, ui::waitForOtherComputer(m_hint), m_window);
     m_hint->setText(hintText);
     if (failed) {
-        m_context.navigator->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+        m_context.services.reporter->report(failed->toDiagnostic(), this);
         m_window = ResultWindow();
     }
     RecordLineContext c;
@@ -224,16 +217,14 @@ bool RecordScreen::write(const RecordEdit &edit)
     m_hint->setText(hintText);
     setBusy(false);
     if (failed) {
-        m_context.navigator->report({Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(),
-                                     u"記録を書き換えられません (the record file cannot be rewritten): "_s
-                                         + failed->description},
-                                    this);
+        m_context.services.reporter->report(
+            failed->toDiagnostic(u"記録を書き換えられません (the record file cannot be rewritten): "_s), this);
     } else if (outcome == RewriteOutcome::Changed) {
         m_context.services.messages->inform(
-            this, title(), u"この記録は他のコンピュータで変更されました。何も書き込まずに一覧を作り直します。"_s);
+            this, messageTitle(m_context.session), u"この記録は他のコンピュータで変更されました。何も書き込まずに一覧を作り直します。"_s);
     } else if (outcome == RewriteOutcome::ForeignJournal) {
         m_context.services.messages->inform(
-            this, title(),
+            this, messageTitle(m_context.session),
             m_context.results().journalPath()
                 + u" があるため記録を変更できません。中の記録を確かめてから、このファイルを移してください。"_s);
     }
@@ -246,14 +237,14 @@ void RecordScreen::correct()
         return;
     const std::optional<qint32> time = readResultTimeBox(m_time->text());
     if (!time) {
-        m_context.services.messages->inform(this, title(),
+        m_context.services.messages->inform(this, messageTitle(m_context.session),
                                             u"秒の欄（Text1）には 0 から 99999 までの数を入れて下さい"_s);
         return;
     }
     const std::optional<qint16> pupil = readPupilBox(m_pupil->currentText());
     if (!pupil) {
         m_context.services.messages->inform(
-            this, title(), u"生徒の欄（Combo1）は「番号 /  名前」の形で、番号は 0 から 5000 までにして下さい"_s);
+            this, messageTitle(m_context.session), u"生徒の欄（Combo1）は「番号 /  名前」の形で、番号は 0 から 5000 までにして下さい"_s);
         return;
     }
     ResultRecord rec = decodeRecord(m_chosenBytes.constData());
@@ -298,7 +289,7 @@ void RecordScreen::goBack()
         return;
     m_cover->show();
     m_cover->raise();
-    m_context.navigator->closeTeacherScreen(this);
+    emit back();
 }
 
 } // namespace kemoro

@@ -1,7 +1,6 @@
 #include "roster/nameselectionscreen.h"
 
 #include "state/context.h"
-#include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"
 #include "platform/clock.h"
@@ -21,7 +20,6 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -61,7 +59,7 @@ NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setCursor(Qt::PointingHandCursor);
     ui::placeTw(m_title, 480, 240, 14400, 1320);
-    connect(m_title, &ui::ClickLabel::clicked, this, [this] { m_context.navigator->showVersionDialog(this); });
+    connect(m_title, &ui::ClickLabel::clicked, this, &NameSelectionScreen::versionDialogRequested);
 
     // The lines are laid out in fixed-width pieces; only a fixed-pitch face
     // whose full-width characters are two half widths keeps the columns.
@@ -229,9 +227,9 @@ bool NameSelectionScreen::listNames()
     if (!coverShown)
         m_cover->hide();
 
-    Navigator *navigator = m_context.navigator;
+    Reporter &reporter = *m_context.services.reporter;
     if (run.resultError) {
-        navigator->stopWithMessage(this, loadFailureMessage(*run.resultError), *run.resultError);
+        reporter.stop(this, loadFailureMessage(*run.resultError), *run.resultError);
         return false;
     }
     for (const Diagnostic &d : run.diagnostics) {
@@ -242,11 +240,11 @@ bool NameSelectionScreen::listNames()
                 continue;
             m_warned.insert(d.toLine());
         }
-        navigator->report(d, this);
         if (d.severity == Diagnostic::Severity::Fatal) {
-            navigator->quit(1);
+            reporter.stop(this, d);
             return false;
         }
+        reporter.report(d, this);
     }
 
     m_list->clear();
@@ -326,11 +324,8 @@ void NameSelectionScreen::confirm()
 
     Session &session = m_context.session;
     const Clock &clock = *m_context.services.clock;
-    session.sessionStartTime = qint32(std::lround(clock.now().time().msecsSinceStartOfDay() / 1000.0));
-    session.sessionStartTick = clock.monotonicMs();
-    session.curPupilNo = qint16(pupil);
-    session.curPupilName = session.roster.pupilNames.at(size_t(pupil));
-    session.curPupilGrade = session.roster.pupilGradeLabels.at(size_t(pupil));
+    confirmPupil(session, qint16(pupil), session.roster.pupilNames.at(size_t(pupil)),
+                 session.roster.pupilGradeLabels.at(size_t(pupil)), clock.now().time(), clock.monotonicMs());
 
     m_ok->hide();
     m_cover->show();
@@ -340,12 +335,12 @@ void NameSelectionScreen::confirm()
     ui::letEventsRun();
     if (!self)
         return;
-    m_context.navigator->pupilConfirmed();
+    emit pupilConfirmed();
 }
 
 void NameSelectionScreen::leave()
 {
-    m_context.navigator->leaveToLauncher();
+    emit leaveRequested();
 }
 
 bool NameSelectionScreen::eventFilter(QObject *watched, QEvent *event)
@@ -362,7 +357,7 @@ bool NameSelectionScreen::eventFilter(QObject *watched, QEvent *event)
 
 void NameSelectionScreen::playWrongAnswerCue()
 {
-    m_context.navigator->playCue(Cue::Wrong, this, [] {});
+    m_context.services.cues->play(Cue::Wrong, this, [] {});
 }
 
 } // namespace kemoro

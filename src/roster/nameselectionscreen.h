@@ -44,6 +44,14 @@ public:
 
     int rankingKind() const { return m_kind; }
 
+signals:
+    // A click on the title: the version dialog over this screen.
+    void versionDialogRequested();
+    // "O.K." with a name chosen: the session holds the pupil now.
+    void pupilConfirmed();
+    // "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)": to the launcher of the product family.
+    void leaveRequested();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

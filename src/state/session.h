@@ -68,6 +68,9 @@ struct Session
 
     DrillState drill;
 
+    // The file an explanation window shows (--explain FILE).
+    QString explanationFile;
+
     // Per-level, per-pupil results rebuilt by every aggregation, with the
     // best-time flags of the last recorded drill.
     ResultTables results;

@@ -5,6 +5,7 @@
 #include "print/frmprint.h"
 #include "platform/cp932.h"
 #include "print/printselection.h"
+#include "roster/nameselectionscreen.h"
 #include "roster/grades.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
@@ -51,7 +52,7 @@ struct Run
     template<typename T>
     T *child(const QString &name) const
     {
-        return navigator->hub()->findChild<T *>(name);
+        return test::openScreen<HubScreen>()->findChild<T *>(name);
     }
     void openDoor(const QString &typed)
     {
@@ -91,15 +92,15 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, opens);
         Run run;
-        QPointer<HubScreen> hub = run.navigator->hub();
+        QPointer<HubScreen> hub = test::openScreen<HubScreen>();
         run.openDoor(typed);
         auto *button = run.child<QPushButton>(u"Command10(2)"_s);
         QCOMPARE(button->text(), u"印刷設定"_s);
         button->click();
         QCoreApplication::processEvents();
         QVERIFY(hub && hub->isVisible());
-        QCOMPARE(run.navigator->hub(), hub.data());
-        print::PrintSelection *selection = run.navigator->printSelection();
+        QCOMPARE(test::openScreen<HubScreen>(), hub.data());
+        QPointer<print::PrintSelection> selection = test::openScreen<print::PrintSelection>();
         QCOMPARE(bool(selection), opens);
         QCOMPARE(run.messages.shown.size(), opens ? 0 : 1);
         if (!opens)
@@ -109,7 +110,7 @@ private slots:
         // The demo's questions of level 1 fill the table.
         QCOMPARE(selection->desk().sheet.loaded, 5);
         selection->findChild<QPushButton *>(u"Command2"_s)->click();
-        QTRY_VERIFY(!run.navigator->printSelection());
+        QTRY_VERIFY(!selection);
         QVERIFY(hub && hub->isVisible());
     }
 
@@ -169,9 +170,10 @@ private slots:
         Run run;
         run.navigator->closeHub();
         QSignalSpy finished(run.navigator.get(), &Navigator::finished);
-        run.navigator->showPrintTest();
-        print::FrmPrint *window = run.navigator->printTest();
-        QVERIFY(window && window->isVisible());
+        run.navigator->start(PrintTestAtStart{});
+        QTRY_VERIFY(test::openScreen<print::FrmPrint>());
+        print::FrmPrint *window = test::openScreen<print::FrmPrint>();
+        QVERIFY(!test::openScreen<NameSelectionScreen>());
         QCOMPARE(window->windowTitle(), u"Quorvex"_s);
         QVERIFY(window->findChild<QPushButton *>(u"Command5"_s)->isVisible());
         window->findChild<QPushButton *>(u"Command10"_s)->click();

@@ -69,11 +69,21 @@ struct Run
     NameSelectionScreen *start()
     {
         navigator->start();
-        if (!QTest::qWaitFor([&] { return navigator->nameSelection() && !cover()->isVisible(); }))
+        if (!QTest::qWaitFor([&] { return test::openScreen<NameSelectionScreen>() && !cover()->isVisible(); }))
             return nullptr;
-        return navigator->nameSelection();
+        return names();
     }
-    NameSelectionScreen *names() const { return navigator->nameSelection(); }
+    // The name screen, also while it is closed but not yet deleted: a
+    // confirmed name closes it before the test looks at it again.
+    NameSelectionScreen *names() const
+    {
+        if (NameSelectionScreen *shown = test::openScreen<NameSelectionScreen>())
+            return shown;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *screen = qobject_cast<NameSelectionScreen *>(w))
+                return screen;
+        return nullptr;
+    }
     template<typename T>
     T *child(const QString &name) const
     {
