@@ -1,7 +1,6 @@
 #include "app/navigator.h"
 
 #include "app/services.h"
-#include "state/context.h"
 #include "criteria/criteriaeditor.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
@@ -18,6 +17,7 @@
 #include "print/printselection.h"
 #include "results/recordscreen.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
 #include "windows/browserwindow.h"
@@ -66,7 +66,8 @@ Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_
     // The store meets these in the middle of a read or an append; the box
     // comes after that work, not inside it.
     m_context.resultNotices = [this](const Diagnostic &d) {
-        QTimer::singleShot(0, this, [this, d] { m_context.services.reporter->report(d, QApplication::activeWindow()); });
+        QTimer::singleShot(
+            0, this, [this, d] { m_context.services.reporter->report(d, QApplication::activeWindow()); });
     };
 }
 
@@ -200,7 +201,8 @@ void Navigator::showNameSelection()
     if (!m_nameSelection) {
         m_nameSelection = new NameSelectionScreen(m_context);
         NameSelectionScreen *names = m_nameSelection;
-        connect(names, &NameSelectionScreen::versionDialogRequested, this, [this, names] { showVersionDialog(names); });
+        connect(names, &NameSelectionScreen::versionDialogRequested, this,
+                [this, names] { showVersionDialog(names); });
         connect(names, &NameSelectionScreen::pupilConfirmed, this, &Navigator::pupilConfirmed);
         connect(names, &NameSelectionScreen::leaveRequested, this, &Navigator::leaveToLauncher);
     }
@@ -379,9 +381,10 @@ void Navigator::leaveToLauncher()
     const QString launcher = m_context.session.folders.launcherProgram();
     const QString failure = m_context.services.programs->startDetached(launcher, {u"001"_s});
     if (!failure.isEmpty())
-        m_context.services.reporter->report({Diagnostic::Severity::Warning, launcher, Diagnostic::fileLocation(),
-                u"ランチャーを起動できません (the launcher cannot be started): "_s + failure},
-               m_nameSelection);
+        m_context.services.reporter->report(
+            {Diagnostic::Severity::Warning, launcher, Diagnostic::fileLocation(),
+             u"ランチャーを起動できません (the launcher cannot be started): "_s + failure},
+            m_nameSelection);
     quit(0);
 }
 
@@ -398,8 +401,7 @@ void Navigator::quit(int exitCode)
     closeLater(m_explanation);
     closeLater(m_printTest);
     m_finished = true;
-    if (m_cues)
-        m_cues->halt();
+    if (m_cues) m_cues->halt();
     emit finished(exitCode);
 }
 

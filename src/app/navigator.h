@@ -33,7 +33,7 @@ class CriteriaEditor;
 namespace print {
 class PrintSelection;
 class FrmPrint;
-}
+} // namespace print
 
 // What a run shows once start-up has configured it: the name selection
 // screen (an ordinary run), the explanation window of a file (--explain FILE)
@@ -107,6 +107,10 @@ public:
     // Where a pupil goes after a drill. Until the hub screen exists this is
     // the name selection screen.
     void showMenuAfterDrill();
+
+    // The forwarders to the context's services below and the screen
+    // accessors further down remain only for the drill and hub screens and
+    // their tests, until those use the services and find screens themselves.
 
     // Plays a cue. `then` runs when it has ended, provided `guard` still
     // exists. The answer cues are watched: the fourth failure in a row tells

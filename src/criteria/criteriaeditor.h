@@ -55,8 +55,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void textToGrid();     // TextToGrid転送
-    void gridToText();     // GridToText転送
+    void textToGrid(); // TextToGrid転送
+    void gridToText(); // GridToText転送
     void placeEditor();
     void moveTo(int row, int column);
     void copyDown();

@@ -88,8 +88,7 @@ struct AppContext
         if (!m_results || m_results->path() != path) {
             m_results = std::make_unique<ResultStore>(path);
             m_results->setNoticeHandler([this](const Diagnostic &d) {
-                if (resultNotices)
-                    resultNotices(d);
+                if (resultNotices) resultNotices(d);
             });
         }
         return *m_results;

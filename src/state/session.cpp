@@ -21,12 +21,11 @@ const std::array<QString, 25> &defaultLevelNames()
     // The digits mix full and half width exactly as the product family names
     // them ("レベル１－1" ends in a half-width 1).
     static const std::array<QString, 25> names = {
-        QString(),
-        u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s, u"レベル２－１"_s,
-        u"レベル２－２"_s, u"レベル３練習"_s, u"レベル３－１"_s, u"レベル３－２"_s, u"レベル４練習"_s,
-        u"レベル４－1"_s,  u"レベル４－２"_s, u"レベル５練習"_s, u"レベル５－１"_s, u"レベル５－２"_s,
-        u"レベル６練習"_s, u"レベル６－１"_s, u"レベル６－２"_s, u"レベル７練習"_s, u"レベル７－1"_s,
-        u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s,
+        QString(),         u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s,
+        u"レベル２－１"_s, u"レベル２－２"_s, u"レベル３練習"_s, u"レベル３－１"_s, u"レベル３－２"_s,
+        u"レベル４練習"_s, u"レベル４－1"_s,  u"レベル４－２"_s, u"レベル５練習"_s, u"レベル５－１"_s,
+        u"レベル５－２"_s, u"レベル６練習"_s, u"レベル６－１"_s, u"レベル６－２"_s, u"レベル７練習"_s,
+        u"レベル７－1"_s,  u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s,
     };
     return names;
 }
@@ -43,10 +42,8 @@ void buildDefaultLevelTable(Session &session)
 
 DrillScreen drillScreenFor(int level)
 {
-    if (level >= 1 && level <= 19 && level % 2 == 1)
-        return DrillScreen::QuestionDrill;
-    if (level >= 2 && level <= 20 && level % 2 == 0)
-        return DrillScreen::TimedTask;
+    if (level >= 1 && level <= 19 && level % 2 == 1) return DrillScreen::QuestionDrill;
+    if (level >= 2 && level <= 20 && level % 2 == 0) return DrillScreen::TimedTask;
     return DrillScreen::None;
 }
 

@@ -28,14 +28,14 @@ bool isPracticeLevel(const QString &levelName);
 // The counters of the drill that is running.
 struct DrillState
 {
-    double drillStartTime = 0;  // clock reading when the drill clock started, seconds
-    qint64 drillStartTick = 0;  // the same moment on the monotonic tick, ms
+    double drillStartTime = 0; // clock reading when the drill clock started, seconds
+    qint64 drillStartTick = 0; // the same moment on the monotonic tick, ms
     qint32 elapsedSeconds = 0;
-    qint32 resultTime = 0;      // elapsedSeconds, or 99999 after a time-out
-    qint16 judgeResult = 0;     // 0 none, 1 right, 2 wrong
-    qint32 correctCount = 0;    // net right answers, never below 0
-    qint16 questionCount = 0;   // right answers that finish a drill
-    qint32 timeLimit = 0;       // minTime x 5
+    qint32 resultTime = 0;    // elapsedSeconds, or 99999 after a time-out
+    qint16 judgeResult = 0;   // 0 none, 1 right, 2 wrong
+    qint32 correctCount = 0;  // net right answers, never below 0
+    qint16 questionCount = 0; // right answers that finish a drill
+    qint32 timeLimit = 0;     // minTime x 5
     qint16 drillFinished = 0;
     qint16 endStarted = 0;
     qint16 timeUp = 0;

@@ -1,10 +1,10 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillform.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/recordingsound.h"
 #include "hub/hubscreen.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -46,13 +46,15 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     navigator.start();
 
     // The name list: pick 工藤　ゆうと (pupil 8) and confirm.
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() && test::openScreen<NameSelectionScreen>()->isVisible());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
     auto *names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> found = names->findItems(u"工藤"_s, Qt::MatchContains);
     QCOMPARE(found.size(), 1);
     names->setCurrentItem(found.first());
     QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, names->visualItemRect(found.first()).center());
-    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command14"_s), Qt::LeftButton);
+    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command14"_s),
+                      Qt::LeftButton);
 
     QTRY_VERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
     QTRY_VERIFY(!test::openScreen<NameSelectionScreen>());
@@ -74,8 +76,7 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
             for (int j = 1; j <= 9 && !done; ++j) {
                 auto *a = drill->findChild<QLabel *>(u"Label1(%1)"_s.arg(i));
                 auto *b = drill->findChild<QLabel *>(u"Label2(%1)"_s.arg(j));
-                if (a->isHidden() || b->isHidden() || i * j != product)
-                    continue;
+                if (a->isHidden() || b->isHidden() || i * j != product) continue;
                 QTest::mouseClick(a, Qt::LeftButton);
                 QTest::mouseClick(b, Qt::LeftButton);
                 QTest::mouseClick(drill->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
@@ -85,7 +86,8 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     }
 
     // The end-of-drill screen, then "メニューへ" to a fresh hub that counts the drill.
-    QTRY_VERIFY_WITH_TIMEOUT(test::openScreen<EndOfDrillScreen>() && test::openScreen<EndOfDrillScreen>()->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        test::openScreen<EndOfDrillScreen>() && test::openScreen<EndOfDrillScreen>()->isVisible(), 5000);
     EndOfDrillScreen *end = test::openScreen<EndOfDrillScreen>();
     QCOMPARE(end->findChild<QLabel *>(u"Label18"_s)->text(), u"今の成績：20秒"_s);
     QTRY_VERIFY(end->findChild<QPushButton *>(u"Command4"_s)->isVisible());
@@ -99,7 +101,8 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
 
     // "0" goes back to the names, which show today's drill.
     QTest::keyClick(hub, Qt::Key_0);
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() && test::openScreen<NameSelectionScreen>()->isVisible());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
     QTRY_VERIFY(!test::openScreen<HubScreen>());
     names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> again = names->findItems(u"工藤"_s, Qt::MatchContains);

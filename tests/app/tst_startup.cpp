@@ -1,7 +1,7 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "platform/messages.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -9,13 +9,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryFile>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -73,8 +73,7 @@ private:
     void restore()
     {
         std::fflush(stderr);
-        if (m_saved >= 0)
-            ::dup2(m_saved, 2), ::close(m_saved);
+        if (m_saved >= 0) ::dup2(m_saved, 2), ::close(m_saved);
         m_saved = -1;
     }
     QTemporaryFile m_file;
@@ -133,7 +132,6 @@ void TestStartup::brokenInstallationEndsWithAMessage()
     QVERIFY(!test::openScreen<NameSelectionScreen>());
 }
 
-
 void TestStartup::resultFileFailureIsOnStandardError()
 {
     // A folder where the result file belongs: the name list cannot be made.
@@ -147,7 +145,8 @@ void TestStartup::resultFileFailureIsOnStandardError()
     const QString err = capture.text();
     QCOMPARE(run.finished->first().first().toInt(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s), qPrintable(err));
+    QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s),
+             qPrintable(err));
 }
 
 void TestStartup::warningsAreShownAndStartUpGoesOn_data()
@@ -188,7 +187,8 @@ void TestStartup::warningsAreShownAndStartUpGoesOn()
     QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
     QCOMPARE(run.messages.shown.size(), shown.isEmpty() ? 0 : 1);
     if (!shown.isEmpty()) {
-        QVERIFY2(run.messages.shown.first().text.contains(shown), qPrintable(run.messages.shown.first().text));
+        QVERIFY2(run.messages.shown.first().text.contains(shown),
+                 qPrintable(run.messages.shown.first().text));
         QVERIFY(run.messages.shown.first().text.contains(path.section(u'/', -1)));
     }
     QCOMPARE(run.finished->size(), 0);
@@ -198,7 +198,8 @@ void TestStartup::badByteInANameKeepsEveryPupil()
 {
     Run clean;
     clean.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() && test::openScreen<NameSelectionScreen>()->isVisible());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
     const int pupils = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count();
     QVERIFY(pupils > 20);
     clean.navigator->quit(0); // its screens close: the next run's are the open ones
@@ -214,10 +215,12 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     bytes.insert(at + 2, '\xFF'); // after the first character of pupil 5's name
     QVERIFY(test::writeBytes(roster, bytes));
     run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() && test::openScreen<NameSelectionScreen>()->isVisible());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
     QCOMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s), qPrintable(run.messages.shown.first().text));
+    QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s),
+             qPrintable(run.messages.shown.first().text));
     QVERIFY(run.messages.shown.first().text.contains(u"0xFF"_s));
     // Another ranking reads the roster again; its warning is not shown again.
     test::openScreen<NameSelectionScreen>()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
@@ -275,7 +278,8 @@ void TestStartup::missingLauncherIsNamed()
     run.programs.failure = u"not found"_s;
     run.start();
     QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
-    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command7"_s), Qt::LeftButton);
+    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command7"_s),
+                      Qt::LeftButton);
     QTRY_COMPARE(run.finished->size(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(u"プログラムメニューc.exe"_s));

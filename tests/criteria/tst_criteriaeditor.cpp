@@ -1,8 +1,8 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "criteria/criteriaeditor.h"
-#include "results/resultstore.h"
 #include "platform/cp932.h"
+#include "results/resultstore.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -42,8 +42,7 @@ struct Run
         context.services = {&clock, &random, &messages, &programs};
         Diagnostics d;
         configure(context.session, install.programDir(), clock.today(), d);
-        if (!criteria.isEmpty())
-            test::writeCp932(criteriaFile(), criteria);
+        if (!criteria.isEmpty()) test::writeCp932(criteriaFile(), criteria);
         navigator = std::make_unique<Navigator>(context);
         editor = std::make_unique<CriteriaEditor>(context);
         back = std::make_unique<QSignalSpy>(editor.get(), &CriteriaEditor::back);
@@ -89,7 +88,8 @@ void TestCriteriaEditor::opensOnLevelOne()
              u"合格基準タイム\n　大部分の人ががんばったら出せそうなタイムにしてください"_s);
     QCOMPARE(run.editor->findChild<QLabel *>(u"Label8"_s)->text(), u"Just a moment,please."_s);
     const QStringList all =
-        qobject_cast<QStringListModel *>(run.editor->findChild<QListView *>(u"List3"_s)->model())->stringList();
+        qobject_cast<QStringListModel *>(run.editor->findChild<QListView *>(u"List3"_s)->model())
+            ->stringList();
     QCOMPARE(all.size(), 102);
     QVERIFY(all.first().startsWith(u"レベル1 今まで"_s));
     // Column 6 keeps its trailing line of two blanks.
@@ -247,7 +247,8 @@ void TestCriteriaEditor::linesTheGridCannotShowAreKept()
     Run run(text);
     QCOMPARE(run.editor->levelRows(), 35);
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY2(run.messages.shown.first().text.contains(u"line 37"_s), qPrintable(run.messages.shown.first().text));
+    QVERIFY2(run.messages.shown.first().text.contains(u"line 37"_s),
+             qPrintable(run.messages.shown.first().text));
     QVERIFY(run.messages.shown.first().text.contains(u"保存するときはそのまま残します"_s));
     run.editor->clickCell(1, 1);
     run.box()->setText(u"12"_s);

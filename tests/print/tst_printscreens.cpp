@@ -1,8 +1,8 @@
-#include "state/context.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"
 #include "print/printselection.h"
+#include "state/context.h"
 
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -63,14 +63,18 @@ public:
         error = u"用紙がありません。"_s;
         return nullptr;
     }
-    std::unique_ptr<PrintSurface> startPdf(const QString &, const QString &, QString &) override { return nullptr; }
+    std::unique_ptr<PrintSurface> startPdf(const QString &, const QString &, QString &) override
+    {
+        return nullptr;
+    }
     QString askPdfFileName(QWidget *, const QString &) override { return {}; }
 };
 
 QList<QImage> rasterise(const QString &pdf, int dpi)
 {
     QTemporaryDir dir;
-    QProcess::execute(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, QString::number(dpi), pdf, dir.filePath(u"page"_s)});
+    QProcess::execute(u"pdftoppm"_s,
+                      {u"-gray"_s, u"-r"_s, QString::number(dpi), pdf, dir.filePath(u"page"_s)});
     QList<QImage> pages;
     const QStringList files = QDir(dir.path()).entryList({u"page*"_s}, QDir::Files, QDir::Name);
     for (const QString &f : files)
@@ -92,8 +96,7 @@ QList<double> ruleRows(const QImage &page)
                 ink += line[x] < 200;
         }
         const bool rule = ink > page.width() / 2;
-        if (rule && runStart < 0)
-            runStart = y;
+        if (rule && runStart < 0) runStart = y;
         if (!rule && runStart >= 0) {
             rules.append((runStart + y - 1) / 2.0);
             runStart = -1;
@@ -122,8 +125,7 @@ struct Desk
         context.services.messages = &messages;
         context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
-        if (withFile)
-            test::writeCp932(context.session.folders.worksheetFile(), questions);
+        if (withFile) test::writeCp932(context.session.folders.worksheetFile(), questions);
     }
 };
 } // namespace

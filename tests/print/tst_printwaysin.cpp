@@ -1,17 +1,17 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "hub/hubscreen.h"
-#include "print/frmprint.h"
 #include "platform/cp932.h"
+#include "print/frmprint.h"
 #include "print/printselection.h"
-#include "roster/nameselectionscreen.h"
 #include "roster/grades.h"
+#include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/startup.h"
-#include "tools/demoinstall.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
+#include "tools/demoinstall.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -46,11 +46,11 @@ struct Run
         buildDefaultLevelTable(context.session);
         context.session.curPupilNo = 1;
         context.session.curPupilName = u"山田先生"_s;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        context.session.roster.schoolYear =
+            schoolYear(clock.today(), context.session.settings.yearStartMonth);
         navigator->showHub();
     }
-    template<typename T>
-    T *child(const QString &name) const
+    template <typename T> T *child(const QString &name) const
     {
         return test::openScreen<HubScreen>()->findChild<T *>(name);
     }
@@ -72,8 +72,9 @@ private slots:
             print::parseQuestionFile(cp932::decode(demo::worksheetQuestionsText()).text, u"プロト.csv"_s);
         QVERIFY(file.diagnostics.isEmpty());
         for (int level = 1; level <= 8; ++level) {
-            const auto count = std::count_if(file.questions.begin(), file.questions.end(),
-                                             [&](const print::WorksheetQuestion &q) { return q.level == level; });
+            const auto count =
+                std::count_if(file.questions.begin(), file.questions.end(),
+                              [&](const print::WorksheetQuestion &q) { return q.level == level; });
             QVERIFY2(count >= 3, qPrintable(u"level %1"_s.arg(level)));
         }
     }
@@ -103,8 +104,7 @@ private slots:
         QPointer<print::PrintSelection> selection = test::openScreen<print::PrintSelection>();
         QCOMPARE(bool(selection), opens);
         QCOMPARE(run.messages.shown.size(), opens ? 0 : 1);
-        if (!opens)
-            return;
+        if (!opens) return;
         QVERIFY(selection->isVisible());
         QCOMPARE(selection->windowTitle(), u"Form1"_s);
         // The demo's questions of level 1 fill the table.
@@ -137,8 +137,7 @@ private slots:
         QVERIFY(button->isVisible());
         button->click();
         QCOMPARE(QFile::exists(templ), written);
-        if (written)
-            QCOMPARE(test::readBytes(templ), QByteArray(40000, '\0'));
+        if (written) QCOMPARE(test::readBytes(templ), QByteArray(40000, '\0'));
         QCOMPARE(test::readBytes(live), QByteArray("\x01\x00\x02\x00", 4));
     }
 

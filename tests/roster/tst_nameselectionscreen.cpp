@@ -1,7 +1,7 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "results/resultrecord.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/soundcues.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -69,7 +69,8 @@ struct Run
     NameSelectionScreen *start()
     {
         navigator->start();
-        if (!QTest::qWaitFor([&] { return test::openScreen<NameSelectionScreen>() && !cover()->isVisible(); }))
+        if (!QTest::qWaitFor(
+                [&] { return test::openScreen<NameSelectionScreen>() && !cover()->isVisible(); }))
             return nullptr;
         return names();
     }
@@ -77,18 +78,12 @@ struct Run
     // confirmed name closes it before the test looks at it again.
     NameSelectionScreen *names() const
     {
-        if (NameSelectionScreen *shown = test::openScreen<NameSelectionScreen>())
-            return shown;
+        if (NameSelectionScreen *shown = test::openScreen<NameSelectionScreen>()) return shown;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *screen = qobject_cast<NameSelectionScreen *>(w))
-                return screen;
+            if (auto *screen = qobject_cast<NameSelectionScreen *>(w)) return screen;
         return nullptr;
     }
-    template<typename T>
-    T *child(const QString &name) const
-    {
-        return names()->findChild<T *>(name);
-    }
+    template <typename T> T *child(const QString &name) const { return names()->findChild<T *>(name); }
     QWidget *cover() const { return child<QWidget>(u"Picture5"_s); }
     QListWidget *list() const { return child<QListWidget>(u"List1"_s); }
     QComboBox *grades() const { return child<QComboBox>(u"Combo1"_s); }
@@ -97,8 +92,7 @@ struct Run
     int row(const QString &prefix) const
     {
         for (int r = 0; r < list()->count(); ++r)
-            if (list()->item(r)->text().startsWith(prefix))
-                return r;
+            if (list()->item(r)->text().startsWith(prefix)) return r;
         return -1;
     }
     void chooseGrade(const QString &text)

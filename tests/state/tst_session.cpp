@@ -31,11 +31,12 @@ void TestSession::defaultLevelTable()
     QCOMPARE(session.criteria, criteriaBefore);
     QCOMPARE(session.levelCount, qint16(1));
     QCOMPARE(session.goalLevel, 1.0);
-    const QStringList expected = {
-        u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s, u"レベル２－１"_s, u"レベル２－２"_s,
-        u"レベル３練習"_s, u"レベル３－１"_s, u"レベル３－２"_s, u"レベル４練習"_s, u"レベル４－1"_s,  u"レベル４－２"_s,
-        u"レベル５練習"_s, u"レベル５－１"_s, u"レベル５－２"_s, u"レベル６練習"_s, u"レベル６－１"_s, u"レベル６－２"_s,
-        u"レベル７練習"_s, u"レベル７－1"_s,  u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s};
+    const QStringList expected = {u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s,
+                                  u"レベル２－１"_s, u"レベル２－２"_s, u"レベル３練習"_s, u"レベル３－１"_s,
+                                  u"レベル３－２"_s, u"レベル４練習"_s, u"レベル４－1"_s,  u"レベル４－２"_s,
+                                  u"レベル５練習"_s, u"レベル５－１"_s, u"レベル５－２"_s, u"レベル６練習"_s,
+                                  u"レベル６－１"_s, u"レベル６－２"_s, u"レベル７練習"_s, u"レベル７－1"_s,
+                                  u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s};
     for (int i = 1; i <= 24; ++i) {
         QCOMPARE(session.levels.levelName[i], expected.at(i - 1));
         QCOMPARE(session.levels.levelInUse[i], qint16(1));

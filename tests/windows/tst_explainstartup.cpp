@@ -1,7 +1,7 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
