@@ -1,4 +1,3 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "platform/clock.h"
@@ -7,6 +6,7 @@
 #include "platform/programstarter.h"
 #include "platform/soundplayer.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -47,21 +47,23 @@ int main(int argc, char *argv[])
                         options.soundOff ? static_cast<kemoro::SoundPlayer *>(&silent) : &sound};
     // The video window's sound follows --sound=off like the cues.
     context.services.mediaPlayers = [soundOff = options.soundOff] {
-        return new kemoro::QtMediaPlayer(soundOff ? kemoro::QtMediaPlayer::Sound::Off : kemoro::QtMediaPlayer::Sound::On);
+        return new kemoro::QtMediaPlayer(soundOff ? kemoro::QtMediaPlayer::Sound::Off
+                                                  : kemoro::QtMediaPlayer::Sound::On);
     };
     context.session.folders.programDir = options.programDir;
 
     kemoro::Navigator navigator(context);
-    QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    QObject::connect(&navigator, &kemoro::Navigator::finished, &app, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
+    kemoro::StartTarget target = kemoro::NamesAtStart{};
     if (options.explain) {
         // Only a run that shows an explanation changes the media backend, so
         // the drill's cues play exactly as in every other run.
         kemoro::QtMediaPlayer::preferVideoBackend();
-        navigator.startExplanation(options.explanationFile);
+        target = kemoro::ExplanationAtStart{options.explanationFile};
+    } else if (options.printTest) {
+        target = kemoro::PrintTestAtStart{};
     }
-    else if (options.printTest)
-        navigator.startPrintTest();
-    else
-        navigator.start();
+    navigator.start(target);
     return QApplication::exec();
 }

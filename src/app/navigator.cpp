@@ -66,7 +66,8 @@ Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_
     // The store meets these in the middle of a read or an append; the box
     // comes after that work, not inside it.
     m_context.resultNotices = [this](const Diagnostic &d) {
-        QTimer::singleShot(0, this, [this, d] { report(d, QApplication::activeWindow()); });
+        QTimer::singleShot(
+            0, this, [this, d] { m_context.services.reporter->report(d, QApplication::activeWindow()); });
     };
 }
 
@@ -83,10 +84,6 @@ Navigator::~Navigator()
     delete m_explanation.data();
 }
 
-SplashWindow *Navigator::splash() const
-{
-    return m_splash;
-}
 NameSelectionScreen *Navigator::nameSelection() const
 {
     return m_nameSelection;
@@ -116,23 +113,17 @@ EndOfDrillScreen *Navigator::endScreen() const
     return m_end;
 }
 
-void Navigator::start()
+void Navigator::start(const StartTarget &target)
 {
     m_splash = new SplashWindow(m_context);
-    connect(m_splash, &SplashWindow::firstTick, this, [this] {
+    connect(m_splash, &SplashWindow::firstTick, this, [this, target] {
         if (!configure()) return;
-        showNameSelection();
-        closeLater(m_splash);
-    });
-    m_splash->startUp();
-}
-
-void Navigator::startExplanation(const QString &file)
-{
-    m_splash = new SplashWindow(m_context);
-    connect(m_splash, &SplashWindow::firstTick, this, [this, file] {
-        if (!configure()) return;
-        showExplanation(file);
+        if (const auto *explanation = std::get_if<ExplanationAtStart>(&target))
+            showExplanation(explanation->file);
+        else if (std::holds_alternative<PrintTestAtStart>(target))
+            showPrintTest();
+        else
+            showNameSelection();
         closeLater(m_splash);
     });
     m_splash->startUp();
@@ -140,7 +131,7 @@ void Navigator::startExplanation(const QString &file)
 
 void Navigator::showExplanation(const QString &file)
 {
-    m_explanationFile = file;
+    m_context.session.explanationFile = file;
     const QString dataFolder = m_context.session.folders.dataFolder;
     const auto end = [this] {
         if (!m_finished) quit(0);
@@ -160,11 +151,6 @@ void Navigator::showExplanation(const QString &file)
     m_explanation->activateWindow();
 }
 
-QWidget *Navigator::explanationWindow() const
-{
-    return m_explanation;
-}
-
 void Navigator::showPrintSelection(QWidget *over)
 {
     if (!m_printSelection) {
@@ -175,22 +161,6 @@ void Navigator::showPrintSelection(QWidget *over)
     m_printSelection->show();
     m_printSelection->raise();
     m_printSelection->activateWindow();
-}
-
-print::PrintSelection *Navigator::printSelection() const
-{
-    return m_printSelection;
-}
-
-void Navigator::startPrintTest()
-{
-    m_splash = new SplashWindow(m_context);
-    connect(m_splash, &SplashWindow::firstTick, this, [this] {
-        if (!configure()) return;
-        showPrintTest();
-        closeLater(m_splash);
-    });
-    m_splash->startUp();
 }
 
 void Navigator::showPrintTest()
@@ -204,11 +174,6 @@ void Navigator::showPrintTest()
     m_printTest->activateWindow();
 }
 
-print::FrmPrint *Navigator::printTest() const
-{
-    return m_printTest;
-}
-
 bool Navigator::configure()
 {
     Diagnostics diagnostics;
@@ -216,7 +181,7 @@ bool Navigator::configure()
     const bool ok =
         kemoro::configure(m_context.session, programDir, m_context.services.clock->today(), diagnostics);
     for (const Diagnostic &d : diagnostics) {
-        if (d.severity != Diagnostic::Severity::Check) report(d, m_splash);
+        if (d.severity != Diagnostic::Severity::Check) m_context.services.reporter->report(d, m_splash);
         if (d.severity == Diagnostic::Severity::Fatal) break;
     }
     if (!ok) {
@@ -233,7 +198,14 @@ void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
 
 void Navigator::showNameSelection()
 {
-    if (!m_nameSelection) m_nameSelection = new NameSelectionScreen(m_context);
+    if (!m_nameSelection) {
+        m_nameSelection = new NameSelectionScreen(m_context);
+        NameSelectionScreen *names = m_nameSelection;
+        connect(names, &NameSelectionScreen::versionDialogRequested, this,
+                [this, names] { showVersionDialog(names); });
+        connect(names, &NameSelectionScreen::pupilConfirmed, this, &Navigator::pupilConfirmed);
+        connect(names, &NameSelectionScreen::leaveRequested, this, &Navigator::leaveToLauncher);
+    }
     m_nameSelection->show();
     m_nameSelection->activate();
     closeHub();
@@ -266,7 +238,11 @@ void Navigator::closeHub()
 
 void Navigator::showRecordScreen()
 {
-    if (!m_records) m_records = new RecordScreen(m_context);
+    if (!m_records) {
+        m_records = new RecordScreen(m_context);
+        RecordScreen *records = m_records;
+        connect(records, &RecordScreen::back, this, [this, records] { closeTeacherScreen(records); });
+    }
     m_records->show();
     m_records->raise();
     closeHub();
@@ -275,7 +251,11 @@ void Navigator::showRecordScreen()
 
 void Navigator::showCriteriaEditor()
 {
-    if (!m_criteriaEditor) m_criteriaEditor = new CriteriaEditor(m_context);
+    if (!m_criteriaEditor) {
+        m_criteriaEditor = new CriteriaEditor(m_context);
+        CriteriaEditor *editor = m_criteriaEditor;
+        connect(editor, &CriteriaEditor::back, this, [this, editor] { closeTeacherScreen(editor); });
+    }
     m_criteriaEditor->show();
     m_criteriaEditor->raise();
     closeHub();
@@ -410,9 +390,10 @@ void Navigator::leaveToLauncher()
     const QString launcher = m_context.session.folders.launcherProgram();
     const QString failure = m_context.services.programs->startDetached(launcher, {u"001"_s});
     if (!failure.isEmpty())
-        report({Diagnostic::Severity::Warning, launcher, Diagnostic::fileLocation(),
-                u"ランチャーを起動できません (the launcher cannot be started): "_s + failure},
-               m_nameSelection);
+        m_context.services.reporter->report(
+            {Diagnostic::Severity::Warning, launcher, Diagnostic::fileLocation(),
+             u"ランチャーを起動できません (the launcher cannot be started): "_s + failure},
+            m_nameSelection);
     quit(0);
 }
 

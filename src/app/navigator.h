@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <variant>
 
 class QWidget;
 
@@ -32,7 +33,23 @@ class CriteriaEditor;
 namespace print {
 class PrintSelection;
 class FrmPrint;
-}
+} // namespace print
+
+// What a run shows once start-up has configured it: the name selection
+// screen (an ordinary run), the explanation window of a file (--explain FILE)
+// or the print preview with its test pages (--print-test). The last two are
+// the only screen of their run; closing them ends the program.
+struct NamesAtStart
+{
+};
+struct ExplanationAtStart
+{
+    QString file;
+};
+struct PrintTestAtStart
+{
+};
+using StartTarget = std::variant<NamesAtStart, ExplanationAtStart, PrintTestAtStart>;
 
 // Opens and closes the screens. Every screen change goes through here, and a
 // screen is only ever closed by deferred deletion, never while one of its own
@@ -44,21 +61,11 @@ public:
     explicit Navigator(AppContext &context, QObject *parent = nullptr);
     ~Navigator() override;
 
-    // Shows the splash window; its first timer tick configures and opens the
-    // name selection screen.
-    void start();
+    // The one start-up: shows the splash window; its first timer tick
+    // configures the session and opens `target`.
+    void start(const StartTarget &target = NamesAtStart{});
     // The configuration step of start-up. Returns false when the program ends.
     bool configure();
-
-    // --explain FILE: start-up as usual, then the explanation window for
-    // FILE instead of the name selection screen.
-    void startExplanation(const QString &file);
-    // Sets explanationFile and opens the window its name picks: the browser
-    // window (modal) or the video window. It is the only screen of the run,
-    // so closing it ends the program.
-    void showExplanation(const QString &file);
-    QString explanationFile() const { return m_explanationFile; }
-    QWidget *explanationWindow() const;
 
     void showNameSelection();
     void closeNameSelection();
@@ -77,12 +84,8 @@ public:
     // "印刷設定" of the teacher panel: the print selection screen as a dialog
     // over `over` (the hub), which stays open; opened once, then brought forward.
     void showPrintSelection(QWidget *over);
-    print::PrintSelection *printSelection() const;
-    // --print-test: start-up as usual, then only the print preview with its
-    // test page buttons; closing it ends the program.
-    void startPrintTest();
-    void showPrintTest();
-    print::FrmPrint *printTest() const;
+    // Modal, centred on the screen; the name selection screen is activated
+    // again once it closes.
     void showVersionDialog(QWidget *over);
     void showWaitWindow();
     void closeWaitWindow();
@@ -105,6 +108,10 @@ public:
     // the name selection screen.
     void showMenuAfterDrill();
 
+    // The forwarders to the context's services below and the screen
+    // accessors further down remain only for the drill and hub screens and
+    // their tests, until those use the services and find screens themselves.
+
     // Plays a cue. `then` runs when it has ended, provided `guard` still
     // exists. The answer cues are watched: the fourth failure in a row tells
     // the pupil to call the teacher and ends the program, and `then` never runs.
@@ -125,7 +132,6 @@ public:
     // program's main loop ends on it.
     void quit(int exitCode);
 
-    SplashWindow *splash() const;
     NameSelectionScreen *nameSelection() const;
     WaitWindow *waitWindow() const;
     DrillForm *drillScreen() const;
@@ -141,13 +147,16 @@ signals:
     void finished(int exitCode);
 
 private:
+    // Sets explanationFile and opens the window its name picks: the browser
+    // window (modal) or the video window.
+    void showExplanation(const QString &file);
+    void showPrintTest();
 
     AppContext &m_context;
     QPointer<SplashWindow> m_splash;
     QPointer<NameSelectionScreen> m_nameSelection;
     QPointer<WaitWindow> m_wait;
     QPointer<QWidget> m_explanation;
-    QString m_explanationFile;
     QPointer<DrillForm> m_drill;
     QPointer<EndOfDrillScreen> m_end;
     QPointer<HubScreen> m_hub;

@@ -25,7 +25,7 @@ Reporting::Reporting(AppContext &context, QuitFunction quit) : m_context(context
 
 QString Reporting::title() const
 {
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    return messageTitle(m_context.session);
 }
 
 void Reporting::report(const Diagnostic &diagnostic, QWidget *parent)
@@ -40,13 +40,21 @@ void Reporting::stop(QWidget *parent, const QString &text, const ResultFileError
     stop(parent, text);
 }
 
+void Reporting::stop(QWidget *parent, const Diagnostic &diagnostic)
+{
+    report(diagnostic, parent);
+    m_quit(1);
+}
+
 void Reporting::stop(QWidget *parent, const QString &text)
 {
     m_context.services.messages->show(parent, title(), text, Messages::Buttons::Ok);
     m_quit(1);
 }
 
-CuePlayback::CuePlayback(AppContext &context, QuitFunction quit) : m_context(context), m_quit(std::move(quit)) {}
+CuePlayback::CuePlayback(AppContext &context, QuitFunction quit) : m_context(context), m_quit(std::move(quit))
+{
+}
 
 void CuePlayback::play(Cue cue, QObject *guard, std::function<void()> then)
 {
@@ -57,17 +65,16 @@ void CuePlayback::play(Cue cue, QObject *guard, std::function<void()> then)
     QPointer<CuePlayback> self(this);
     const bool monitored = isMonitored(cue);
     player->play(file, [self, alive, monitored, then = std::move(then)](const SoundResult &result) {
-        if (!self || self->m_halted)
-            return;
+        if (!self || self->m_halted) return;
         if (monitored && self->m_failures.record(result)) {
-            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()), soundFailureTitle(),
-                                                    soundFailureMessage(result.error), Messages::Buttons::Ok);
+            self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()),
+                                                    soundFailureTitle(), soundFailureMessage(result.error),
+                                                    Messages::Buttons::Ok);
             self->m_halted = true;
             self->m_quit(1);
             return;
         }
-        if (alive)
-            then();
+        if (alive) then();
     });
 }
 

@@ -21,6 +21,7 @@ public:
 
     void report(const Diagnostic &diagnostic, QWidget *parent) override;
     void stop(QWidget *parent, const QString &text) override;
+    void stop(QWidget *parent, const Diagnostic &diagnostic) override;
     void stop(QWidget *parent, const QString &text, const ResultFileError &cause) override;
 
     // The title of every message box.

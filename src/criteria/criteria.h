@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/diagnostic.h"
+#include "state/limits.h"
 
 #include <QList>
 #include <QString>
@@ -10,8 +11,6 @@
 
 namespace kemoro {
 
-inline constexpr int levelSlots = 36; // level index 0..35; slot 0 is never played
-inline constexpr int maxLevel = 35;
 inline constexpr int criteriaColumns = 12;
 
 // A criteria column that holds whatever the file says: nothing, a number or a

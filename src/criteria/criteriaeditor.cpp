@@ -1,12 +1,11 @@
 #include "criteria/criteriaeditor.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
 #include "criteria/distribution.h"
 #include "platform/busywait.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
 #include "results/resultstore.h"
+#include "state/context.h"
 
 #include <QFrame>
 #include <QHeaderView>
@@ -41,16 +40,15 @@ public:
     State validate(QString &input, int &) const override
     {
         for (QChar c : std::as_const(input))
-            if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
-                return Invalid;
+            if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') return Invalid;
         return Acceptable;
     }
 };
 
 bool isNavigationKey(int key)
 {
-    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right
-           || key == Qt::Key_Return || key == Qt::Key_Enter;
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right ||
+           key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 } // namespace
 
@@ -58,16 +56,34 @@ QStringList criteriaColumnHelp(int column)
 {
     QStringList lines{criteriaColumnTitle(column)};
     switch (column) {
-    case 1: lines << u"　大部分の人ががんばったら出せそうなタイムにしてください"_s; break;
-    case 2: lines << u"  この５倍が時間切れになります"_s; break;
-    case 3: lines << u"　　 目標ポイント"_s; break;
-    case 4: lines << u"　　 目標回数"_s; break;
-    case 5: lines << u"  ポイントを何倍にして加算するか"_s << u"  むずかしいレベルや生徒のいやがるレベルは高くしてください"_s; break;
-    case 6: lines << u"  何回やったらやりすぎ禁止にするか"_s << u"  "_s; break;
-    case 7: lines << u"  何ポイントとったらやりすぎ禁止にするか"_s << u" "_s; break;
+    case 1:
+        lines << u"　大部分の人ががんばったら出せそうなタイムにしてください"_s;
+        break;
+    case 2:
+        lines << u"  この５倍が時間切れになります"_s;
+        break;
+    case 3:
+        lines << u"　　 目標ポイント"_s;
+        break;
+    case 4:
+        lines << u"　　 目標回数"_s;
+        break;
+    case 5:
+        lines << u"  ポイントを何倍にして加算するか"_s
+              << u"  むずかしいレベルや生徒のいやがるレベルは高くしてください"_s;
+        break;
+    case 6:
+        lines << u"  何回やったらやりすぎ禁止にするか"_s << u"  "_s;
+        break;
+    case 7:
+        lines << u"  何ポイントとったらやりすぎ禁止にするか"_s << u" "_s;
+        break;
     case 8:
-    case 9: lines << u"　何日前からのポイントを有効にするか"_s; break;
-    default: return {};
+    case 9:
+        lines << u"　何日前からのポイントを有効にするか"_s;
+        break;
+    default:
+        return {};
     }
     return lines;
 }
@@ -85,7 +101,8 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
     auto *heading = ui::named(new QLabel(u"成績の基準となるデータを変更できます"_s, m_panel), u"Label5"_s);
     heading->setFont(ui::gothicFont(16));
     ui::placeTw(heading, 240, 120, 9600, 480);
-    auto *keys = ui::named(new QLabel(u"スペース：セルクリア　　Shift + ↓：セルコピー"_s, m_panel), u"Label1"_s);
+    auto *keys =
+        ui::named(new QLabel(u"スペース：セルクリア　　Shift + ↓：セルコピー"_s, m_panel), u"Label1"_s);
     ui::placeTw(keys, 240, 660, 9600, 300);
     m_notice = ui::named(new QLabel(m_panel), u"Label4"_s);
     ui::placeTw(m_notice, 240, 960, 9600, 300);
@@ -126,7 +143,8 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
 
     m_distributionPanel = ui::named(new QFrame(m_panel), u"Picture3"_s);
     ui::placeTw(m_distributionPanel, 10080, 1680, 5040, 8520);
-    m_distributionTitle = ui::named(new QLabel(u"現在までの成績度数分布"_s, m_distributionPanel), u"Label7"_s);
+    m_distributionTitle =
+        ui::named(new QLabel(u"現在までの成績度数分布"_s, m_distributionPanel), u"Label7"_s);
     ui::placeTw(m_distributionTitle, 0, 0, 5040, 300);
     auto *allTitle = ui::named(new QLabel(u"全成績"_s, m_distributionPanel), u"Label9"_s);
     ui::placeTw(allTitle, 0, 600, 2460, 300);
@@ -146,7 +164,8 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
     m_bestList = makeList(u"List4"_s, 2580, m_bestLines);
     const QStringList optionCaptions = {u"度数表示"_s, u"度数非表示"_s};
     for (int k = 0; k < 2; ++k) {
-        auto *option = ui::named(new QRadioButton(optionCaptions.at(k), m_distributionPanel), u"Option1"_s, k);
+        auto *option =
+            ui::named(new QRadioButton(optionCaptions.at(k), m_distributionPanel), u"Option1"_s, k);
         ui::placeTw(option, k * 2520, 300, 2400, 300);
         // "度数非表示" was never given a behaviour of its own: both show the panel.
         connect(option, &QRadioButton::clicked, this, [this] {
@@ -169,12 +188,10 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
 
 CriteriaEditor::~CriteriaEditor() = default;
 
-QString CriteriaEditor::title() const
+int CriteriaEditor::levelRows() const
 {
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    return std::max(0, m_grid->rowCount() - 1);
 }
-
-int CriteriaEditor::levelRows() const { return std::max(0, m_grid->rowCount() - 1); }
 
 QString CriteriaEditor::cellText(int row, int column) const
 {
@@ -223,8 +240,7 @@ void CriteriaEditor::reload()
     const QString path = m_context.session.folders.criteriaFile();
     const CriteriaGrid grid = readCriteriaGrid(path, diagnostics, &m_keptText);
     for (const Diagnostic &d : std::as_const(diagnostics))
-        if (d.severity != Diagnostic::Severity::Check)
-            m_context.navigator->report(d, this);
+        if (d.severity != Diagnostic::Severity::Check) m_context.services.reporter->report(d, this);
     // Saving a grid that could not be read would overwrite the file with it.
     m_save->setEnabled(!hasFatal(diagnostics));
     m_loading = true;
@@ -233,8 +249,7 @@ void CriteriaEditor::reload()
     for (int r = 0; r < grid.size(); ++r) {
         for (int c = 0; c < gridColumns; ++c) {
             setCell(r, c, c < grid.at(r).size() ? grid.at(r).at(c) : QString());
-            if (r == 0 || c == 0)
-                m_grid->item(r, c)->setBackground(headerColour);
+            if (r == 0 || c == 0) m_grid->item(r, c)->setBackground(headerColour);
         }
     }
     m_row = std::clamp(m_row, std::min(1, levelRows()), levelRows());
@@ -246,8 +261,7 @@ void CriteriaEditor::reload()
 
 bool CriteriaEditor::save()
 {
-    if (!m_save->isEnabled())
-        return false;
+    if (!m_save->isEnabled()) return false;
     m_wait->show();
     m_wait->raise();
     ui::letEventsRun();
@@ -258,8 +272,7 @@ bool CriteriaEditor::save()
             row.append(cellText(r, c));
         grid.append(row);
     }
-    if (!grid.isEmpty())
-        grid[0][0] = u"レベル"_s;
+    if (!grid.isEmpty()) grid[0][0] = u"レベル"_s;
     const QString path = m_context.session.folders.criteriaFile();
     std::optional<Diagnostic> refused = prepareCriteriaGrid(path, grid);
     Diagnostics reloadDiagnostics;
@@ -267,40 +280,36 @@ bool CriteriaEditor::save()
         // Numbers typed in full-width forms show as they are stored.
         for (int r = 1; r < grid.size(); ++r)
             for (int c = 1; c < gridColumns; ++c)
-                if (cellText(r, c) != grid.at(r).at(c))
-                    setCell(r, c, grid.at(r).at(c));
+                if (cellText(r, c) != grid.at(r).at(c)) setCell(r, c, grid.at(r).at(c));
         gridToText();
         refused = saveCriteria(path, grid, m_context.session.criteria, reloadDiagnostics, m_keptText);
     }
     m_wait->hide();
     if (refused) {
-        m_context.navigator->report(*refused, this);
+        m_context.services.reporter->report(*refused, this);
         return false;
     }
     for (const Diagnostic &d : std::as_const(reloadDiagnostics))
-        if (d.severity != Diagnostic::Severity::Check)
-            m_context.navigator->report(d, this);
+        if (d.severity != Diagnostic::Severity::Check) m_context.services.reporter->report(d, this);
     m_changed = false;
     return true;
 }
 
 void CriteriaEditor::goBack()
 {
-    if (m_changed
-        && m_context.services.messages->show(this, u"注意"_s, u"データが変更されています。記録しますか？"_s,
-                                             Messages::Buttons::YesNo)
-               == Messages::Answer::Yes
-        && !save())
+    if (m_changed &&
+        m_context.services.messages->show(this, u"注意"_s, u"データが変更されています。記録しますか？"_s,
+                                          Messages::Buttons::YesNo) == Messages::Answer::Yes &&
+        !save())
         return; // a refused save keeps the edits on the screen
     m_wait->show();
     m_wait->raise();
-    m_context.navigator->closeTeacherScreen(this);
+    emit back();
 }
 
 void CriteriaEditor::clickCell(int row, int column)
 {
-    if (row < 1 || column < 1)
-        return;
+    if (row < 1 || column < 1) return;
     m_row = row;
     m_column = column;
     m_selectionEnd = row;
@@ -311,8 +320,7 @@ void CriteriaEditor::clickCell(int row, int column)
 
 void CriteriaEditor::textToGrid()
 {
-    if (m_loading || m_row < 1 || m_row > levelRows())
-        return;
+    if (m_loading || m_row < 1 || m_row > levelRows()) return;
     const QString text = m_editor->text();
     if (cellText(m_row, m_column) != text) {
         m_grid->item(m_row, m_column)->setBackground(changedColour);
@@ -355,8 +363,7 @@ void CriteriaEditor::moveTo(int row, int column)
 
 void CriteriaEditor::copyDown()
 {
-    if (m_selectionEnd >= levelRows())
-        return;
+    if (m_selectionEnd >= levelRows()) return;
     ++m_selectionEnd;
     const QString text = m_editor->text();
     // The copies count as typing, so that "戻る" asks before they are lost.
@@ -371,11 +378,9 @@ void CriteriaEditor::copyDown()
 
 bool CriteriaEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_editor || event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
+    if (watched != m_editor || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() == Qt::Key_Escape)
-        return true;
+    if (key->key() == Qt::Key_Escape) return true;
     if (key->key() == Qt::Key_Space) {
         m_editor->clear();
         return true;
@@ -388,8 +393,7 @@ bool CriteriaEditor::eventFilter(QObject *watched, QEvent *event)
     const bool shift = key->modifiers() & Qt::ShiftModifier;
     switch (key->key()) {
     case Qt::Key_Up:
-        if (m_row > 1)
-            moveTo(m_row - 1, m_column);
+        if (m_row > 1) moveTo(m_row - 1, m_column);
         break;
     case Qt::Key_Down:
         if (shift)
@@ -398,12 +402,10 @@ bool CriteriaEditor::eventFilter(QObject *watched, QEvent *event)
             moveTo(m_row + 1, m_column);
         break;
     case Qt::Key_Left:
-        if (m_column > 1)
-            moveTo(m_row, m_column - 1);
+        if (m_column > 1) moveTo(m_row, m_column - 1);
         break;
     case Qt::Key_Right:
-        if (m_column < gridColumns - 1)
-            moveTo(m_row, m_column + 1);
+        if (m_column < gridColumns - 1) moveTo(m_row, m_column + 1);
         break;
     default:
         break;
@@ -416,11 +418,11 @@ bool CriteriaEditor::eventFilter(QObject *watched, QEvent *event)
 void CriteriaEditor::rebuildDistribution()
 {
     ResultWindow window;
-    const std::optional<ResultFileError> failed = m_context.results().read(-1, ui::waitForOtherComputer(m_notice), window);
+    const std::optional<ResultFileError> failed =
+        m_context.results().read(-1, ui::waitForOtherComputer(m_notice), window);
     m_notice->clear();
     if (failed) {
-        m_context.navigator->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+        m_context.services.reporter->report(failed->toDiagnostic(), this);
         return;
     }
     const Distribution d = buildDistribution(window, m_row);

@@ -47,18 +47,21 @@ public:
     QString cellText(int row, int column) const;
     bool cellPainted(int row, int column) const;
 
+signals:
+    // "戻る", once any save asked for is done: a fresh hub takes over.
+    void back();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void textToGrid();     // TextToGrid転送
-    void gridToText();     // GridToText転送
+    void textToGrid(); // TextToGrid転送
+    void gridToText(); // GridToText転送
     void placeEditor();
     void moveTo(int row, int column);
     void copyDown();
     void rebuildDistribution(); // Command7
     void setCell(int row, int column, const QString &text);
-    QString title() const;
 
     AppContext &m_context;
     QFrame *m_panel;

@@ -1,10 +1,10 @@
 #include "print/frmprint.h"
 
-#include "state/context.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -77,8 +77,7 @@ void PreviewBox::paintEvent(QPaintEvent *)
 }
 
 FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context), m_desk(desk),
-      m_ownPrinters(std::make_unique<QtPrinterService>()), m_printers(m_ownPrinters.get()), m_picture(emblem())
+    : QWidget(parent, Qt::Window), m_context(context), m_desk(desk), m_picture(emblem())
 {
     setObjectName(u"frmPrint"_s);
     setWindowTitle(u"Quorvex"_s);
@@ -144,7 +143,8 @@ FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidg
         {u"Command7", u"関連図", 0},
     };
     for (const TestButton &t : tests) {
-        auto *button = ui::named(new QPushButton(QString::fromUtf16(t.caption), m_panel), QString::fromUtf16(t.name));
+        auto *button =
+            ui::named(new QPushButton(QString::fromUtf16(t.caption), m_panel), QString::fromUtf16(t.name));
         if (t.docType != 0) {
             const int doc = t.docType;
             connect(button, &QPushButton::clicked, this, [this, doc] { showTestPage(doc); });
@@ -163,11 +163,6 @@ FrmPrint::FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidg
 }
 
 FrmPrint::~FrmPrint() = default;
-
-void FrmPrint::setPrinterService(PrinterService *service)
-{
-    m_printers = service ? service : m_ownPrinters.get();
-}
 
 const QImage &FrmPrint::preview() const
 {
@@ -209,12 +204,10 @@ void FrmPrint::drawCurrentDocument()
 {
     // Drawing lets no window events run, so nothing can start a second
     // drawing; the guard only keeps a printer job's callbacks honest.
-    if (m_drawing)
-        return;
+    if (m_drawing) return;
     m_drawing = true;
     const bool portrait = m_desk->job.orientation == 1;
-    if (m_portrait->isChecked() != portrait)
-        m_portrait->setChecked(portrait);
+    if (m_portrait->isChecked() != portrait) m_portrait->setChecked(portrait);
     switch (m_desk->job.docType) {
     case PrintJob::SamplePage:
         drawSamplePage(m_engine);
@@ -238,16 +231,20 @@ void FrmPrint::drawCurrentDocument()
 
 void FrmPrint::printCurrentDocument()
 {
-    if (m_drawing)
-        return;
-    m_printers->setLandscape(m_desk->job.orientation != 1);
+    if (m_drawing) return;
+    PrinterService &printers = *m_context.services.printers;
+    // The service is the program's one; the other prints expect portrait
+    // unless they say otherwise, so the job's orientation lasts for this job.
+    const bool wasLandscape = printers.landscape();
+    printers.setLandscape(m_desk->job.orientation != 1);
     const PrintOutcome outcome =
-        printDocuments(*m_printers, this, 1, u"ケモロ 印刷"_s, [this](PrintSurface &paper, int) {
+        printDocuments(printers, this, 1, u"ケモロ 印刷"_s, [this](PrintSurface &paper, int) {
             m_paper = &paper;
             m_toPaper->setChecked(true);
             drawCurrentDocument();
             return true;
         });
+    printers.setLandscape(wasLandscape);
     m_paper = nullptr;
     if (m_toPaper->isChecked())
         m_toPaper->setChecked(false);
@@ -290,8 +287,7 @@ void FrmPrint::showEvent(QShowEvent *event)
 void FrmPrint::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
-        activated();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) activated();
 }
 
 } // namespace kemoro::print

@@ -17,7 +17,6 @@ namespace kemoro {
 
 struct AppContext;
 class ImageSurface;
-class PrinterService;
 
 namespace print {
 
@@ -61,9 +60,6 @@ public:
     FrmPrint(AppContext &context, PrintDesk *desk, bool testButtons, QWidget *parent = nullptr);
     ~FrmPrint() override;
 
-    // The printers "印刷" uses; not owned. The system's printers by default.
-    void setPrinterService(PrinterService *service);
-
     // InitialiseOutput (Command1).
     void initialiseOutput();
     // DrawCurrentDocument (Command12): the job's document on the current output.
@@ -90,8 +86,6 @@ private:
     AppContext &m_context;
     std::unique_ptr<PrintDesk> m_ownDesk;
     PrintDesk *m_desk;
-    std::unique_ptr<PrinterService> m_ownPrinters;
-    PrinterService *m_printers;
     PrintEngine m_engine;
     PrintSurface *m_paper = nullptr; // the job being printed, while it is
     QImage m_picture;                // Picture2's picture

@@ -1,9 +1,9 @@
 #include "print/printselection.h"
 
-#include "state/context.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -46,8 +46,9 @@ PrintSelection::PrintSelection(AppContext &context, QWidget *parent)
     m_levels = ui::named(new QListWidget(left), u"List1"_s);
     m_levels->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ui::placeTw(m_levels, 120, 540, 1800, 2760);
-    auto *hint = ui::named(
-        new QLabel(u"Shiftを押しながら選ぶと複数選択できます(そのうち15問が印刷されます)"_s, left), u"Label3"_s);
+    auto *hint =
+        ui::named(new QLabel(u"Shiftを押しながら選ぶと複数選択できます(そのうち15問が印刷されます)"_s, left),
+                  u"Label3"_s);
     hint->setWordWrap(true);
     ui::placeTw(hint, 120, 3420, 3960, 1200);
     connect(m_levels, &QListWidget::itemClicked, this, &PrintSelection::rebuild);
@@ -56,8 +57,8 @@ PrintSelection::PrintSelection(AppContext &context, QWidget *parent)
     right->setFrameShape(QFrame::Box);
     ui::placeTw(right, 4440, 840, 4680, 3120);
     auto *group = new QButtonGroup(this);
-    const QString captions[] = {u"すべて印刷"_s, u"問題一カ所"_s, u"問題二カ所"_s, u"ことわざ部分を一つ消す"_s,
-                                u"ことわざ部分を二つ消す"_s};
+    const QString captions[] = {u"すべて印刷"_s, u"問題一カ所"_s, u"問題二カ所"_s,
+                                u"ことわざ部分を一つ消す"_s, u"ことわざ部分を二つ消す"_s};
     for (int i = 1; i <= 5; ++i) {
         auto *option = ui::named(new QRadioButton(captions[i - 1], right), u"Option1"_s, i);
         ui::placeTw(option, 240, 120 + (i - 1) * 580, 4200, 480);
@@ -93,8 +94,9 @@ void PrintSelection::load()
     m_levels->setCurrentRow(0);
     const QuestionFile file = readQuestionFile(m_context.session.folders.worksheetFile());
     // A missing file, or one read with bad bytes or as UTF-8, is said once on opening.
-    const auto shown = std::find_if(file.diagnostics.cbegin(), file.diagnostics.cend(),
-                                    [](const Diagnostic &d) { return d.severity != Diagnostic::Severity::Check; });
+    const auto shown =
+        std::find_if(file.diagnostics.cbegin(), file.diagnostics.cend(),
+                     [](const Diagnostic &d) { return d.severity != Diagnostic::Severity::Check; });
     if (m_context.services.messages && shown != file.diagnostics.cend())
         m_context.services.messages->inform(this, u"印刷設定"_s, shown->toMessage());
     rebuild();
@@ -107,8 +109,7 @@ WorksheetChoice PrintSelection::choice() const
         c.levels[size_t(i)] = m_levels->item(i)->isSelected();
     c.shuffle = m_shuffle->isChecked();
     for (int i = 0; i < m_options.size(); ++i)
-        if (m_options[i]->isChecked())
-            c.option = i + 1;
+        if (m_options[i]->isChecked()) c.option = i + 1;
     return c;
 }
 
@@ -127,8 +128,6 @@ void PrintSelection::openPreview(int docType)
     m_desk.job.docType = docType;
     if (!m_preview) {
         m_preview = new FrmPrint(m_context, &m_desk, false, this);
-        if (m_printers)
-            m_preview->setPrinterService(m_printers);
         m_preview->show();
         return;
     }

@@ -13,7 +13,6 @@ class QRadioButton;
 namespace kemoro {
 
 struct AppContext;
-class PrinterService;
 
 namespace print {
 
@@ -36,9 +35,6 @@ public:
     // once and brought to the front (and redrawn) after that.
     void openPreview(int docType);
 
-    // The printers of the preview; not owned.
-    void setPrinterService(PrinterService *service) { m_printers = service; }
-
     PrintDesk &desk() { return m_desk; }
     FrmPrint *preview() const { return m_preview; }
     WorksheetChoice choice() const;
@@ -46,7 +42,6 @@ public:
 private:
     AppContext &m_context;
     PrintDesk m_desk;
-    PrinterService *m_printers = nullptr;
     QPointer<FrmPrint> m_preview;
 
     QListWidget *m_levels;

@@ -4,6 +4,7 @@
 #include "results/points.h"
 #include "results/recordview.h"
 #include "results/resultstore.h"
+#include "state/limits.h"
 
 #include <QDateTime>
 
@@ -12,10 +13,7 @@
 
 namespace kemoro {
 
-inline constexpr int maxPupil = 5000;
-static_assert(maxPupil == RecordView::maxStoredPupil && maxLevel == RecordView::maxStoredLevel);
-inline constexpr int pupilSlots = maxPupil + 1; // pupil 0..5000; 0 is nobody
-inline constexpr qint64 resultWindow = 20000;   // the newest records aggregation reads
+inline constexpr qint64 resultWindow = 20000;    // the newest records aggregation reads
 inline constexpr qint32 countedTimeLimit = 6000; // from this time on a drill scores but is no try
 
 // One value per level 0..35 and pupil 0..5000. A table either holds its own
@@ -25,7 +23,10 @@ class LevelPupilTable
 {
 public:
     explicit LevelPupilTable(qint32 initial = 0) : m_own(cellCount, initial), m_cells(m_own.data()) {}
-    LevelPupilTable(const LevelPupilTable &other) : m_own(cellCount), m_cells(m_own.data()) { copyValues(other); }
+    LevelPupilTable(const LevelPupilTable &other) : m_own(cellCount), m_cells(m_own.data())
+    {
+        copyValues(other);
+    }
     LevelPupilTable &operator=(const LevelPupilTable &other)
     {
         copyValues(other);
@@ -59,7 +60,16 @@ private:
 // and one cache line per record instead of eight is most of its cost.
 struct ResultTables
 {
-    enum Counter { TodayTries, TodayPoints, TotalTries, TotalPoints, JudgeTries, JudgePoints, LimitTries, LimitPoints };
+    enum Counter {
+        TodayTries,
+        TodayPoints,
+        TotalTries,
+        TotalPoints,
+        JudgeTries,
+        JudgePoints,
+        LimitTries,
+        LimitPoints
+    };
     static constexpr int counterCount = 8;
 
 private:
@@ -75,8 +85,8 @@ public:
     LevelPupilTable totalTries{view()}, totalPoints{view()};
     LevelPupilTable judgeTries{view()}, judgePoints{view()}; // within the level's judgeDays
     LevelPupilTable limitTries{view()}, limitPoints{view()}; // within the level's overDays
-    LevelPupilTable best{99999};             // smallest result time; 99999 when none
-    std::array<qint32, levelSlots> levelBest; // over pupils 1..1000; 99999 when none
+    LevelPupilTable best{99999};                             // smallest result time; 99999 when none
+    std::array<qint32, levelSlots> levelBest;                // over pupils 1..1000; 99999 when none
 
     // Kept between aggregations; a copy starts with an empty memo.
     PointsMemo pointsMemo;
@@ -93,7 +103,8 @@ public:
     }
     ResultTables(const ResultTables &other)
         : m_counters(other.m_counters), best(other.best), levelBest(other.levelBest),
-          clearedBefore(other.clearedBefore), newPersonalBest(other.newPersonalBest), newLevelBest(other.newLevelBest)
+          clearedBefore(other.clearedBefore), newPersonalBest(other.newPersonalBest),
+          newLevelBest(other.newLevelBest)
     {
         bindViews();
     }
@@ -159,11 +170,11 @@ QString loadFailureMessage(const ResultFileError &error);
 // Aggregate: clears the tries and points tables and adds up the records.
 // Periods count whole days back from `now` (a drill counts toward judgeDays
 // d when its date is later than now minus d days, time of day included).
-void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const std::vector<LoadedRecord> &records,
-                      ResultTables &tables);
+void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now,
+                      const std::vector<LoadedRecord> &records, ResultTables &tables);
 
 // loadResults, then aggregateRecords: the whole refresh before a screen.
-std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, ResultStore &file,
-                                         const WaitFunction &wait, ResultTables &tables);
+std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now,
+                                         ResultStore &file, const WaitFunction &wait, ResultTables &tables);
 
 } // namespace kemoro

@@ -1,13 +1,12 @@
 #include "results/recordscreen.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "platform/widgets.h"
 #include "roster/grades.h"
+#include "state/context.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -50,8 +49,10 @@ RecordScreen::RecordScreen(AppContext &context, QWidget *parent) : QWidget(paren
     ui::setBackground(m_list, lightYellow);
     ui::placeTw(m_list, 240, 600, 10200, 10560);
     m_list->hide();
-    connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex &index) { openLine(index.row()); });
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, &RecordScreen::hideEditPanel);
+    connect(m_list, &QListView::doubleClicked, this,
+            [this](const QModelIndex &index) { openLine(index.row()); });
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &RecordScreen::hideEditPanel);
 
     m_backPanel = ui::named(new QFrame(this), u"Picture10"_s);
     ui::placeTw(m_backPanel, 10680, 9960, 4440, 1200);
@@ -102,11 +103,6 @@ RecordScreen::RecordScreen(AppContext &context, QWidget *parent) : QWidget(paren
 
 RecordScreen::~RecordScreen() = default;
 
-QString RecordScreen::title() const
-{
-    return m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
-}
-
 void RecordScreen::activate()
 {
     m_list->show();
@@ -118,19 +114,18 @@ void RecordScreen::rebuild()
     const Session &s = m_context.session;
     Diagnostics diagnostics;
     m_pupils = loadRecordPupils(s.folders.rosterFile(),
-                                schoolYear(m_context.services.clock->today(), s.settings.yearStartMonth), diagnostics);
+                                schoolYear(m_context.services.clock->today(), s.settings.yearStartMonth),
+                                diagnostics);
     if (!m_rosterReported)
         for (const Diagnostic &d : std::as_const(diagnostics))
-            if (d.severity != Diagnostic::Severity::Check)
-                m_context.navigator->report(d, this);
+            if (d.severity != Diagnostic::Severity::Check) m_context.services.reporter->report(d, this);
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
 
     const std::optional<ResultFileError> failed =
         m_context.results().read(-1, ui::waitForOtherComputer(m_hint), m_window);
     m_hint->setText(hintText);
     if (failed) {
-        m_context.navigator->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+        m_context.services.reporter->report(failed->toDiagnostic(), this);
         m_window = ResultWindow();
     }
     RecordLineContext c;
@@ -142,7 +137,10 @@ void RecordScreen::rebuild()
     m_lines->setStringList(built.lines);
 }
 
-QStringList RecordScreen::lines() const { return m_lines->stringList(); }
+QStringList RecordScreen::lines() const
+{
+    return m_lines->stringList();
+}
 
 int RecordScreen::selectedRow() const
 {
@@ -161,16 +159,17 @@ void RecordScreen::selectRow(int row)
     hideEditPanel();
 }
 
-void RecordScreen::hideEditPanel() { m_editPanel->hide(); }
+void RecordScreen::hideEditPanel()
+{
+    m_editPanel->hide();
+}
 
 void RecordScreen::openLine(int row)
 {
-    if (row < 0 || row >= m_numbers.size())
-        return;
+    if (row < 0 || row >= m_numbers.size()) return;
     m_chosen = m_numbers.at(row);
     const qint64 at = m_chosen - 1 - m_window.firstRecord;
-    if (at < 0 || at >= m_window.count())
-        return;
+    if (at < 0 || at >= m_window.count()) return;
     m_chosenBytes = QByteArray(m_window.recordData(at), record::size);
     const ResultRecord rec = decodeRecord(m_chosenBytes.constData());
     m_number->setText(QString::number(m_chosen));
@@ -195,8 +194,8 @@ void RecordScreen::openLine(int row)
         m_pupilEntries = m_pupils.entries;
     }
     m_pupil->setEditText(pupilEntry(rec.pupil, m_pupils.name(rec.pupil)));
-    for (QWidget *w : std::initializer_list<QWidget *>{m_number, m_level, m_date, m_grade, m_seconds, m_pupil, m_time,
-                                                       m_timeScroll})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_number, m_level, m_date, m_grade, m_seconds, m_pupil,
+                                                       m_time, m_timeScroll})
         w->show();
     m_editPanel->show();
     m_editPanel->raise();
@@ -220,40 +219,41 @@ bool RecordScreen::write(const RecordEdit &edit)
 {
     setBusy(true);
     RewriteOutcome outcome = RewriteOutcome::Changed;
-    const std::optional<ResultFileError> failed = m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint), outcome);
+    const std::optional<ResultFileError> failed =
+        m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint), outcome);
     m_hint->setText(hintText);
     setBusy(false);
     if (failed) {
-        m_context.navigator->report({Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(),
-                                     u"記録を書き換えられません (the record file cannot be rewritten): "_s
-                                         + failed->description},
-                                    this);
+        m_context.services.reporter->report(
+            failed->toDiagnostic(u"記録を書き換えられません (the record file cannot be rewritten): "_s),
+            this);
     } else if (outcome == RewriteOutcome::Changed) {
         m_context.services.messages->inform(
-            this, title(), u"この記録は他のコンピュータで変更されました。何も書き込まずに一覧を作り直します。"_s);
+            this, messageTitle(m_context.session),
+            u"この記録は他のコンピュータで変更されました。何も書き込まずに一覧を作り直します。"_s);
     } else if (outcome == RewriteOutcome::ForeignJournal) {
         m_context.services.messages->inform(
-            this, title(),
-            m_context.results().journalPath()
-                + u" があるため記録を変更できません。中の記録を確かめてから、このファイルを移してください。"_s);
+            this, messageTitle(m_context.session),
+            m_context.results().journalPath() +
+                u" があるため記録を変更できません。中の記録を確かめてから、このファイルを移してください。"_s);
     }
     return !failed && outcome == RewriteOutcome::Done;
 }
 
 void RecordScreen::correct()
 {
-    if (!m_correct->isEnabled() || m_chosenBytes.isEmpty())
-        return;
+    if (!m_correct->isEnabled() || m_chosenBytes.isEmpty()) return;
     const std::optional<qint32> time = readResultTimeBox(m_time->text());
     if (!time) {
-        m_context.services.messages->inform(this, title(),
+        m_context.services.messages->inform(this, messageTitle(m_context.session),
                                             u"秒の欄（Text1）には 0 から 99999 までの数を入れて下さい"_s);
         return;
     }
     const std::optional<qint16> pupil = readPupilBox(m_pupil->currentText());
     if (!pupil) {
         m_context.services.messages->inform(
-            this, title(), u"生徒の欄（Combo1）は「番号 /  名前」の形で、番号は 0 から 5000 までにして下さい"_s);
+            this, messageTitle(m_context.session),
+            u"生徒の欄（Combo1）は「番号 /  名前」の形で、番号は 0 から 5000 までにして下さい"_s);
         return;
     }
     ResultRecord rec = decodeRecord(m_chosenBytes.constData());
@@ -271,10 +271,9 @@ void RecordScreen::correct()
 
 void RecordScreen::remove()
 {
-    if (!m_delete->isEnabled() || m_chosenBytes.isEmpty())
-        return;
-    if (m_context.services.messages->show(this, u"注意"_s, u"本当に消去しますか"_s, Messages::Buttons::OkCancel)
-        != Messages::Answer::Ok)
+    if (!m_delete->isEnabled() || m_chosenBytes.isEmpty()) return;
+    if (m_context.services.messages->show(this, u"注意"_s, u"本当に消去しますか"_s,
+                                          Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return;
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
@@ -294,11 +293,10 @@ void RecordScreen::remove()
 
 void RecordScreen::goBack()
 {
-    if (!m_back->isEnabled())
-        return;
+    if (!m_back->isEnabled()) return;
     m_cover->show();
     m_cover->raise();
-    m_context.navigator->closeTeacherScreen(this);
+    emit back();
 }
 
 } // namespace kemoro

@@ -45,6 +45,10 @@ public:
     QStringList lines() const;
     int selectedRow() const;
 
+signals:
+    // "戻る": the teacher is done; a fresh hub takes over.
+    void back();
+
 private:
     void selectRow(int row);
     void hideEditPanel();
@@ -52,7 +56,6 @@ private:
     // Runs a rewrite with the buttons disabled; true when it was written.
     bool write(const RecordEdit &edit);
     void setBusy(bool busy);
-    QString title() const;
 
     AppContext &m_context;
     QListView *m_list;

@@ -2,6 +2,7 @@
 
 #include "platform/oledate.h"
 #include "results/resultrecord.h"
+#include "state/limits.h"
 
 namespace kemoro {
 
@@ -12,9 +13,9 @@ namespace kemoro {
 class RecordView
 {
 public:
-    static constexpr qint32 noTime = 99999;
-    static constexpr int maxStoredLevel = 35;
-    static constexpr int maxStoredPupil = 5000;
+    static constexpr qint32 noTime = kemoro::noTime;
+    static constexpr int maxStoredLevel = maxLevel;
+    static constexpr int maxStoredPupil = maxPupil;
 
     explicit RecordView(const char *data) : m_data(data) {}
 

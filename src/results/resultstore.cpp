@@ -17,6 +17,11 @@ QString ResultFileError::toLine() const
     return QDir::toNativeSeparators(path) + u": "_s + description;
 }
 
+Diagnostic ResultFileError::toDiagnostic(const QString &what) const
+{
+    return {Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(), what + description};
+}
+
 namespace {
 // Paths cross to the plain file layer as the system names files: the local
 // 8-bit encoding on POSIX, UTF-8 (made wide inside) on Windows.
@@ -53,8 +58,7 @@ QString typeDescription(os::FileType type)
 
 std::optional<ResultFileError> fromShared(const std::optional<shared::Failure> &f)
 {
-    if (!f)
-        return std::nullopt;
+    if (!f) return std::nullopt;
     ResultFileError e;
     e.path = fromNative(f->path);
     e.code = f->code;
@@ -103,14 +107,11 @@ QString ResultStore::nextAsidePath() const
     }));
 }
 
-
 void ResultStore::notice(const QString &key, const Diagnostic &diagnostic)
 {
-    if (m_noticed.contains(key))
-        return;
+    if (m_noticed.contains(key)) return;
     m_noticed.insert(key);
-    if (m_notices)
-        m_notices(diagnostic);
+    if (m_notices) m_notices(diagnostic);
 }
 
 void ResultStore::noteRecovery(const rewrite::Recovery &recovery, const std::optional<ResultFileError> &error)
@@ -118,22 +119,24 @@ void ResultStore::noteRecovery(const rewrite::Recovery &recovery, const std::opt
     const QString journal = journalPath();
     if (error) {
         notice(u"failed:"_s + error->toLine(),
-               {Diagnostic::Severity::Warning, error->path, Diagnostic::fileLocation(),
-                u"中断された記録の修正・削除を仕上げられません: "_s + error->description});
+               error->toDiagnostic(u"中断された記録の修正・削除を仕上げられません: "_s));
         return;
     }
     if (recovery.setAside) {
-        notice(u"aside:"_s + fromNative(recovery.asidePath),
-               {Diagnostic::Severity::Warning, journal, Diagnostic::fileLocation(),
-                u"この一時ファイルは今の「%1」のために書かれたものではないため（バックアップから戻したファイル"
-                u"など）、成績ファイルには何も書かず、「%2」として残しました。"_s.arg(
-                    QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(fromNative(recovery.asidePath)))});
+        notice(
+            u"aside:"_s + fromNative(recovery.asidePath),
+            {Diagnostic::Severity::Warning, journal, Diagnostic::fileLocation(),
+             u"この一時ファイルは今の「%1」のために書かれたものではないため（バックアップから戻したファイル"
+             u"など）、成績ファイルには何も書かず、「%2」として残しました。"_s.arg(
+                 QDir::toNativeSeparators(m_path),
+                 QDir::toNativeSeparators(fromNative(recovery.asidePath)))});
     }
     if (recovery.foreignJournal) {
-        notice(u"foreign:"_s + journal,
-               {Diagnostic::Severity::Warning, journal, Diagnostic::fileLocation(),
-                u"このプログラムの一時ファイルではありません。中を確かめて別の場所へ移すまで、記録の修正・削除は"
-                u"できません。"_s});
+        notice(
+            u"foreign:"_s + journal,
+            {Diagnostic::Severity::Warning, journal, Diagnostic::fileLocation(),
+             u"このプログラムの一時ファイルではありません。中を確かめて別の場所へ移すまで、記録の修正・削除は"
+             u"できません。"_s});
     }
 }
 
@@ -159,7 +162,8 @@ std::optional<ResultFileError> ResultStore::append(const ResultRecord &rec, cons
     encodeRecord(rec, buffer);
     rewrite::Recovery recovery;
     std::optional<shared::Failure> recoveryFailure;
-    const std::optional<ResultFileError> error = fromShared(m_file.append(buffer, wait, recovery, recoveryFailure));
+    const std::optional<ResultFileError> error =
+        fromShared(m_file.append(buffer, wait, recovery, recoveryFailure));
     const std::optional<ResultFileError> recoveryError = fromShared(recoveryFailure);
     if (recoveryError && recoveryError->kind == ResultFileError::Kind::WrongType) {
         notice(u"in-the-way:"_s + recoveryError->toLine(),
@@ -171,7 +175,8 @@ std::optional<ResultFileError> ResultStore::append(const ResultRecord &rec, cons
     return error;
 }
 
-std::optional<ResultFileError> ResultStore::read(qint64 maxRecords, const WaitFunction &wait, ResultWindow &window)
+std::optional<ResultFileError> ResultStore::read(qint64 maxRecords, const WaitFunction &wait,
+                                                 ResultWindow &window)
 {
     shared::Window read;
     shared::JournalFinding finding;
@@ -179,8 +184,7 @@ std::optional<ResultFileError> ResultStore::read(qint64 maxRecords, const WaitFu
     std::optional<shared::Failure> recoveryFailure;
     const std::optional<ResultFileError> error =
         fromShared(m_file.read(maxRecords, wait, read, finding, recovered, recoveryFailure));
-    if (recovered.journalFound || recoveryFailure)
-        noteRecovery(recovered, fromShared(recoveryFailure));
+    if (recovered.journalFound || recoveryFailure) noteRecovery(recovered, fromShared(recoveryFailure));
     m_finding = fromShared(finding, journalPath());
     window = ResultWindow();
     window.bytes = QByteArray::fromStdString(read.bytes);

@@ -27,6 +27,9 @@ struct ResultFileError
     QString appendMessage() const;
     // "PATH: description" for standard error.
     QString toLine() const;
+    // A failed read or rewrite as a warning on the file: what failed, then
+    // the system's words.
+    Diagnostic toDiagnostic(const QString &what = {}) const;
 };
 
 // The records of a read, as raw bytes of whole records.
@@ -95,7 +98,8 @@ public:
     // deleted, renamed or recreated: other computers' open handles and locks
     // stay on it. Nothing is written when the record changed since it was read
     // (`outcome` Changed) or a temp file of another program is in the way.
-    std::optional<ResultFileError> rewrite(const RecordEdit &edit, const WaitFunction &wait, RewriteOutcome &outcome);
+    std::optional<ResultFileError> rewrite(const RecordEdit &edit, const WaitFunction &wait,
+                                           RewriteOutcome &outcome);
 
     // Takes the lock and finishes an interrupted rewrite, if any.
     std::optional<ResultFileError> recover(const WaitFunction &wait, rewrite::Recovery &recovery);

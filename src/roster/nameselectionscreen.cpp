@@ -1,7 +1,5 @@
 #include "roster/nameselectionscreen.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"
 #include "platform/clock.h"
@@ -10,6 +8,7 @@
 #include "platform/widgets.h"
 #include "roster/grades.h"
 #include "roster/namelist.h"
+#include "state/context.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -20,8 +19,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
-
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -43,9 +40,9 @@ QString justAMoment()
 
 NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     : QWidget(parent), m_context(context), m_title(new ui::ClickLabel(this)), m_list(new QListWidget(this)),
-      m_grades(new QComboBox(this)), m_chosen(new QLabel(this)),
-      m_chosenNo(new QLabel(this)), m_ok(new QPushButton(this)), m_leave(new QPushButton(this)),
-      m_cover(new QFrame(this)), m_coverText(new QLabel(m_cover))
+      m_grades(new QComboBox(this)), m_chosen(new QLabel(this)), m_chosenNo(new QLabel(this)),
+      m_ok(new QPushButton(this)), m_leave(new QPushButton(this)), m_cover(new QFrame(this)),
+      m_coverText(new QLabel(m_cover))
 {
     setObjectName(u"namesel"_s);
     setWindowTitle(u"quendle"_s);
@@ -61,7 +58,7 @@ NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setCursor(Qt::PointingHandCursor);
     ui::placeTw(m_title, 480, 240, 14400, 1320);
-    connect(m_title, &ui::ClickLabel::clicked, this, [this] { m_context.navigator->showVersionDialog(this); });
+    connect(m_title, &ui::ClickLabel::clicked, this, &NameSelectionScreen::versionDialogRequested);
 
     // The lines are laid out in fixed-width pieces; only a fixed-pitch face
     // whose full-width characters are two half widths keeps the columns.
@@ -90,8 +87,7 @@ NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
         ui::setBackground(option, season);
         ui::placeTw(option, 10200, 2520 + i * 540, 4680, 480);
         connect(option, &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on)
-                rankingChosen(i);
+            if (on) rankingChosen(i);
         });
         m_rankings[size_t(i)] = option;
     }
@@ -132,13 +128,11 @@ NameSelectionScreen::NameSelectionScreen(AppContext &context, QWidget *parent)
     // The screen sees these keys before its controls.
     auto *one = new QShortcut(QKeySequence(u"1"_s), this);
     connect(one, &QShortcut::activated, this, [this] {
-        if (m_ok->isVisible())
-            confirm();
+        if (m_ok->isVisible()) confirm();
     });
     auto *zero = new QShortcut(QKeySequence(u"0"_s), this);
     connect(zero, &QShortcut::activated, this, [this] {
-        if (m_leave->isVisible())
-            leave();
+        if (m_leave->isVisible()) leave();
     });
 }
 
@@ -162,8 +156,7 @@ bool NameSelectionScreen::load()
     m_cover->raise();
     // The ranking kind is not chosen yet, which counts as 0.
     m_kind = 0;
-    if (!listNames())
-        return false;
+    if (!listNames()) return false;
     m_title->setText(m_context.session.programTitle);
     m_list->setCurrentRow(0);
     ui::letEventsRun();
@@ -174,11 +167,9 @@ bool NameSelectionScreen::load()
 void NameSelectionScreen::activate()
 {
     const QPointer<NameSelectionScreen> self(this);
-    if ((!m_loaded || m_confirmed) && !load())
-        return;
+    if ((!m_loaded || m_confirmed) && !load()) return;
     ui::letEventsRun();
-    if (!self)
-        return;
+    if (!self) return;
 
     // The grade box starts again from all grades; gradeFilter with it.
     fillGradeBox();
@@ -191,12 +182,10 @@ void NameSelectionScreen::activate()
     m_rankings[1]->setChecked(true);
     for (QRadioButton *option : m_rankings)
         option->blockSignals(false);
-    if ((m_shownKind != m_kind || m_shownFilter != m_grades->currentText()) && !listNames())
-        return;
+    if ((m_shownKind != m_kind || m_shownFilter != m_grades->currentText()) && !listNames()) return;
 
     ui::letEventsRun();
-    if (!self)
-        return;
+    if (!self) return;
     m_chosen->setText(chooseYourName());
     m_chosen->show();
     m_cover->hide();
@@ -206,8 +195,7 @@ bool NameSelectionScreen::listNames()
 {
     // A click while the aggregation waits for another computer's lock would
     // start a second list over the first; it is ignored instead.
-    if (m_listing)
-        return true;
+    if (m_listing) return true;
     m_listing = true;
     const QPointer<NameSelectionScreen> self(this);
     const bool coverShown = m_cover->isVisible();
@@ -221,32 +209,29 @@ bool NameSelectionScreen::listNames()
     };
     const QString filter = m_grades->currentText();
     const int kind = m_kind;
-    NameListRun run = runNameList(m_context.session, m_context.results(), m_context.services.clock->now(), wait, RankingKind(kind), filter);
-    if (!self)
-        return false;
+    NameListRun run = runNameList(m_context.session, m_context.results(), m_context.services.clock->now(),
+                                  wait, RankingKind(kind), filter);
+    if (!self) return false;
     m_listing = false;
     m_coverText->setText(justAMoment());
-    if (!coverShown)
-        m_cover->hide();
+    if (!coverShown) m_cover->hide();
 
-    Navigator *navigator = m_context.navigator;
+    Reporter &reporter = *m_context.services.reporter;
     if (run.resultError) {
-        navigator->stopWithMessage(this, loadFailureMessage(*run.resultError), *run.resultError);
+        reporter.stop(this, loadFailureMessage(*run.resultError), *run.resultError);
         return false;
     }
     for (const Diagnostic &d : run.diagnostics) {
-        if (d.severity == Diagnostic::Severity::Check)
-            continue;
+        if (d.severity == Diagnostic::Severity::Check) continue;
         if (d.severity == Diagnostic::Severity::Warning) {
-            if (m_warned.contains(d.toLine()))
-                continue;
+            if (m_warned.contains(d.toLine())) continue;
             m_warned.insert(d.toLine());
         }
-        navigator->report(d, this);
         if (d.severity == Diagnostic::Severity::Fatal) {
-            navigator->quit(1);
+            reporter.stop(this, d);
             return false;
         }
+        reporter.report(d, this);
     }
 
     m_list->clear();
@@ -260,8 +245,7 @@ bool NameSelectionScreen::listNames()
 
 void NameSelectionScreen::rowChosen(int row)
 {
-    if (row < 0)
-        return;
+    if (row < 0) return;
     if (row == 0 || row > m_pupils.size()) {
         m_chosen->setText(chooseYourName());
         return;
@@ -305,15 +289,13 @@ void NameSelectionScreen::gradeChosen()
         return;
     }
     m_context.session.gradeFilter = m_grades->currentText();
-    if (listNames())
-        m_list->setFocus();
+    if (listNames()) m_list->setFocus();
 }
 
 void NameSelectionScreen::confirm()
 {
     // Enter or a double-click while the hub opens must not confirm twice.
-    if (m_listing || m_confirmed)
-        return;
+    if (m_listing || m_confirmed) return;
     const QString chosen = m_chosen->text();
     if (chosen.isEmpty() || chosen == chooseYourName()) {
         playWrongAnswerCue();
@@ -321,16 +303,12 @@ void NameSelectionScreen::confirm()
     }
     bool ok = false;
     const int pupil = m_chosenNo->text().toInt(&ok);
-    if (!ok || pupil < 0 || pupil > maxPupil)
-        return;
+    if (!ok || pupil < 0 || pupil > maxPupil) return;
 
     Session &session = m_context.session;
     const Clock &clock = *m_context.services.clock;
-    session.sessionStartTime = qint32(std::lround(clock.now().time().msecsSinceStartOfDay() / 1000.0));
-    session.sessionStartTick = clock.monotonicMs();
-    session.curPupilNo = qint16(pupil);
-    session.curPupilName = session.roster.pupilNames.at(size_t(pupil));
-    session.curPupilGrade = session.roster.pupilGradeLabels.at(size_t(pupil));
+    confirmPupil(session, qint16(pupil), session.roster.pupilNames.at(size_t(pupil)),
+                 session.roster.pupilGradeLabels.at(size_t(pupil)), clock.now().time(), clock.monotonicMs());
 
     m_ok->hide();
     m_cover->show();
@@ -338,14 +316,13 @@ void NameSelectionScreen::confirm()
     m_confirmed = true;
     const QPointer<NameSelectionScreen> self(this);
     ui::letEventsRun();
-    if (!self)
-        return;
-    m_context.navigator->pupilConfirmed();
+    if (!self) return;
+    emit pupilConfirmed();
 }
 
 void NameSelectionScreen::leave()
 {
-    m_context.navigator->leaveToLauncher();
+    emit leaveRequested();
 }
 
 bool NameSelectionScreen::eventFilter(QObject *watched, QEvent *event)
@@ -362,7 +339,7 @@ bool NameSelectionScreen::eventFilter(QObject *watched, QEvent *event)
 
 void NameSelectionScreen::playWrongAnswerCue()
 {
-    m_context.navigator->playCue(Cue::Wrong, this, [] {});
+    m_context.services.cues->play(Cue::Wrong, this, [] {});
 }
 
 } // namespace kemoro

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QList>
-#include <QString>
 #include <QSet>
+#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -44,6 +44,14 @@ public:
 
     int rankingKind() const { return m_kind; }
 
+signals:
+    // A click on the title: the version dialog over this screen.
+    void versionDialogRequested();
+    // "O.K." with a name chosen: the session holds the pupil now.
+    void pupilConfirmed();
+    // "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)": to the launcher of the product family.
+    void leaveRequested();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -60,14 +68,14 @@ private:
 
     AppContext &m_context;
     ui::ClickLabel *m_title;
-    QListWidget *m_list;  // List1
+    QListWidget *m_list; // List1
     QComboBox *m_grades;
     std::array<QRadioButton *, 4> m_rankings{};
     QLabel *m_chosen;   // Label1
     QLabel *m_chosenNo; // Label2, hidden
     QPushButton *m_ok;
     QPushButton *m_leave;
-    QFrame *m_cover;    // Picture5
+    QFrame *m_cover;     // Picture5
     QLabel *m_coverText; // Label19
 
     // The pupil of List1 line i + 1, kept beside the lines instead of in a

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/diagnostic.h"
-#include "results/aggregation.h"
+#include "state/limits.h"
 
 #include <QList>
 #include <QString>
@@ -10,9 +10,9 @@
 
 namespace kemoro {
 
-inline constexpr int rosterFields = 8;         // fields per pupil, wherever the lines break
-inline constexpr int maxListedPupils = 5000;   // entries of the roster table
-inline constexpr int rosterTextLength = 20;    // characters kept of each text field
+inline constexpr int rosterFields = 8;       // fields per pupil, wherever the lines break
+inline constexpr int maxListedPupils = 5000; // entries of the roster table
+inline constexpr int rosterTextLength = 20;  // characters kept of each text field
 
 // One pupil of the roster file ("新名簿.txt"), as read: the four numbers, the
 // name and the two spare texts cut to 20 characters and padded with blanks,
@@ -39,8 +39,8 @@ struct Roster
     // Listed pupils in file order (the roster table; rosterOrder is their
     // pupil numbers, rosterCount their count).
     QList<RosterEntry> entries;
-    std::vector<QString> pupilNames = std::vector<QString>(pupilSlots);     // trimmed; set for every line read
-    std::vector<qint16> pupilBirthYears = std::vector<qint16>(pupilSlots);  // set for every line read
+    std::vector<QString> pupilNames = std::vector<QString>(pupilSlots);    // trimmed; set for every line read
+    std::vector<qint16> pupilBirthYears = std::vector<qint16>(pupilSlots); // set for every line read
     std::vector<QString> pupilGradeLabels = std::vector<QString>(pupilSlots); // full-width, only grades 0..10
     int schoolYear = 0;
 

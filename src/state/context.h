@@ -43,6 +43,9 @@ public:
     virtual void report(const Diagnostic &diagnostic, QWidget *parent) = 0;
     // A failure the program cannot go on from: an OK-only message, then the end.
     virtual void stop(QWidget *parent, const QString &text) = 0;
+    // A problem found in a file that the program cannot go on from: shown as
+    // report() shows it, then the end.
+    virtual void stop(QWidget *parent, const Diagnostic &diagnostic) = 0;
     // The same for a failure of the result file: its full path and the
     // system's words also go to standard error.
     virtual void stop(QWidget *parent, const QString &text, const ResultFileError &cause) = 0;
@@ -85,8 +88,7 @@ struct AppContext
         if (!m_results || m_results->path() != path) {
             m_results = std::make_unique<ResultStore>(path);
             m_results->setNoticeHandler([this](const Diagnostic &d) {
-                if (resultNotices)
-                    resultNotices(d);
+                if (resultNotices) resultNotices(d);
             });
         }
         return *m_results;

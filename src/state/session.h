@@ -5,9 +5,11 @@
 #include "roster/roster.h"
 #include "state/config.h"
 #include "state/folders.h"
+#include "state/limits.h"
 #include "state/soundnames.h"
 
 #include <QString>
+#include <QTime>
 
 #include <array>
 
@@ -26,20 +28,18 @@ bool isPracticeLevel(const QString &levelName);
 // The counters of the drill that is running.
 struct DrillState
 {
-    double drillStartTime = 0;  // clock reading when the drill clock started, seconds
-    qint64 drillStartTick = 0;  // the same moment on the monotonic tick, ms
+    double drillStartTime = 0; // clock reading when the drill clock started, seconds
+    qint64 drillStartTick = 0; // the same moment on the monotonic tick, ms
     qint32 elapsedSeconds = 0;
-    qint32 resultTime = 0;      // elapsedSeconds, or 99999 after a time-out
-    qint16 judgeResult = 0;     // 0 none, 1 right, 2 wrong
-    qint32 correctCount = 0;    // net right answers, never below 0
-    qint16 questionCount = 0;   // right answers that finish a drill
-    qint32 timeLimit = 0;       // minTime x 5
+    qint32 resultTime = 0;    // elapsedSeconds, or 99999 after a time-out
+    qint16 judgeResult = 0;   // 0 none, 1 right, 2 wrong
+    qint32 correctCount = 0;  // net right answers, never below 0
+    qint16 questionCount = 0; // right answers that finish a drill
+    qint32 timeLimit = 0;     // minTime x 5
     qint16 drillFinished = 0;
     qint16 endStarted = 0;
     qint16 timeUp = 0;
 };
-
-inline constexpr qint32 noTime = 99999; // a time-out, or no best yet
 
 // The program-wide state of one run: who is practising, the level set, the
 // settings read at start-up and the drill that is running. One object, handed
@@ -68,6 +68,9 @@ struct Session
 
     DrillState drill;
 
+    // The file an explanation window shows (--explain FILE).
+    QString explanationFile;
+
     // Per-level, per-pupil results rebuilt by every aggregation, with the
     // best-time flags of the last recorded drill.
     ResultTables results;
@@ -83,6 +86,10 @@ struct Session
     int listPeriod = 3;
 };
 
+// The title of every message box: the program's title, or "ケモロ" before
+// the settings are read.
+QString messageTitle(const Session &session);
+
 // The 24 level names of the default level table.
 const std::array<QString, 25> &defaultLevelNames();
 
@@ -97,6 +104,12 @@ DrillScreen drillScreenFor(int level);
 
 // The reset at the start of every drill.
 void resetForDrillStart(DrillState &drill);
+
+// A pupil confirmed a name: who practises from now on, and when the session
+// began, as the time of day in whole seconds (rounded, so 23:59:59.5 reads
+// 86400) and on the monotonic tick.
+void confirmPupil(Session &session, qint16 pupil, const QString &name, const QString &grade, QTime timeOfDay,
+                  qint64 monotonicMs);
 
 // Whole minutes since the name was confirmed, on the monotonic tick so that
 // midnight never makes it negative.

@@ -1,10 +1,10 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "drill/drillform.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/recordingsound.h"
 #include "hub/hubscreen.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -51,25 +51,27 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     navigator.start();
 
     // The name list: pick 工藤　ゆうと (pupil 8) and confirm.
-    QTRY_VERIFY(navigator.nameSelection() && navigator.nameSelection()->isVisible());
-    auto *names = navigator.nameSelection()->findChild<QListWidget *>(u"List1"_s);
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
+    auto *names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> found = names->findItems(u"工藤"_s, Qt::MatchContains);
     QCOMPARE(found.size(), 1);
     names->setCurrentItem(found.first());
     QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, names->visualItemRect(found.first()).center());
-    QTest::mouseClick(navigator.nameSelection()->findChild<QPushButton *>(u"Command14"_s), Qt::LeftButton);
+    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command14"_s),
+                      Qt::LeftButton);
 
-    QTRY_VERIFY(navigator.hub() && navigator.hub()->hubReady());
-    QTRY_VERIFY(!navigator.nameSelection());
+    QTRY_VERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
+    QTRY_VERIFY(!test::openScreen<NameSelectionScreen>());
     QCOMPARE(context.session.curPupilNo, qint16(8));
-    HubScreen *hub = navigator.hub();
+    HubScreen *hub = test::openScreen<HubScreen>();
     QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"-----"_s);
 
     // Level 1 by its key; ten right answers in 20 seconds.
     QTest::keyClick(hub, Qt::Key_1);
-    QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isVisible());
-    QTRY_VERIFY(!navigator.hub());
-    DrillForm *drill = navigator.drillScreen();
+    QTRY_VERIFY(test::openScreen<DrillForm>() && test::openScreen<DrillForm>()->isVisible());
+    QTRY_VERIFY(!test::openScreen<HubScreen>());
+    DrillForm *drill = test::openScreen<DrillForm>();
     clock.advanceMs(20000);
     drill->clockTick();
     for (int answered = 0; answered < 10; ++answered) {
@@ -79,8 +81,7 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
             for (int j = 1; j <= 9 && !done; ++j) {
                 auto *a = drill->findChild<QLabel *>(u"Label1(%1)"_s.arg(i));
                 auto *b = drill->findChild<QLabel *>(u"Label2(%1)"_s.arg(j));
-                if (a->isHidden() || b->isHidden() || i * j != product)
-                    continue;
+                if (a->isHidden() || b->isHidden() || i * j != product) continue;
                 QTest::mouseClick(a, Qt::LeftButton);
                 QTest::mouseClick(b, Qt::LeftButton);
                 QTest::mouseClick(drill->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
@@ -90,13 +91,14 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     }
 
     // The end-of-drill screen, then "メニューへ" to a fresh hub that counts the drill.
-    QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen() && navigator.endScreen()->isVisible(), 5000);
-    EndOfDrillScreen *end = navigator.endScreen();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        test::openScreen<EndOfDrillScreen>() && test::openScreen<EndOfDrillScreen>()->isVisible(), 5000);
+    EndOfDrillScreen *end = test::openScreen<EndOfDrillScreen>();
     QCOMPARE(end->findChild<QLabel *>(u"Label18"_s)->text(), u"今の成績：20秒"_s);
     QTRY_VERIFY(end->findChild<QPushButton *>(u"Command4"_s)->isVisible());
     QTest::mouseClick(end->findChild<QPushButton *>(u"Command4"_s), Qt::LeftButton);
-    QTRY_VERIFY(navigator.hub() && navigator.hub()->hubReady());
-    hub = navigator.hub();
+    QTRY_VERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
+    hub = test::openScreen<HubScreen>();
     // 20 s against a target of 30 s: (10/30)^3 x 50 + 5 = 6 points.
     QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"1回/6点"_s);
     QCOMPARE(hub->findChild<QLabel *>(u"Label18"_s)->text(), u"本日総回数＝1回"_s);
@@ -104,9 +106,10 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
 
     // "0" goes back to the names, which show today's drill.
     QTest::keyClick(hub, Qt::Key_0);
-    QTRY_VERIFY(navigator.nameSelection() && navigator.nameSelection()->isVisible());
-    QTRY_VERIFY(!navigator.hub());
-    names = navigator.nameSelection()->findChild<QListWidget *>(u"List1"_s);
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
+    QTRY_VERIFY(!test::openScreen<HubScreen>());
+    names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> again = names->findItems(u"工藤"_s, Qt::MatchContains);
     QCOMPARE(again.size(), 1);
     QVERIFY(again.first()->text().contains(u"6/"_s));

@@ -1,7 +1,7 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "platform/messages.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -9,13 +9,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryFile>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -82,8 +82,7 @@ private:
     void restore()
     {
         std::fflush(stderr);
-        if (m_saved >= 0)
-            ::dup2(m_saved, 2), ::close(m_saved);
+        if (m_saved >= 0) ::dup2(m_saved, 2), ::close(m_saved);
         m_saved = -1;
     }
     QTemporaryFile m_file;
@@ -110,18 +109,18 @@ void TestStartup::splashThenNameSelection()
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     run.start();
-    SplashWindow *splash = run.navigator->splash();
+    QPointer<SplashWindow> splash = test::openScreen<SplashWindow>();
     QVERIFY(splash);
     QCOMPARE(splash->findChild<QLabel *>(u"Label5"_s)->text(), u"令和9年 1月 05日（火）"_s);
     QCOMPARE(run.context.session.seasonColour, 33023u); // January
-    QTRY_VERIFY(run.navigator->nameSelection());
-    NameSelectionScreen *names = run.navigator->nameSelection();
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    NameSelectionScreen *names = test::openScreen<NameSelectionScreen>();
     QTRY_VERIFY(names->isVisible());
     QCOMPARE(names->objectName(), u"namesel"_s);
     QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->text(), u"ケモロ"_s);
     QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->font().pointSize(), 48);
     QCOMPARE(names->findChild<QPushButton *>(u"Command7"_s)->text(), u"ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"_s);
-    QTRY_VERIFY(!run.navigator->splash());
+    QTRY_VERIFY(!splash);
     QCOMPARE(run.messages.shown.size(), 0);
     QCOMPARE(run.finished->size(), 0);
 }
@@ -141,9 +140,8 @@ void TestStartup::brokenInstallationEndsWithAMessage()
     QCOMPARE(run.finished->first().first().toInt(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(run.install.dataFolder() + u"タイム回数データ.txt"_s));
-    QVERIFY(!run.navigator->nameSelection());
+    QVERIFY(!test::openScreen<NameSelectionScreen>());
 }
-
 
 void TestStartup::resultFileFailureIsOnStandardError()
 {
@@ -159,7 +157,8 @@ void TestStartup::resultFileFailureIsOnStandardError()
     const QString err = capture.text();
     QCOMPARE(run.finished->first().first().toInt(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s), qPrintable(err));
+    QVERIFY2(err.contains(QDir::toNativeSeparators(path) + u": a folder stands in the file's place"_s),
+             qPrintable(err));
 }
 
 void TestStartup::warningsAreShownAndStartUpGoesOn_data()
@@ -198,10 +197,11 @@ void TestStartup::warningsAreShownAndStartUpGoesOn()
     else
         QVERIFY(test::writeCp932(path, QString::fromUtf8(content)));
     run.start();
-    QTRY_VERIFY(run.navigator->nameSelection());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
     QCOMPARE(run.messages.shown.size(), shown.isEmpty() ? 0 : 1);
     if (!shown.isEmpty()) {
-        QVERIFY2(run.messages.shown.first().text.contains(shown), qPrintable(run.messages.shown.first().text));
+        QVERIFY2(run.messages.shown.first().text.contains(shown),
+                 qPrintable(run.messages.shown.first().text));
         QVERIFY(run.messages.shown.first().text.contains(path.section(u'/', -1)));
     }
     QCOMPARE(run.finished->size(), 0);
@@ -212,9 +212,11 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     Run clean;
     QVERIFY2(clean.install.isValid(), qPrintable(clean.install.error()));
     clean.start();
-    QTRY_VERIFY(clean.navigator->nameSelection() && clean.navigator->nameSelection()->isVisible());
-    const int pupils = clean.navigator->nameSelection()->findChild<QListWidget *>()->count();
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
+    const int pupils = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count();
     QVERIFY(pupils >= 7); // every pupil, and the lines between the grades
+    clean.navigator->quit(0); // its screens close: the next run's are the open ones
 
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
@@ -228,14 +230,16 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     bytes.insert(at + 2, '\xFF'); // after the first character of pupil 5's name
     QVERIFY(test::writeBytes(roster, bytes));
     run.start();
-    QTRY_VERIFY(run.navigator->nameSelection() && run.navigator->nameSelection()->isVisible());
-    QCOMPARE(run.navigator->nameSelection()->findChild<QListWidget *>()->count(), pupils);
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
+                test::openScreen<NameSelectionScreen>()->isVisible());
+    QCOMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
     QCOMPARE(run.messages.shown.size(), 1);
-    QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s), qPrintable(run.messages.shown.first().text));
+    QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s),
+             qPrintable(run.messages.shown.first().text));
     QVERIFY(run.messages.shown.first().text.contains(u"0xFF"_s));
     // Another ranking reads the roster again; its warning is not shown again.
-    run.navigator->nameSelection()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
-    QTRY_COMPARE(run.navigator->nameSelection()->findChild<QListWidget *>()->count(), pupils);
+    test::openScreen<NameSelectionScreen>()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
+    QTRY_COMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
     QCOMPARE(run.messages.shown.size(), 1);
 }
 
@@ -244,7 +248,7 @@ void TestStartup::titleClickOpensVersionDialog()
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     run.start();
-    QTRY_VERIFY(run.navigator->nameSelection());
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
     QString caption, title, version, maker;
     bool hiddenCommand2 = false;
     QTimer::singleShot(50, this, [&] {
@@ -257,7 +261,7 @@ void TestStartup::titleClickOpensVersionDialog()
         hiddenCommand2 = !dialog->findChild<QPushButton *>(u"Command2"_s)->isVisible();
         QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
     });
-    QLabel *titleLabel = run.navigator->nameSelection()->findChild<QLabel *>(u"Label4"_s);
+    QLabel *titleLabel = test::openScreen<NameSelectionScreen>()->findChild<QLabel *>(u"Label4"_s);
     QTest::mouseClick(titleLabel, Qt::LeftButton);
     QCOMPARE(caption, u"ﾊﾞｰｼﾞｮﾝ情報"_s);
     QCOMPARE(title, u"ケモロ"_s);
@@ -273,8 +277,8 @@ void TestStartup::zeroKeyLeavesToTheLauncher()
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     run.start();
-    QTRY_VERIFY(run.navigator->nameSelection());
-    NameSelectionScreen *names = run.navigator->nameSelection();
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    NameSelectionScreen *names = test::openScreen<NameSelectionScreen>();
     names->activateWindow();
     QTest::keyClick(names, Qt::Key_0);
     QTRY_COMPARE(run.finished->size(), 1);
@@ -291,8 +295,9 @@ void TestStartup::missingLauncherIsNamed()
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     run.programs.failure = u"not found"_s;
     run.start();
-    QTRY_VERIFY(run.navigator->nameSelection());
-    QTest::mouseClick(run.navigator->nameSelection()->findChild<QPushButton *>(u"Command7"_s), Qt::LeftButton);
+    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command7"_s),
+                      Qt::LeftButton);
     QTRY_COMPARE(run.finished->size(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(u"プログラムメニューc.exe"_s));

@@ -1,8 +1,8 @@
-#include "state/context.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"
 #include "print/printselection.h"
+#include "state/context.h"
 
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -63,14 +63,18 @@ public:
         error = u"用紙がありません。"_s;
         return nullptr;
     }
-    std::unique_ptr<PrintSurface> startPdf(const QString &, const QString &, QString &) override { return nullptr; }
+    std::unique_ptr<PrintSurface> startPdf(const QString &, const QString &, QString &) override
+    {
+        return nullptr;
+    }
     QString askPdfFileName(QWidget *, const QString &) override { return {}; }
 };
 
 QList<QImage> rasterise(const QString &pdf, int dpi)
 {
     QTemporaryDir dir;
-    QProcess::execute(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, QString::number(dpi), pdf, dir.filePath(u"page"_s)});
+    QProcess::execute(u"pdftoppm"_s,
+                      {u"-gray"_s, u"-r"_s, QString::number(dpi), pdf, dir.filePath(u"page"_s)});
     QList<QImage> pages;
     const QStringList files = QDir(dir.path()).entryList({u"page*"_s}, QDir::Files, QDir::Name);
     for (const QString &f : files)
@@ -92,8 +96,7 @@ QList<double> ruleRows(const QImage &page)
                 ink += line[x] < 200;
         }
         const bool rule = ink > page.width() / 2;
-        if (rule && runStart < 0)
-            runStart = y;
+        if (rule && runStart < 0) runStart = y;
         if (!rule && runStart >= 0) {
             rules.append((runStart + y - 1) / 2.0);
             runStart = -1;
@@ -120,9 +123,9 @@ struct Desk
         context.session.folders.programDir = dir.path() + u"/"_s;
         context.services.random = &random;
         context.services.messages = &messages;
+        context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
-        if (withFile)
-            test::writeCp932(context.session.folders.worksheetFile(), questions);
+        if (withFile) test::writeCp932(context.session.folders.worksheetFile(), questions);
     }
 };
 } // namespace
@@ -180,7 +183,6 @@ private slots:
         QFETCH(QList<double>, rules);
         Desk desk;
         PrintSelection selection(desk.context);
-        selection.setPrinterService(&desk.printers);
         selection.load();
         selection.openPreview(docType);
         FrmPrint *preview = selection.preview();
@@ -212,7 +214,6 @@ private slots:
     {
         Desk desk;
         PrintSelection selection(desk.context);
-        selection.setPrinterService(&desk.printers);
         selection.load();
         auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
         QCOMPARE(levels->count(), 8);
@@ -278,8 +279,8 @@ private slots:
     {
         Desk desk;
         BrokenPrinter printer;
+        desk.context.services.printers = &printer;
         FrmPrint window(desk.context, nullptr, false);
-        window.setPrinterService(&printer);
         window.show();
         window.findChild<QPushButton *>(u"Command9"_s)->click();
         QCOMPARE(desk.messages.shown.size(), 1);
@@ -291,7 +292,6 @@ private slots:
     {
         Desk desk;
         FrmPrint window(desk.context, nullptr, true);
-        window.setPrinterService(&desk.printers);
         window.show();
         auto *labels = window.findChild<QPushButton *>(u"Command10"_s);
         QVERIFY(labels->isVisible());

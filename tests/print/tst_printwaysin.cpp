@@ -1,14 +1,16 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
 #include "hub/hubscreen.h"
 #include "print/frmprint.h"
 #include "print/printselection.h"
 #include "roster/grades.h"
+#include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
+#include "tools/demoinstall.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -61,13 +63,13 @@ struct Run
         buildDefaultLevelTable(context.session);
         context.session.curPupilNo = teacher;
         context.session.curPupilName = u"山田先生"_s;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        context.session.roster.schoolYear =
+            schoolYear(clock.today(), context.session.settings.yearStartMonth);
         navigator->showHub();
     }
-    template<typename T>
-    T *child(const QString &name) const
+    template <typename T> T *child(const QString &name) const
     {
-        return navigator->hub()->findChild<T *>(name);
+        return test::openScreen<HubScreen>()->findChild<T *>(name);
     }
     void openDoor(const QString &typed)
     {
@@ -96,25 +98,24 @@ private slots:
         QFETCH(bool, opens);
         Run run;
         QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
-        QPointer<HubScreen> hub = run.navigator->hub();
+        QPointer<HubScreen> hub = test::openScreen<HubScreen>();
         run.openDoor(typed);
         auto *button = run.child<QPushButton>(u"Command10(2)"_s);
         QCOMPARE(button->text(), u"印刷設定"_s);
         button->click();
         QCoreApplication::processEvents();
         QVERIFY(hub && hub->isVisible());
-        QCOMPARE(run.navigator->hub(), hub.data());
-        print::PrintSelection *selection = run.navigator->printSelection();
+        QCOMPARE(test::openScreen<HubScreen>(), hub.data());
+        QPointer<print::PrintSelection> selection = test::openScreen<print::PrintSelection>();
         QCOMPARE(bool(selection), opens);
         QCOMPARE(run.messages.shown.size(), opens ? 0 : 1);
-        if (!opens)
-            return;
+        if (!opens) return;
         QVERIFY(selection->isVisible());
         QCOMPARE(selection->windowTitle(), u"Form1"_s);
         // The classroom's questions of level 1 fill the table.
         QCOMPARE(selection->desk().sheet.loaded, 5);
         selection->findChild<QPushButton *>(u"Command2"_s)->click();
-        QTRY_VERIFY(!run.navigator->printSelection());
+        QTRY_VERIFY(!selection);
         QVERIFY(hub && hub->isVisible());
     }
 
@@ -142,8 +143,7 @@ private slots:
         QVERIFY(button->isVisible());
         button->click();
         QCOMPARE(QFile::exists(templ), written);
-        if (written)
-            QCOMPARE(test::readBytes(templ), QByteArray(40000, '\0'));
+        if (written) QCOMPARE(test::readBytes(templ), QByteArray(40000, '\0'));
         QCOMPARE(test::readBytes(live), QByteArray("\x01\x00\x02\x00", 4));
     }
 
@@ -176,9 +176,10 @@ private slots:
         QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
         run.navigator->closeHub();
         QSignalSpy finished(run.navigator.get(), &Navigator::finished);
-        run.navigator->showPrintTest();
-        print::FrmPrint *window = run.navigator->printTest();
-        QVERIFY(window && window->isVisible());
+        run.navigator->start(PrintTestAtStart{});
+        QTRY_VERIFY(test::openScreen<print::FrmPrint>());
+        print::FrmPrint *window = test::openScreen<print::FrmPrint>();
+        QVERIFY(!test::openScreen<NameSelectionScreen>());
         QCOMPARE(window->windowTitle(), u"Quorvex"_s);
         QVERIFY(window->findChild<QPushButton *>(u"Command5"_s)->isVisible());
         window->findChild<QPushButton *>(u"Command10"_s)->click();

@@ -1,7 +1,7 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "results/resultrecord.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/soundcues.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -88,20 +88,25 @@ struct Run
     NameSelectionScreen *start()
     {
         navigator->start();
-        if (!QTest::qWaitFor([&] { return navigator->nameSelection() && !cover()->isVisible(); }))
+        if (!QTest::qWaitFor(
+                [&] { return test::openScreen<NameSelectionScreen>() && !cover()->isVisible(); }))
             return nullptr;
         for (const test::ScriptedMessages::Shown &shown : std::as_const(messages.shown))
             qWarning("start-up message: %s", qPrintable(shown.text));
         if (!messages.shown.isEmpty())
             return nullptr;
-        return navigator->nameSelection();
+        return names();
     }
-    NameSelectionScreen *names() const { return navigator->nameSelection(); }
-    template<typename T>
-    T *child(const QString &name) const
+    // The name screen, also while it is closed but not yet deleted: a
+    // confirmed name closes it before the test looks at it again.
+    NameSelectionScreen *names() const
     {
-        return names()->findChild<T *>(name);
+        if (NameSelectionScreen *shown = test::openScreen<NameSelectionScreen>()) return shown;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *screen = qobject_cast<NameSelectionScreen *>(w)) return screen;
+        return nullptr;
     }
+    template <typename T> T *child(const QString &name) const { return names()->findChild<T *>(name); }
     QWidget *cover() const { return child<QWidget>(u"Picture5"_s); }
     QListWidget *list() const { return child<QListWidget>(u"List1"_s); }
     QComboBox *grades() const { return child<QComboBox>(u"Combo1"_s); }
@@ -110,8 +115,7 @@ struct Run
     int row(const QString &prefix) const
     {
         for (int r = 0; r < list()->count(); ++r)
-            if (list()->item(r)->text().startsWith(prefix))
-                return r;
+            if (list()->item(r)->text().startsWith(prefix)) return r;
         return -1;
     }
     void chooseGrade(const QString &text)

@@ -14,6 +14,8 @@ private slots:
     void dispatch();
     void startOfDrillReset();
     void minutesNeverNegative();
+    void confirmingAPupil_data();
+    void confirmingAPupil();
 };
 
 void TestSession::defaultLevelTable()
@@ -29,11 +31,12 @@ void TestSession::defaultLevelTable()
     QCOMPARE(session.criteria, criteriaBefore);
     QCOMPARE(session.levelCount, qint16(1));
     QCOMPARE(session.goalLevel, 1.0);
-    const QStringList expected = {
-        u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s, u"レベル２－１"_s, u"レベル２－２"_s,
-        u"レベル３練習"_s, u"レベル３－１"_s, u"レベル３－２"_s, u"レベル４練習"_s, u"レベル４－1"_s,  u"レベル４－２"_s,
-        u"レベル５練習"_s, u"レベル５－１"_s, u"レベル５－２"_s, u"レベル６練習"_s, u"レベル６－１"_s, u"レベル６－２"_s,
-        u"レベル７練習"_s, u"レベル７－1"_s,  u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s};
+    const QStringList expected = {u"レベル１"_s,     u"レベル１－1"_s,  u"レベル１－２"_s, u"レベル２練習"_s,
+                                  u"レベル２－１"_s, u"レベル２－２"_s, u"レベル３練習"_s, u"レベル３－１"_s,
+                                  u"レベル３－２"_s, u"レベル４練習"_s, u"レベル４－1"_s,  u"レベル４－２"_s,
+                                  u"レベル５練習"_s, u"レベル５－１"_s, u"レベル５－２"_s, u"レベル６練習"_s,
+                                  u"レベル６－１"_s, u"レベル６－２"_s, u"レベル７練習"_s, u"レベル７－1"_s,
+                                  u"レベル７－２"_s, u"レベル８練習"_s, u"レベル８－１"_s, u"レベル８－２"_s};
     for (int i = 1; i <= 24; ++i) {
         QCOMPARE(session.levels.levelName[i], expected.at(i - 1));
         QCOMPARE(session.levels.levelInUse[i], qint16(1));
@@ -91,6 +94,37 @@ void TestSession::minutesNeverNegative()
     QCOMPARE(minutesSinceStart(session, 10 * 60000 + 59999), 0);
     QCOMPARE(minutesSinceStart(session, 13 * 60000), 3);
     QCOMPARE(minutesSinceStart(session, 0), 0);
+}
+
+void TestSession::confirmingAPupil_data()
+{
+    QTest::addColumn<QTime>("timeOfDay");
+    QTest::addColumn<int>("startTime");
+
+    // clang-format off
+    QTest::newRow("whole second")            << QTime(10, 0, 0)        << 36000;
+    QTest::newRow("below half rounds down")  << QTime(10, 0, 0, 499)   << 36000;
+    QTest::newRow("half rounds up")          << QTime(10, 0, 0, 500)   << 36001;
+    QTest::newRow("midnight")                << QTime(0, 0, 0)         << 0;
+    QTest::newRow("last half second of day") << QTime(23, 59, 59, 600) << 86400;
+    // clang-format on
+}
+
+void TestSession::confirmingAPupil()
+{
+    QFETCH(QTime, timeOfDay);
+    QFETCH(int, startTime);
+    Session session;
+    session.curLevel = 3;
+    confirmPupil(session, 8, u"工藤　ゆうと"_s, u"小３"_s, timeOfDay, 123456);
+    QCOMPARE(session.curPupilNo, qint16(8));
+    QCOMPARE(session.curPupilName, u"工藤　ゆうと"_s);
+    QCOMPARE(session.curPupilGrade, u"小３"_s);
+    QCOMPARE(session.sessionStartTime, startTime);
+    QCOMPARE(session.sessionStartTick, qint64(123456));
+    // The level table and the level are the hub's to set up.
+    QCOMPARE(session.curLevel, qint16(3));
+    QCOMPARE(session.levelCount, qint16(0));
 }
 
 QTEST_APPLESS_MAIN(TestSession)

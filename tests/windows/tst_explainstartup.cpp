@@ -1,6 +1,8 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "app/options.h"
+#include "roster/nameselectionscreen.h"
+#include "state/context.h"
+#include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
@@ -96,14 +98,17 @@ void TestExplainStartup::pageOpensInsteadOfTheNames()
     const QString picture = install.dataFolder() + u"点.png"_s;
     QVERIFY(dots.save(picture));
     ExplainRun run(install.programDir());
-    run.navigator->startExplanation(u"解説.html"_s);
-    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
-    auto *browser = qobject_cast<BrowserWindow *>(run.navigator->explanationWindow());
-    QVERIFY(browser);
+    run.navigator->start(ExplanationAtStart{u"解説.html"_s});
+    QPointer<SplashWindow> splash = test::openScreen<SplashWindow>();
+    QVERIFY(splash);
+    QTRY_VERIFY(test::openScreen<BrowserWindow>());
+    BrowserWindow *browser = test::openScreen<BrowserWindow>();
     QVERIFY(browser->isModal());
-    QCOMPARE(run.navigator->explanationFile(), u"解説.html"_s);
-    QVERIFY(!run.navigator->nameSelection());
-    QTRY_VERIFY(!run.navigator->splash());
+    QCOMPARE(run.context.session.explanationFile, u"解説.html"_s);
+    QCOMPARE(browser->startingAddress(), u"解説.html"_s);
+    QVERIFY(!test::openScreen<NameSelectionScreen>());
+    QVERIFY(!test::openScreen<VideoWindow>());
+    QTRY_VERIFY(!splash);
 
     auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s)); // the page's CP932 read by its charset
@@ -126,10 +131,9 @@ void TestExplainStartup::demoPageShowsItsPicture()
     QVERIFY2(made.isEmpty(), qPrintable(test::diagnosticLines(made)));
     const demo::Installation install{root.path()};
     ExplainRun run(install.programDir());
-    run.navigator->startExplanation(demo::explanationPageName());
-    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
-    auto *browser = qobject_cast<BrowserWindow *>(run.navigator->explanationWindow());
-    QVERIFY(browser);
+    run.navigator->start(ExplanationAtStart{demo::explanationPageName()});
+    QTRY_VERIFY(test::openScreen<BrowserWindow>());
+    BrowserWindow *browser = test::openScreen<BrowserWindow>();
     auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s));
     view->document()->size();
@@ -147,12 +151,12 @@ void TestExplainStartup::videoOpensAndClosingEndsTheProgram()
     const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     ExplainRun run(install.programDir());
-    run.navigator->startExplanation(u"九九.mp4"_s);
-    QTRY_VERIFY(run.navigator->explanationWindow() && run.navigator->explanationWindow()->isVisible());
-    QVERIFY(qobject_cast<VideoWindow *>(run.navigator->explanationWindow()));
+    run.navigator->start(ExplanationAtStart{u"九九.mp4"_s});
+    QTRY_VERIFY(test::openScreen<VideoWindow>());
+    QVERIFY(!test::openScreen<BrowserWindow>());
     QVERIFY(run.player);
     QCOMPARE(run.player->sources, QStringList{install.dataFolder() + u"九九.mp4"_s});
-    run.navigator->explanationWindow()->close();
+    test::openScreen<VideoWindow>()->close();
     QTRY_COMPARE(run.finished->size(), 1);
     QCOMPARE(run.finished->first().first().toInt(), 0);
 }
