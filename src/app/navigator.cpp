@@ -1,7 +1,6 @@
 #include "app/navigator.h"
 
 #include "app/services.h"
-#include "state/context.h"
 #include "criteria/criteriaeditor.h"
 #include "drill/endofdrillscreen.h"
 #include "drill/questiondrillscreen.h"
@@ -18,6 +17,7 @@
 #include "print/printselection.h"
 #include "results/recordscreen.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/splashwindow.h"
 #include "state/startup.h"
 #include "windows/browserwindow.h"
@@ -254,6 +254,12 @@ void Navigator::showHub()
 {
     closeHub();
     m_hub = new HubScreen(m_context);
+    connect(m_hub, &HubScreen::nameSelectionCloseRequested, this, &Navigator::closeNameSelection);
+    connect(m_hub, &HubScreen::drillRequested, this, &Navigator::startDrill);
+    connect(m_hub, &HubScreen::backRequested, this, &Navigator::showNameSelection);
+    connect(m_hub, &HubScreen::recordScreenRequested, this, &Navigator::showRecordScreen);
+    connect(m_hub, &HubScreen::criteriaEditorRequested, this, &Navigator::showCriteriaEditor);
+    connect(m_hub, &HubScreen::printSelectionRequested, this, [this] { showPrintSelection(m_hub); });
     m_hub->show();
     m_hub->raise();
     m_hub->activate();
@@ -420,8 +426,7 @@ void Navigator::quit(int exitCode)
     closeLater(m_explanation);
     closeLater(m_printTest);
     m_finished = true;
-    if (m_cues)
-        m_cues->halt();
+    if (m_cues) m_cues->halt();
     emit finished(exitCode);
 }
 
