@@ -270,8 +270,8 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     report::Hooks hooks;
     hooks.rank = [this](int level) { return rankingStep(level); };
     hooks.read = [this, &s](ResultWindow &file) {
-        const std::optional<ResultFileError> failed =
-            m_context.results().read(-1, ui::waitForOtherComputer(m_waitNotice), file);
+        const std::optional<ResultFileError> failed = m_context.results().read(
+            -1, ui::waitForOtherComputer(m_waitNotice, *m_context.services.timers), file);
         m_waitNotice->hide();
         return failed;
     };

@@ -10,6 +10,7 @@
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/hubrun.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
@@ -31,9 +32,12 @@ namespace {
 // The pupil confirmed the name twelve minutes ago; every drill is pupil 8's.
 struct ScreenRun : test::HubRun
 {
+    test::ManualTimers timers{&clock};
+
     explicit ScreenRun(int levels = 1, const QString &pupilName = u"工藤　ゆうと"_s)
         : HubRun(levels, pupilName)
     {
+        context.services.timers = &timers;
         clock.advanceMs(12 * 60000 + 5000);
     }
     void append(int level, int seconds, int daysAgo = 0) { HubRun::append(8, level, seconds, daysAgo); }

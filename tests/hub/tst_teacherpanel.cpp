@@ -9,6 +9,7 @@
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
@@ -30,12 +31,14 @@ struct Run
     test::FakeRandom random;
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
+    test::ManualTimers timers{&clock};
     AppContext context;
     std::unique_ptr<Navigator> navigator;
 
     explicit Run(const QString &name = u"山田先生"_s)
     {
         context.services = {&clock, &random, &messages, &programs};
+        context.services.timers = &timers;
         Diagnostics d;
         configure(context.session, install.programDir(), clock.today(), d);
         navigator = std::make_unique<Navigator>(context);
