@@ -1,17 +1,18 @@
 #include "benchsupport.h"
 
-#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/programstarter.h"
 #include "roster/grades.h"
+#include "roster/nameselectionscreen.h"
 #include "roster/roster.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QRadioButton>
 
 #include <benchmark/benchmark.h>
@@ -43,10 +44,20 @@ struct HubSchool
         buildDefaultLevelTable(context.session);
         context.session.levelCount = 24;
         context.session.curPupilNo = 1;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        context.session.roster.schoolYear =
+            schoolYear(clock.today(), context.session.settings.yearStartMonth);
         loadRoster(context.session.folders.rosterFile(), 0, context.session.roster, d);
     }
 };
+
+// The shown screen of class T among the top-level windows (a screen the
+// navigator closed is hidden at once and deleted later).
+template <typename T> T *openScreen()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (T *screen = qobject_cast<T *>(w); screen && screen->isVisible()) return screen;
+    return nullptr;
+}
 
 void hubEntry(benchmark::State &state)
 {
@@ -55,8 +66,7 @@ void hubEntry(benchmark::State &state)
         HubScreen hub(school.context);
         hub.show();
         hub.activate();
-        if (!hub.hubReady())
-            state.SkipWithError("the hub did not become ready");
+        if (!hub.hubReady()) state.SkipWithError("the hub did not become ready");
         benchmark::DoNotOptimize(hub.listLines(1).size());
     }
 }
@@ -71,7 +81,7 @@ void hubViewSwitch(benchmark::State &state)
     for (auto _ : state) {
         // Time, points, personal time in turn: each a full rebuild of 24 lists.
         hub.findChild<QRadioButton *>(u"Option2(%1)"_s.arg(view))->setChecked(true);
-        hub.switchView(view);
+        hub.switchView(hub::HubView(view));
         view = (view + 1) % 3;
         benchmark::DoNotOptimize(hub.listLines(1).size());
     }
@@ -87,11 +97,10 @@ void hubBackToNames(benchmark::State &state)
         state.PauseTiming();
         school.navigator->showHub();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        HubScreen *hub = school.navigator->hub();
+        HubScreen *hub = openScreen<HubScreen>();
         state.ResumeTiming();
         hub->goBack();
-        if (!school.navigator->nameSelection())
-            state.SkipWithError("no name selection screen");
+        if (!openScreen<NameSelectionScreen>()) state.SkipWithError("no name selection screen");
         state.PauseTiming();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -1,6 +1,5 @@
 #include "benchsupport.h"
 
-#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "hub/reportwindow.h"
@@ -11,6 +10,7 @@
 #include "results/resultrecord.h"
 #include "roster/grades.h"
 #include "roster/roster.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 
@@ -38,7 +38,10 @@ public:
     QString path;
     QStringList printerNames() const override { return {}; }
     QString defaultPrinterName() const override { return {}; }
-    std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &) override { return nullptr; }
+    std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &) override
+    {
+        return nullptr;
+    }
     std::unique_ptr<PrintSurface> startPdf(const QString &p, const QString &name, QString &error) override
     {
         return QtPrinterService().startPdf(p, name, error);
@@ -71,7 +74,8 @@ struct ReportSchool
         context.session.levelCount = 24;
         context.session.curPupilNo = 1;
         context.session.curPupilName = u"先生"_s;
-        context.session.roster.schoolYear = schoolYear(clock.today(), context.session.settings.yearStartMonth);
+        context.session.roster.schoolYear =
+            schoolYear(clock.today(), context.session.settings.yearStartMonth);
         loadRoster(context.session.folders.rosterFile(), 0, context.session.roster, d);
 
         QFile original(context.session.folders.resultFile());
@@ -93,7 +97,7 @@ struct ReportSchool
         hub->show();
         hub->activate();
         hub->findChild<QRadioButton *>(u"Option2(2)"_s)->setChecked(true);
-        hub->switchView(2);
+        hub->switchView(hub::HubView::Personal);
         report = hub->findChild<ReportWindow *>(u"Picture11"_s);
     }
 };
@@ -105,8 +109,7 @@ void reportOpen(benchmark::State &state)
     auto *graph = school.hub->findChild<QPushButton *>(u"Command17"_s);
     for (auto _ : state) {
         graph->click();
-        if (!school.report->isVisible())
-            state.SkipWithError("the report window did not open");
+        if (!school.report->isVisible()) state.SkipWithError("the report window did not open");
         benchmark::DoNotOptimize(school.report->levelRanks(3).timeRank);
     }
 }
@@ -118,7 +121,7 @@ void reportPdf(benchmark::State &state)
     QTemporaryDir out;
     PdfOnly printers;
     printers.path = out.filePath(u"class.pdf"_s);
-    school.report->setPrinterService(&printers);
+    school.context.services.printers = &printers;
     school.hub->findChild<QPushButton *>(u"Command17"_s)->click();
     auto *pupils = school.report->findChild<QListView *>(u"List2"_s);
     for (int row = 0; row < 30; ++row)

@@ -226,6 +226,12 @@ void Navigator::showHub()
 {
     closeHub();
     m_hub = new HubScreen(m_context);
+    connect(m_hub, &HubScreen::nameSelectionCloseRequested, this, &Navigator::closeNameSelection);
+    connect(m_hub, &HubScreen::drillRequested, this, &Navigator::startDrill);
+    connect(m_hub, &HubScreen::backRequested, this, &Navigator::showNameSelection);
+    connect(m_hub, &HubScreen::recordScreenRequested, this, &Navigator::showRecordScreen);
+    connect(m_hub, &HubScreen::criteriaEditorRequested, this, &Navigator::showCriteriaEditor);
+    connect(m_hub, &HubScreen::printSelectionRequested, this, [this] { showPrintSelection(m_hub); });
     m_hub->show();
     m_hub->raise();
     m_hub->activate();

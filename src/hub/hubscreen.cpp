@@ -1,12 +1,11 @@
 #include "hub/hubscreen.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
+#include "hub/hublists.h"
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
-#include "hub/teacherpanel.h"
 #include "hub/reportwindow.h"
+#include "hub/teacherpanel.h"
 #include "platform/busywait.h"
 #include "platform/clicklabel.h"
 #include "platform/clock.h"
@@ -15,20 +14,21 @@
 #include "platform/widgets.h"
 #include "results/aggregation.h"
 #include "roster/grades.h"
+#include "state/context.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QStringListModel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStringListModel>
 
 using namespace Qt::StringLiterals;
 
@@ -54,8 +54,8 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text = QStrin
 QStringList periodItems()
 {
     // The last item ends in a double quote, as it always has.
-    return {u"　　　今週の全成績"_s, u"　　先週からの全成績"_s, u"　　１ヶ月間の全成績"_s, u"　　１年間の全成績"_s,
-            u"　　今までの全成績\""_s};
+    return {u"　　　今週の全成績"_s, u"　　先週からの全成績"_s, u"　　１ヶ月間の全成績"_s,
+            u"　　１年間の全成績"_s, u"　　今までの全成績\""_s};
 }
 } // namespace
 
@@ -97,16 +97,17 @@ void HubScreen::buildTopBand()
 
     m_listChoice = ui::named(new QFrame(this), u"Picture1"_s);
     ui::placeTw(m_listChoice, 12420, 90, 1320, 735);
-    const QStringList listCaptions = {u"BEST表示"_s, u"本日のみ"_s, u"オール表示"_s};
+    const hub::ListCaptions listCaptions = hub::designCaptions();
     auto *listGroup = new QButtonGroup(this);
     for (int j = 1; j <= 3; ++j) {
-        auto *option = ui::named(new QRadioButton(listCaptions.at(j - 1), m_listChoice), u"Option1"_s, j);
+        auto *option = ui::named(
+            new QRadioButton(listCaptions[size_t(j - 1)].value_or(QString()), m_listChoice), u"Option1"_s, j);
         option->setFont(ui::pGothicFont(8));
         ui::placeTw(option, 30, 15 + (j - 1) * 240, 1260, 240);
         listGroup->addButton(option, j);
         m_listOptions.append(option);
     }
-    connect(listGroup, &QButtonGroup::idClicked, this, &HubScreen::chooseList);
+    connect(listGroup, &QButtonGroup::idClicked, this, [this](int j) { chooseList(hub::ListChoice(j)); });
 
     m_back = ui::named(new QPushButton(u"戻る(0)"_s, this), u"Command1"_s);
     ui::placeTw(m_back, 13800, 90, 1305, 735);
@@ -128,11 +129,10 @@ void HubScreen::buildTopBand()
     m_hubPrint->hide();
     ReportHost host;
     host.gradeFilter = [this] { return m_grades->currentText(); };
-    host.pointRankPeriod = [this] { return m_pointRankPeriod == 0 ? 1 : m_pointRankPeriod; };
+    host.pointRankPeriod = [this] { return int(m_lists.period); };
     host.rankedPupils = [this]() -> const hub::RankedPupils & { return m_rankedPupils; };
     host.markCurrentPupil = [this](int level) {
-        if (level < 1 || level > levelCount())
-            return;
+        if (level < 1 || level > levelCount()) return;
         const Column &c = m_columns.at(level - 1);
         const QStringList lines = c.lines->stringList();
         for (qsizetype k = 1; k < lines.size(); ++k)
@@ -154,7 +154,7 @@ void HubScreen::buildTopBand()
         viewGroup->addButton(option, k);
         m_viewOptions.append(option);
     }
-    connect(viewGroup, &QButtonGroup::idClicked, this, &HubScreen::switchView);
+    connect(viewGroup, &QButtonGroup::idClicked, this, [this](int k) { switchView(hub::HubView(k)); });
 
     m_listTitle = label(this, u"Label5"_s, u"ベスト成績"_s);
     ui::setBackground(m_listTitle, cyan);
@@ -262,14 +262,14 @@ void HubScreen::buildCovers()
     connect(m_passwordPanel, &TeacherPanel::screenChosen, this, [this](int k) {
         if (k == 2) {
             // A dialog over the hub: the hub stays as it is.
-            m_context.navigator->showPrintSelection(this);
+            emit printSelectionRequested();
             return;
         }
         m_hubReady = false;
         if (k == 0)
-            m_context.navigator->showRecordScreen();
+            emit recordScreenRequested();
         else
-            m_context.navigator->showCriteriaEditor();
+            emit criteriaEditorRequested();
     });
 
     m_waitCover = ui::named(new QFrame(this), u"Picture2"_s);
@@ -290,7 +290,8 @@ void HubScreen::placeColumns()
     const double top = 1200 + 1.05 * 525;
     const double w = g.width;
     auto place = [](QWidget *widget, double left, double t, double width, double height) {
-        widget->setGeometry(ui::px(int(left)), ui::px(int(t)), std::max(1, ui::px(int(width))), ui::px(int(height)));
+        widget->setGeometry(ui::px(int(left)), ui::px(int(t)), std::max(1, ui::px(int(width))),
+                            ui::px(int(height)));
     };
     for (int i = 1; i <= m_columns.size(); ++i) {
         const Column &c = m_columns.at(i - 1);
@@ -320,16 +321,16 @@ void HubScreen::activate()
     m_waitCover->show();
     m_waitCover->raise();
     ui::letEventsRun();
-    m_listOptions[0]->setText(u"累計順"_s);
-    m_listOptions[1]->setText(u"本日順"_s);
+    const hub::HubList defaults = hub::activationList();
+    setCaptions(defaults.captions);
 
-    m_context.navigator->closeNameSelection();
+    emit nameSelectionCloseRequested();
     const std::optional<ResultFileError> failed =
         aggregate(s.criteria, m_context.services.clock->now(), m_context.results(),
-                  ui::waitForOtherComputer(m_waitLabel), s.results);
+                  ui::waitForOtherComputer(m_waitLabel, *m_context.services.timers), s.results);
     m_waitLabel->setText(u"Just a moment, please."_s);
     if (failed) {
-        m_context.navigator->stopWithMessage(this, loadFailureMessage(*failed), *failed);
+        m_context.services.reporter->stop(this, loadFailureMessage(*failed), *failed);
         return;
     }
     const int pupil = std::clamp(int(s.curPupilNo), 0, maxPupil);
@@ -339,19 +340,17 @@ void HubScreen::activate()
     m_rankedPupils = hub::rankedPupils(s.roster);
 
     // The default lists: points view, ranking by points so far.
-    m_listMode = 2;
     m_activating = true;
     m_listOptions[0]->setChecked(true);
-    chooseList(1);
+    showList(defaults);
     m_viewOptions[1]->setChecked(true);
-    switchView(1);
+    switchView(hub::HubView::Points);
     m_back->setEnabled(true);
     m_activating = false;
 
     hub::applyPracticeCriteria(s);
     for (int i = 1; i <= levelCount(); ++i)
-        if (!isPracticeLevel(m_columns.at(i - 1).name->text()))
-            m_columns.at(i - 1).list->show();
+        if (!isPracticeLevel(m_columns.at(i - 1).name->text())) m_columns.at(i - 1).list->show();
     m_listCover->hide();
 
     m_pupilLine->setText(s.curPupilGrade + u' ' + trimBlanks(s.curPupilName));
@@ -434,84 +433,76 @@ void HubScreen::coverLists()
 void HubScreen::showLists()
 {
     for (const Column &c : std::as_const(m_columns))
-        if (!isPracticeLevel(c.name->text()))
-            c.list->show();
+        if (!isPracticeLevel(c.name->text())) c.list->show();
     m_listCover->hide();
 }
 
-void HubScreen::switchView(int view)
+void HubScreen::setCaptions(const hub::ListCaptions &captions)
+{
+    for (size_t j = 0; j < captions.size(); ++j)
+        if (captions[j]) m_listOptions[qsizetype(j)]->setText(*captions[j]);
+}
+
+std::optional<hub::ListChoice> HubScreen::checkedList() const
+{
+    for (int j = 1; j <= 3; ++j)
+        if (m_listOptions[j - 1]->isChecked()) return hub::ListChoice(j);
+    return std::nullopt;
+}
+
+void HubScreen::switchView(hub::HubView view)
 {
     m_graph->hide();
     m_report->hide();
     coverLists();
     ui::letEventsRun();
-    if (m_activating)
+    if (m_activating) return;
+    const hub::HubList list = hub::viewChosen(m_lists, view, checkedList());
+    if (list.reportButton) m_graph->show();
+    if (view == hub::HubView::Personal) {
+        m_periods->hide();
+        buildRecordLists(list);
         return;
-    if (view == 0) {
-        m_listOptions[0]->setText(u"BEST表示"_s);
-        m_listOptions[1]->setText(u"本日のみ"_s);
-        m_listOptions[2]->setEnabled(true);
-        m_listMode = 1;
-        for (int j = 1; j <= 3; ++j) {
-            if (m_listOptions[j - 1]->isChecked()) {
-                chooseList(j);
-                break;
-            }
-        }
-    } else if (view == 1) {
-        m_periods->hide();
-        m_listOptions[0]->setText(u"合計累計"_s);
-        m_listOptions[1]->setText(u"合計本日"_s);
-        m_listOptions[2]->setText(u"すべて"_s);
-        m_listOptions[2]->setEnabled(true);
-        m_listMode = 2;
-        ui::letEventsRun();
-        if (m_listOptions[0]->isChecked()) {
-            m_pointRankPeriod = 1;
-            chooseList(1);
-        }
-        if (m_listOptions[2]->isChecked())
-            chooseList(3);
-        if (m_listOptions[1]->isChecked()) {
-            m_pointRankPeriod = 2;
-            chooseList(2);
-        }
-    } else {
-        m_graph->show();
-        m_periods->hide();
-        buildRecordLists(int(hub::RecordList::Personal));
     }
+    if (view == hub::HubView::Points) m_periods->hide();
+    setCaptions(list.captions);
+    m_listOptions[2]->setEnabled(true);
+    m_lists = list.state;
+    if (view == hub::HubView::Points) ui::letEventsRun();
+    if (list.kind != hub::ListKind::None) showList(list);
 }
 
-void HubScreen::chooseList(int list)
+void HubScreen::chooseList(hub::ListChoice choice)
+{
+    showList(hub::listChosen(m_lists, choice));
+}
+
+void HubScreen::showList(const hub::HubList &list)
 {
     coverLists();
     m_periods->hide();
     m_listChoice->setEnabled(false);
     ui::letEventsRun();
-    if (m_listMode == 0)
-        m_listMode = 1;
-    if (m_listMode == 1) {
-        if (list == 1)
-            buildBestTimeLists();
-        else
-            buildRecordLists(int(list == 2 ? hub::RecordList::Today : hub::RecordList::Period));
-    } else {
-        if (m_pointRankPeriod == 0)
-            m_pointRankPeriod = 1;
-        if (list == 3) {
-            buildRecordLists(int(hub::RecordList::Period));
-        } else {
-            m_pointRankPeriod = list;
-            m_listTitle->setText(list == 1 ? u"獲得ポイント（今まで順位）"_s : u"獲得ポイント（今日の順位）"_s);
-            m_listProgress->setMaximum(std::max(1, levelCount()));
-            for (int i = 1; i <= levelCount(); ++i) {
-                m_listProgress->setValue(i);
-                buildRanking(i);
-            }
+    m_lists = list.state;
+    switch (list.kind) {
+    case hub::ListKind::None:
+        break;
+    case hub::ListKind::BestTimes:
+        buildBestTimeLists(list);
+        break;
+    case hub::ListKind::PointsRanking:
+        m_listTitle->setText(list.title);
+        m_listProgress->setMaximum(std::max(1, levelCount()));
+        for (int i = 1; i <= levelCount(); ++i) {
+            m_listProgress->setValue(i);
+            buildRanking(i, list);
         }
-        m_listChoice->setEnabled(true);
+        break;
+    case hub::ListKind::Records:
+        buildRecordLists(list);
+        break;
     }
+    m_listChoice->setEnabled(true);
     m_back->setEnabled(true);
     unlockLevels();
     showLists();
@@ -519,23 +510,21 @@ void HubScreen::chooseList(int list)
 
 void HubScreen::choosePeriod(int index)
 {
-    if (!m_listOptions[2]->isChecked())
-        return;
+    if (!m_listOptions[2]->isChecked()) return;
     m_context.session.listPeriod = std::clamp(index + 1, 1, 5);
-    chooseList(3);
+    chooseList(hub::ListChoice::Third);
 }
 
 void HubScreen::chooseGrade()
 {
     if (m_viewOptions[0]->isChecked()) {
-        switchView(0);
+        switchView(hub::HubView::Time);
     } else {
         // The personal-time view gives way to the points view here.
         m_viewOptions[1]->setChecked(true);
-        switchView(1);
+        switchView(hub::HubView::Points);
     }
-    if (!m_columns.isEmpty())
-        m_columns.first().start->setFocus();
+    if (!m_columns.isEmpty()) m_columns.first().start->setFocus();
 }
 
 void HubScreen::clearLists()
@@ -557,9 +546,9 @@ QStringList HubScreen::listLines(int level) const
     return m_columns.at(level - 1).lines->stringList();
 }
 
-void HubScreen::buildBestTimeLists()
+void HubScreen::buildBestTimeLists(const hub::HubList &list)
 {
-    m_listTitle->setText(u"ベスト成績"_s);
+    m_listTitle->setText(list.title);
     clearLists();
     m_listProgress->setValue(0);
     m_listProgress->setMaximum(std::max(1, levelCount()));
@@ -571,24 +560,21 @@ void HubScreen::buildBestTimeLists()
                                                                c.todayHeading, c.totalHeading})
                 w->hide();
         } else {
-            buildRanking(i);
+            buildRanking(i, list);
         }
         c.list->clearSelection();
     }
-    m_listChoice->setEnabled(true);
 }
 
-void HubScreen::buildRanking(int level)
+void HubScreen::buildRanking(int level, const hub::HubList &list)
 {
     const Session &s = m_context.session;
     const Column &c = m_columns.at(level - 1);
     c.todayHeading->setText(u"今日"_s);
     c.totalHeading->setText(u"今まで"_s);
-    if (m_listMode == 0)
-        m_listMode = 1;
     hub::RankingOptions options;
-    options.view = m_listMode == 2 ? hub::RankView::Points : hub::RankView::Time;
-    options.pointRankPeriod = m_pointRankPeriod == 0 ? 1 : m_pointRankPeriod;
+    options.view = list.form;
+    options.pointRankPeriod = int(list.state.period);
     options.gradeFilter = m_grades->currentText();
     options.currentPupil = s.curPupilNo;
     options.levelInUse = s.levels.levelInUse[level] == 1;
@@ -600,30 +586,26 @@ void HubScreen::buildRanking(int level)
     c.list->clearSelection();
 }
 
-void HubScreen::buildRecordLists(int kind)
+void HubScreen::buildRecordLists(const hub::HubList &shown)
 {
     const Session &s = m_context.session;
-    const auto list = hub::RecordList(kind);
-    if (list == hub::RecordList::Personal)
-        m_report->fillLists(levelCount());
+    const hub::RecordList list = shown.records;
+    if (list == hub::RecordList::Personal) m_report->fillLists(levelCount());
     clearLists();
-    if (list == hub::RecordList::Today)
-        m_listTitle->setText(u"本日の成績"_s);
-    else if (list == hub::RecordList::Period)
-        m_listTitle->setText(QString());
-    else
-        m_listTitle->setText(u"個人別ﾀｲﾑ"_s);
+    m_listTitle->setText(shown.title);
 
     ResultWindow window;
-    const std::optional<ResultFileError> failed =
-        m_context.results().read(hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel), window);
+    const std::optional<ResultFileError> failed = m_context.results().read(
+        hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel, *m_context.services.timers),
+        window);
     m_listCoverLabel->setText(u"Just a momento, please."_s);
     if (failed)
-        m_context.navigator->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description}, this);
+        m_context.services.reporter->report(
+            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description},
+            this);
     hub::RecordListOptions options;
     options.kind = list;
-    options.view = m_listMode == 2 ? hub::RankView::Points : hub::RankView::Time;
+    options.view = shown.form;
     options.listPeriod = s.listPeriod;
     options.gradeFilter = m_grades->currentText();
     options.currentPupil = s.curPupilNo;
@@ -642,24 +624,23 @@ void HubScreen::buildRecordLists(int kind)
         m_back->setEnabled(true);
         return;
     }
-    if (list == hub::RecordList::Period)
-        ui::letEventsRun();
-    tintLists(lists.tintTime);
+    if (list == hub::RecordList::Period) ui::letEventsRun();
+    tintLists(lists.tintTime, shown.tinted);
     m_listChoice->setEnabled(true);
-    if (list == hub::RecordList::Period) {
+    if (shown.periodBox) {
         const QSignalBlocker block(m_periods);
         m_periods->setCurrentIndex(s.listPeriod - 1);
         m_periods->show();
     }
 }
 
-void HubScreen::tintLists(const std::vector<std::optional<qint32>> &tintTimes)
+void HubScreen::tintLists(const std::vector<std::optional<qint32>> &tintTimes, bool tinted)
 {
     const Session &s = m_context.session;
     static const QColor colours[] = {green, paleGreen, QColor(192, 192, 192)};
     for (int i = 1; i <= levelCount(); ++i) {
         QListView *list = m_columns.at(i - 1).list;
-        if (m_listMode == 1 && s.levels.levelInUse[i] == 1 && tintTimes[size_t(i)])
+        if (tinted && s.levels.levelInUse[i] == 1 && tintTimes[size_t(i)])
             ui::setBackground(list, colours[int(hub::tintFor(*tintTimes[size_t(i)], s.criteria[i]))]);
         list->clearSelection();
     }
@@ -667,47 +648,44 @@ void HubScreen::tintLists(const std::vector<std::optional<qint32>> &tintTimes)
 
 bool HubScreen::startBlocked(int level) const
 {
-    if (!m_hubReady || level < 1 || level > levelCount())
-        return true;
+    if (!m_hubReady || level < 1 || level > levelCount()) return true;
     return m_passwordPanel->isVisible() || !m_columns.at(level - 1).start->isEnabled();
 }
 
-bool HubScreen::startLevel(int level)
+void HubScreen::startLevel(int level)
 {
     m_context.session.curLevel = qint16(level);
     ui::letEventsRun();
     m_hubReady = false;
-    if (m_context.navigator->startDrill() != DrillScreen::None)
-        return true;
+    if (drillScreenFor(level) != DrillScreen::None) {
+        emit drillRequested();
+        return;
+    }
     // No drill screen for this level: the hub stays usable.
     m_waitCover->hide();
     m_hubReady = true;
-    return false;
 }
 
 void HubScreen::startByButton(int level)
 {
-    if (startBlocked(level))
-        return;
+    if (startBlocked(level)) return;
     showWaitCover();
     startLevel(level);
 }
 
 void HubScreen::startByName(int level)
 {
-    if (startBlocked(level))
-        return;
-    if (startLevel(level))
-        m_context.navigator->closeLater(this);
+    if (startBlocked(level)) return;
+    // The drill start closes the hub at once: no wait cover.
+    startLevel(level);
 }
 
 void HubScreen::goBack()
 {
-    if (!m_back->isEnabled())
-        return;
+    if (!m_back->isEnabled()) return;
     showWaitCover();
     m_hubReady = false;
-    m_context.navigator->showNameSelection();
+    emit backRequested();
 }
 
 void HubScreen::showWaitCover()

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QList>
+#include "hub/hublists.h"
 #include "hub/rankings.h"
+
+#include <QList>
 
 #include <QWidget>
 
@@ -30,7 +32,7 @@ class TeacherPanel;
 class ReportWindow;
 
 // seisekitime1: the progress hub between drills. Created anew on every entry;
-// the navigator calls activate() once it is shown.
+// the navigator connects its intents and calls activate() once it is shown.
 class HubScreen : public QWidget
 {
     Q_OBJECT
@@ -55,10 +57,10 @@ public:
     // Runs the unlocking routine (Command9): start buttons and notices.
     void unlockLevels();
 
-    // Option2_Click: 0 time view, 1 points view, 2 personal-time view.
-    void switchView(int view);
+    // Option2_Click: the time, points or personal-time view.
+    void switchView(hub::HubView view);
     // Option1_Click: which list of the view.
-    void chooseList(int list);
+    void chooseList(hub::ListChoice choice);
     // Combo2_Click: the period of the period list (index 0..4).
     void choosePeriod(int index);
     // Combo1_Click: a grade was chosen; the current view is rebuilt.
@@ -66,6 +68,19 @@ public:
 
     // The lines of List5(i), as shown.
     QStringList listLines(int level) const;
+
+signals:
+    // Activation has begun: the name selection screen goes.
+    void nameSelectionCloseRequested();
+    // curLevel is set to a level with a drill screen; the drill takes over from the hub.
+    void drillRequested();
+    // "戻る(0)": back to the name selection screen, which closes the hub.
+    void backRequested();
+    // The teacher panel's screens, after the password: the first two close the
+    // hub, the print selection screen opens over it.
+    void recordScreenRequested();
+    void criteriaEditorRequested();
+    void printSelectionRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -91,23 +106,25 @@ private:
     void placeColumns();
     void setColumnTexts();
     bool startBlocked(int level) const;
-    bool startLevel(int level);
+    void startLevel(int level);
     void onScroll(int value);
     void showWaitCover();
     void coverLists();
     void showLists();
-    void clearLists();                 // 回数など表示
-    void buildBestTimeLists();         // Command6
-    void buildRanking(int level);      // Command3(i)
-    void buildRecordLists(int kind);   // Command5, Command7, Command16
-    void tintLists(const std::vector<std::optional<qint32>> &tintTimes); // 成績リスト色表示
+    void setCaptions(const hub::ListCaptions &captions);
+    std::optional<hub::ListChoice> checkedList() const;
+    void showList(const hub::HubList &list);                // Option1_Click's rebuild
+    void clearLists();                                      // 回数など表示
+    void buildBestTimeLists(const hub::HubList &list);      // Command6
+    void buildRanking(int level, const hub::HubList &list); // Command3(i)
+    void buildRecordLists(const hub::HubList &list);        // Command5, Command7, Command16
+    void tintLists(const std::vector<std::optional<qint32>> &tintTimes, bool tinted); // 成績リスト色表示
     void fillList(int level, const QStringList &lines);
 
     AppContext &m_context;
     bool m_hubReady = false;
     bool m_activating = false;
-    int m_listMode = 0;
-    int m_pointRankPeriod = 0;
+    hub::ListState m_lists;
 
     QLabel *m_titleBar;
     QLabel *m_title;

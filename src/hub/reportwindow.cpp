@@ -1,7 +1,5 @@
 #include "hub/reportwindow.h"
 
-#include "state/context.h"
-#include "app/navigator.h"
 #include "hub/hubrules.h"
 #include "platform/busywait.h"
 #include "platform/clock.h"
@@ -9,6 +7,7 @@
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "roster/grades.h"
+#include "state/context.h"
 
 #include <QLabel>
 #include <QListView>
@@ -48,9 +47,7 @@ void ReportPicture::paintEvent(QPaintEvent *)
 }
 
 ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent)
-    : QFrame(parent), m_context(context), m_host(std::move(host)),
-      m_ownPrinters(std::make_unique<QtPrinterService>()), m_printers(m_ownPrinters.get()),
-      m_ranks(size_t(levelSlots))
+    : QFrame(parent), m_context(context), m_host(std::move(host)), m_ranks(size_t(levelSlots))
 {
     setObjectName(u"Picture11"_s);
     setFrameShape(QFrame::Box);
@@ -86,8 +83,7 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
     m_levels->setFont(ui::gothicFont(10));
     ui::placeTw(m_levels, panelLeftTw, 4740, 1200, 3900);
     connect(m_levels, &QListView::clicked, this, [this] {
-        if (isVisible())
-            showSelected(0);
+        if (isVisible()) showSelected(0);
     });
 
     m_show = ui::named(new QPushButton(u"表示"_s, this), u"Command24"_s, 0);
@@ -123,11 +119,6 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
 
 ReportWindow::~ReportWindow() = default;
 
-void ReportWindow::setPrinterService(PrinterService *service)
-{
-    m_printers = service ? service : m_ownPrinters.get();
-}
-
 const QImage &ReportWindow::picture() const
 {
     return m_picture->image();
@@ -150,7 +141,7 @@ void ReportWindow::fillLists(int levelCount)
     } else {
         for (Diagnostic d : std::as_const(diagnostics)) {
             d.severity = Diagnostic::Severity::Warning; // the report of the current pupil still works
-            m_context.navigator->report(d, window());
+            m_context.services.reporter->report(d, window());
         }
     }
     m_levelCount = std::clamp(levelCount, 0, maxLevel);
@@ -166,8 +157,7 @@ void ReportWindow::selectFirstLevels()
     m_levels->clearSelection();
     QItemSelection selection;
     const int n = std::min<int>(openingLevels, int(m_levelLines->rowCount()));
-    if (n > 0)
-        selection.select(m_levelLines->index(0), m_levelLines->index(n - 1));
+    if (n > 0) selection.select(m_levelLines->index(0), m_levelLines->index(n - 1));
     m_levels->selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
@@ -183,7 +173,8 @@ std::vector<int> ReportWindow::selectedLevelItems() const
 std::vector<int> ReportWindow::selectedPupils() const
 {
     QModelIndexList rows = m_pupils->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     std::vector<int> pupils;
     for (const QModelIndex &index : std::as_const(rows))
         pupils.push_back(report::pupilOfLine(index.data().toString()));
@@ -198,8 +189,7 @@ void ReportWindow::revealPupils()
 
 void ReportWindow::open()
 {
-    if (m_drawing)
-        return;
+    if (m_drawing) return;
     m_reportPupil = m_context.session.curPupilNo;
     m_pupils->hide();
     m_others->show();
@@ -217,22 +207,19 @@ void ReportWindow::open()
 void ReportWindow::showSelected(int k)
 {
     // A click while a report is drawn would start a second one inside the first.
-    if (m_drawing)
-        return;
+    if (m_drawing) return;
     std::vector<int> pupils = selectedPupils();
-    if (pupils.empty())
-        pupils.push_back(m_reportPupil);
+    if (pupils.empty()) pupils.push_back(m_reportPupil);
     if (k == 0) {
         for (int pupil : pupils) {
             m_reportPupil = pupil;
-            if (!drawOn(m_picture->surface(), false))
-                return;
+            if (!drawOn(m_picture->surface(), false)) return;
         }
         return;
     }
     const PrintOutcome outcome =
-        printDocuments(*m_printers, window(), int(pupils.size()), m_context.session.programTitle,
-                       [&](PrintSurface &surface, int i) {
+        printDocuments(*m_context.services.printers, window(), int(pupils.size()),
+                       m_context.session.programTitle, [&](PrintSurface &surface, int i) {
                            m_reportPupil = pupils[size_t(i)];
                            return drawOn(surface, true);
                        });
@@ -242,21 +229,20 @@ void ReportWindow::showSelected(int k)
 
 report::LevelRanks ReportWindow::rankingStep(int level)
 {
-    if (level < 1 || level > maxLevel)
-        return {};
+    if (level < 1 || level > maxLevel) return {};
     const Session &s = m_context.session;
     hub::RankingOptions options;
     options.gradeFilter = m_host.gradeFilter ? m_host.gradeFilter() : allGradesFilter();
     options.currentPupil = s.curPupilNo;
     options.levelInUse = s.levels.levelInUse[size_t(level)] == 1;
     options.pointRankPeriod = m_host.pointRankPeriod ? m_host.pointRankPeriod() : 1;
-    const hub::RankedPupils fallback = m_host.rankedPupils ? hub::RankedPupils() : hub::rankedPupils(s.roster);
+    const hub::RankedPupils fallback =
+        m_host.rankedPupils ? hub::RankedPupils() : hub::rankedPupils(s.roster);
     const hub::RankedPupils &group = m_host.rankedPupils ? m_host.rankedPupils() : fallback;
     report::RankingStep step = report::rankingStep(group, s.results, level, m_reportPupil, options);
     m_rankingLines[1]->setStringList(step.points.lines);
     m_rankingLines[0]->setStringList(step.time.lines);
-    if (m_host.markCurrentPupil)
-        m_host.markCurrentPupil(level);
+    if (m_host.markCurrentPupil) m_host.markCurrentPupil(level);
     m_ranks[size_t(level)] = step.values;
     return step.values;
 }
@@ -272,8 +258,8 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     request.levelItems = selectedLevelItems();
     request.firstLevel = m_firstLevel;
     request.levelCount = s.levelCount;
-    request.gradeMatches = gradeMatches(m_host.gradeFilter ? m_host.gradeFilter() : allGradesFilter(),
-                                        m_roster.gradeOf(pupil));
+    request.gradeMatches =
+        gradeMatches(m_host.gradeFilter ? m_host.gradeFilter() : allGradesFilter(), m_roster.gradeOf(pupil));
     request.now = m_context.services.clock->now();
     request.style.paper = paper;
     request.style.baseFontSize = m_baseFontSize;
@@ -284,8 +270,8 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     report::Hooks hooks;
     hooks.rank = [this](int level) { return rankingStep(level); };
     hooks.read = [this, &s](ResultWindow &file) {
-        const std::optional<ResultFileError> failed =
-            m_context.results().read(-1, ui::waitForOtherComputer(m_waitNotice), file);
+        const std::optional<ResultFileError> failed = m_context.results().read(
+            -1, ui::waitForOtherComputer(m_waitNotice, *m_context.services.timers), file);
         m_waitNotice->hide();
         return failed;
     };
@@ -307,14 +293,13 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     m_picture->update();
     m_drawing = false;
     if (failed) {
-        m_context.services.messages->inform(window(), s.programTitle,
-                                            u"Command7"_s + failed->path + u": "_s + failed->description +
-                                                QString::number(failed->code));
-        m_context.navigator->quit(1);
+        m_context.services.reporter->stop(window(),
+                                          u"Command7"_s + failed->path + u": "_s + failed->description +
+                                              QString::number(failed->code),
+                                          *failed);
         return false;
     }
-    if (m_host.finished)
-        m_host.finished();
+    if (m_host.finished) m_host.finished();
     return true;
 }
 

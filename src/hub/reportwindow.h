@@ -43,11 +43,11 @@ private:
 // What the report window takes from the hub it lies on.
 struct ReportHost
 {
-    std::function<QString()> gradeFilter;                   // the text of the grade box Combo1
-    std::function<int()> pointRankPeriod;                   // 1 points so far, 2 today's
+    std::function<QString()> gradeFilter;                    // the text of the grade box Combo1
+    std::function<int()> pointRankPeriod;                    // 1 points so far, 2 today's
     std::function<const hub::RankedPupils &()> rankedPupils; // the hub's ranking group
-    std::function<void(int level)> markCurrentPupil;        // selects the line before "●" in List5(level)
-    std::function<void()> finished;                         // a report was drawn: the list options work again
+    std::function<void(int level)> markCurrentPupil;         // selects the line before "●" in List5(level)
+    std::function<void()> finished; // a report was drawn: the list options work again
 };
 
 // Picture11: the report window laid over the hub. Shows the personal results
@@ -58,9 +58,6 @@ class ReportWindow : public QFrame
 public:
     ReportWindow(AppContext &context, ReportHost host, QWidget *parent);
     ~ReportWindow() override;
-
-    // The printer used by "印刷"; not owned. The system's printers by default.
-    void setPrinterService(PrinterService *service);
 
     // Run by the hub's personal list: refills the pupil list from the roster,
     // the level list with 1..levelCount, and reports on the current pupil.
@@ -89,8 +86,6 @@ private:
 
     AppContext &m_context;
     ReportHost m_host;
-    std::unique_ptr<PrinterService> m_ownPrinters;
-    PrinterService *m_printers;
     Roster m_roster;
     int m_reportPupil = 0;
     int m_firstLevel = 1;

@@ -6,6 +6,10 @@
 
 class QLabel;
 
+namespace kemoro {
+class TimerSource;
+}
+
 namespace kemoro::ui {
 
 // The text a screen shows while the result file is locked by another computer.
@@ -16,5 +20,8 @@ QString waitingForOtherComputerText();
 // window events running, and never gives up. The notice keeps the text; the
 // screen hides it with its cover.
 WaitFunction waitForOtherComputer(QLabel *notice);
+// The same wait measured by a timer of `timers`, so that a test moves the
+// seconds on instead of sitting through them.
+WaitFunction waitForOtherComputer(QLabel *notice, TimerSource &timers);
 
 } // namespace kemoro::ui

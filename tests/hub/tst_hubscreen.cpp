@@ -1,24 +1,25 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "platform/widgets.h"
-#include "results/resultstore.h"
 #include "results/resultrecord.h"
+#include "results/resultstore.h"
 #include "roster/grades.h"
 #include "roster/roster.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/hubrun.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -64,6 +65,7 @@ private slots:
     void overPracticeNoticeCoversTheButton();
     void levelWithoutDrillScreenKeepsTheHub();
     void viewsAndLists();
+    void pointsViewRanksTodayAndLeavesTheTint();
 };
 
 void TestHubScreen::oneLevelColumn()
@@ -167,8 +169,8 @@ void TestHubScreen::viewsAndLists()
 {
     ScreenRun run(2);
     QVERIFY2(run.isValid(), qPrintable(run.error()));
-    run.append(1, 25);      // pupil 8 today
-    run.append(1, 200, 3);  // three days ago
+    run.append(1, 25);     // pupil 8 today
+    run.append(1, 200, 3); // three days ago
     HubScreen hub(run.context);
     hub.show();
     hub.activate();
@@ -194,7 +196,8 @@ void TestHubScreen::viewsAndLists()
     QVERIFY(test::child<QComboBox>(&hub, u"Combo2"_s)->isVisible());
     QCOMPARE(hub.listLines(1).size(), 2);
     // The last record of the file took longer than the minimum line: silver.
-    QCOMPARE(test::child<QListView>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base), QColor(192, 192, 192));
+    QCOMPARE(test::child<QListView>(&hub, u"List5(1)"_s)->palette().color(QPalette::Base),
+             QColor(192, 192, 192));
     test::child<QComboBox>(&hub, u"Combo2"_s)->setCurrentIndex(0);
     hub.choosePeriod(0); // this week: Monday 7 to Thursday 10
     QCOMPARE(run.context.session.listPeriod, 1);
@@ -215,6 +218,34 @@ void TestHubScreen::viewsAndLists()
     QCOMPARE(hub.listLines(1).size(), 3); // the three first graders of the classroom
     QVERIFY(test::child<QPushButton>(&hub, u"Command4(1)"_s)->isEnabled());
     QVERIFY(test::child<QListView>(&hub, u"List5(1)"_s)->isVisible());
+}
+
+void TestHubScreen::pointsViewRanksTodayAndLeavesTheTint()
+{
+    ScreenRun run;
+    for (int k = 0; k < 3; ++k)
+        run.HubRun::append(3, 1, 10, 2); // pupil 3: more points so far, none today
+    run.append(1, 25);                   // pupil 8 today, within the target: green
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    auto *list = test::child<QListView>(&hub, u"List5(1)"_s);
+    QVERIFY(!hub.listLines(1).first().contains(u'●')); // 合計累計: pupil 3 first
+
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(2)"_s), Qt::LeftButton);
+    QCOMPARE(test::child<QRadioButton>(&hub, u"Option1(2)"_s)->text(), u"本日順"_s);
+    QVERIFY(hub.listLines(1).first().contains(u'●')); // ranked by today's points
+
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(0)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(3)"_s), Qt::LeftButton);
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(0, 192, 0));
+    run.append(1, 200); // now the newest time is slower than the minimum line
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(1)"_s), Qt::LeftButton);
+    QCOMPARE(test::child<QRadioButton>(&hub, u"Option1(3)"_s)->text(), u"すべて"_s);
+    QCOMPARE(hub.listLines(1).size(), 5);
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(0, 192, 0)); // points are no time: no tint
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(2)"_s), Qt::LeftButton);
+    QVERIFY(hub.listLines(1).first().contains(u'●')); // 合計本日 ranks by today's points
 }
 
 QTEST_MAIN(TestHubScreen)

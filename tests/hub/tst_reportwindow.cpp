@@ -1,13 +1,13 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "hub/hubscreen.h"
 #include "hub/reportwindow.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
-#include "results/resultstore.h"
 #include "results/resultrecord.h"
+#include "results/resultstore.h"
 #include "roster/grades.h"
 #include "roster/roster.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -178,8 +178,7 @@ void TestReportWindow::otherPupils()
     // Drawn top to bottom: the lower line's pupil stays the report pupil.
     auto rowOf = [&](int p) {
         for (int row = 0; row < all.size(); ++row)
-            if (all.at(row).endsWith(u'/' + QString::number(p)))
-                return row;
+            if (all.at(row).endsWith(u'/' + QString::number(p))) return row;
         return -1;
     };
     const int lower = rowOf(8) > rowOf(3) ? 8 : 3;
@@ -205,7 +204,7 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
     auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
     FakePrinters printers;
     printers.answer = run.install.root() + u"/report.pdf"_s;
-    report->setPrinterService(&printers);
+    run.context.services.printers = &printers;
     auto *print = test::child<QPushButton>(report, u"Command24(1)"_s);
     QVERIFY(print->isVisible());
 
@@ -219,7 +218,8 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
     QProcess info;
     info.start(u"pdfinfo"_s, {printers.answer});
     QVERIFY(info.waitForFinished());
-    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
+    QVERIFY(
+        QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
 }
 
 void TestReportWindow::failingPrinterIsNamed()
@@ -234,7 +234,7 @@ void TestReportWindow::failingPrinterIsNamed()
     auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
     FakePrinters printers;
     printers.printers = {u"職員室"_s};
-    report->setPrinterService(&printers);
+    run.context.services.printers = &printers;
     run.messages.shown.clear();
     QTest::mouseClick(test::child<QPushButton>(report, u"Command24(1)"_s), Qt::LeftButton);
     QCOMPARE(printers.jobs, 1);

@@ -1,10 +1,11 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "criteria/criteriaeditor.h"
+#include "drill/drillform.h"
 #include "hub/hubscreen.h"
 #include "results/recordscreen.h"
-#include "roster/nameselectionscreen.h"
 #include "roster/grades.h"
+#include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -37,12 +38,8 @@ struct Run : test::HubRun
         if (isValid())
             navigator->showHub();
     }
-    HubScreen *hub() const { return navigator->hub(); }
-    template<typename T>
-    T *child(const QString &name) const
-    {
-        return hub()->findChild<T *>(name);
-    }
+    HubScreen *hub() const { return test::openScreen<HubScreen>(); }
+    template <typename T> T *child(const QString &name) const { return hub()->findChild<T *>(name); }
     QLineEdit *box() const { return child<QLineEdit>(u"Text3"_s); }
 };
 } // namespace
@@ -103,15 +100,16 @@ void TestTeacherPanel::door()
         QVERIFY(!run.messages.shown.first().text.contains(setting.isEmpty() ? u"\x01"_s : setting));
         QVERIFY(hub && hub->isVisible());
         QCOMPARE(run.box()->text(), typed);
-        QVERIFY(!run.navigator->recordScreen() && !run.navigator->criteriaEditor());
+        QVERIFY(!test::openScreen<RecordScreen>() && !test::openScreen<CriteriaEditor>());
         return;
     }
-    QWidget *screen = button == 0 ? static_cast<QWidget *>(run.navigator->recordScreen())
-                                  : static_cast<QWidget *>(run.navigator->criteriaEditor());
+    QWidget *screen = button == 0 ? static_cast<QWidget *>(test::openScreen<RecordScreen>())
+                                  : static_cast<QWidget *>(test::openScreen<CriteriaEditor>());
     QVERIFY(screen);
     QCOMPARE(screen->objectName(), opens);
     QVERIFY(screen->isVisible());
-    QTRY_VERIFY(!hub);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!hub);
 }
 
 void TestTeacherPanel::pupilsHaveNoDoor()
@@ -133,11 +131,11 @@ void TestTeacherPanel::levelKeysGoToThePassword()
     QTest::keyClicks(hub, u"01"_s);
     QCOMPARE(run.box()->text(), u"01"_s);
     QVERIFY(hub->isVisible());
-    QVERIFY(!run.navigator->drillScreen());
-    QVERIFY(!run.navigator->nameSelection() || !run.navigator->nameSelection()->isVisible());
+    QVERIFY(!test::openScreen<DrillForm>());
+    QVERIFY(!test::openScreen<NameSelectionScreen>());
     // Nor do the start buttons react while the door is open.
     hub->startByButton(1);
-    QVERIFY(!run.navigator->drillScreen());
+    QVERIFY(!test::openScreen<DrillForm>());
 }
 
 void TestTeacherPanel::closingEmptiesTheBox()
@@ -160,12 +158,14 @@ void TestTeacherPanel::maintenanceScreensLeadBackToAFreshHub()
         run.child<QPushButton>(u"Command8"_s)->click();
         run.box()->setText(u"1234"_s);
         run.child<QPushButton>(u"Command10(%1)"_s.arg(k))->click();
-        QTRY_VERIFY(!hub);
-        QPointer<QWidget> screen = k == 0 ? static_cast<QWidget *>(run.navigator->recordScreen())
-                                          : static_cast<QWidget *>(run.navigator->criteriaEditor());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!hub);
+        QPointer<QWidget> screen = k == 0 ? static_cast<QWidget *>(test::openScreen<RecordScreen>())
+                                          : static_cast<QWidget *>(test::openScreen<CriteriaEditor>());
         QVERIFY(screen);
         screen->findChild<QPushButton *>(u"Command4"_s)->click();
-        QTRY_VERIFY(!screen);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!screen);
         QVERIFY(run.hub() && run.hub()->isVisible() && run.hub()->hubReady());
         QCOMPARE(run.box()->text(), QString());
         QVERIFY(!run.child<QWidget>(u"Picture7"_s)->isVisible());

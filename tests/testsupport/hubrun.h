@@ -9,6 +9,7 @@
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/installation.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QTest>
@@ -29,12 +30,15 @@ struct HubRun
     FakeRandom random;
     ScriptedMessages messages;
     FakeProgramStarter programs;
+    // The hub's waits and the drill's clock move only when the test moves time on.
+    ManualTimers timers{&clock};
     AppContext context;
     std::unique_ptr<Navigator> navigator;
 
     HubRun(const Classroom &classroom, int pupil, int levels = 1) : install(classroom)
     {
         context.services = {&clock, &random, &messages, &programs};
+        context.services.timers = &timers;
         navigator = std::make_unique<Navigator>(context);
         if (!install.isValid()) {
             m_error = install.error();
