@@ -41,7 +41,6 @@ namespace kemoro {
 
 Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
 {
-    m_context.navigator = this;
     // What the caller leaves empty the program's own fills in.
     Services &services = m_context.services;
     const QuitFunction quit = [this](int exitCode) { this->quit(exitCode); };
@@ -82,35 +81,6 @@ Navigator::~Navigator()
     delete m_records.data();
     delete m_criteriaEditor.data();
     delete m_explanation.data();
-}
-
-NameSelectionScreen *Navigator::nameSelection() const
-{
-    return m_nameSelection;
-}
-WaitWindow *Navigator::waitWindow() const
-{
-    return m_wait;
-}
-DrillForm *Navigator::drillScreen() const
-{
-    return m_drill;
-}
-HubScreen *Navigator::hub() const
-{
-    return m_hub;
-}
-RecordScreen *Navigator::recordScreen() const
-{
-    return m_records;
-}
-CriteriaEditor *Navigator::criteriaEditor() const
-{
-    return m_criteriaEditor;
-}
-EndOfDrillScreen *Navigator::endScreen() const
-{
-    return m_end;
 }
 
 void Navigator::start(const StartTarget &target)
@@ -189,11 +159,6 @@ bool Navigator::configure()
         return false;
     }
     return true;
-}
-
-void Navigator::report(const Diagnostic &diagnostic, QWidget *parent)
-{
-    m_context.services.reporter->report(diagnostic, parent);
 }
 
 void Navigator::showNameSelection()
@@ -374,21 +339,6 @@ void Navigator::showMenuAfterDrill()
     // The wait window of a practice level's end would otherwise linger behind
     // the hub until the next drill; once the hub is usable it has no use.
     closeWaitWindow();
-}
-
-void Navigator::playCue(Cue cue, QObject *guard, std::function<void()> then)
-{
-    m_context.services.cues->play(cue, guard, std::move(then));
-}
-
-void Navigator::stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause)
-{
-    m_context.services.reporter->stop(parent, text, cause);
-}
-
-void Navigator::stopWithMessage(QWidget *parent, const QString &text)
-{
-    m_context.services.reporter->stop(parent, text);
 }
 
 void Navigator::leaveToLauncher()

@@ -104,41 +104,15 @@ public:
     void endScreenToMenu(QWidget *endScreen);
     // The end-of-drill screen's "もう一度": the same level again.
     void drillAgain(QWidget *endScreen);
-    // Where a pupil goes after a drill. Until the hub screen exists this is
-    // the name selection screen.
+    // Where a pupil goes after a drill: a fresh hub.
     void showMenuAfterDrill();
-
-    // The forwarders to the context's services below and the screen
-    // accessors further down remain only for the drill and hub screens and
-    // their tests, until those use the services and find screens themselves.
-
-    // Plays a cue. `then` runs when it has ended, provided `guard` still
-    // exists. The answer cues are watched: the fourth failure in a row tells
-    // the pupil to call the teacher and ends the program, and `then` never runs.
-    void playCue(Cue cue, QObject *guard, std::function<void()> then);
-    // A failure the program cannot go on from: an OK-only message, then the end.
-    void stopWithMessage(QWidget *parent, const QString &text);
-    // The same for a failure of the result file: its full path and the
-    // system's words also go to standard error.
-    void stopWithMessage(QWidget *parent, const QString &text, const ResultFileError &cause);
 
     // Starts the launcher of the product family and ends the program.
     void leaveToLauncher();
 
-    // Shows a problem found in a file (and writes it to standard error).
-    void report(const Diagnostic &diagnostic, QWidget *parent = nullptr);
-
     // Closes every screen and reports the end of the program (finished); the
     // program's main loop ends on it.
     void quit(int exitCode);
-
-    NameSelectionScreen *nameSelection() const;
-    WaitWindow *waitWindow() const;
-    DrillForm *drillScreen() const;
-    EndOfDrillScreen *endScreen() const;
-    HubScreen *hub() const;
-    RecordScreen *recordScreen() const;
-    CriteriaEditor *criteriaEditor() const;
 
     // Closes a screen once the running event handler has returned.
     void closeLater(QWidget *screen);

@@ -20,7 +20,6 @@ class SoundPlayer;
 class TimerSource;
 class PrinterService;
 class MediaPlayer;
-class Navigator;
 
 // Plays the drill's cues. `then` runs when the cue has ended, provided
 // `guard` still exists. The answer cues are watched: the fourth failure in a
@@ -75,8 +74,6 @@ struct AppContext
 {
     Session session;
     Services services;
-    // Being retired: screens declare their intents as signals instead.
-    Navigator *navigator = nullptr;
     // Where the result store's notices go (the navigator shows them).
     ResultStore::NoticeHandler resultNotices;
 
