@@ -125,12 +125,28 @@ void Navigator::showPrintSelection(QWidget *over)
 {
     if (!m_printSelection) {
         m_printSelection = new print::PrintSelection(m_context, over);
+        connect(m_printSelection, &print::PrintSelection::previewRequested, this,
+                [this] { showPrintPreview(m_printSelection); });
         m_printSelection->show();
         m_printSelection->load();
     }
     m_printSelection->show();
     m_printSelection->raise();
     m_printSelection->activateWindow();
+}
+
+void Navigator::showPrintPreview(print::PrintSelection *selection)
+{
+    if (!m_printPreview) {
+        // The preview draws from the selection's desk and goes with it.
+        m_printPreview = new print::FrmPrint(m_context, &selection->desk(), false, selection);
+        m_printPreview->show();
+        return;
+    }
+    m_printPreview->show();
+    m_printPreview->raise();
+    m_printPreview->activateWindow();
+    m_printPreview->drawCurrentDocument();
 }
 
 void Navigator::showPrintTest()

@@ -84,6 +84,8 @@ public:
     // "印刷設定" of the teacher panel: the print selection screen as a dialog
     // over `over` (the hub), which stays open; opened once, then brought forward.
     void showPrintSelection(QWidget *over);
+    // Its "印刷へ" and "百問計算": the preview of its desk, opened once over it.
+    void showPrintPreview(print::PrintSelection *selection);
     // Modal, centred on the screen; the name selection screen is activated
     // again once it closes.
     void showVersionDialog(QWidget *over);
@@ -137,6 +139,7 @@ private:
     QPointer<RecordScreen> m_records;
     QPointer<CriteriaEditor> m_criteriaEditor;
     QPointer<print::PrintSelection> m_printSelection;
+    QPointer<print::FrmPrint> m_printPreview;
     QPointer<print::FrmPrint> m_printTest;
     // The program's own services, where the caller gave none.
     std::unique_ptr<Reporting> m_reporting;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "print/printdesk.h"
 #include "print/printengine.h"
-#include "print/worksheet.h"
 
 #include <QImage>
 #include <QWidget>
@@ -19,14 +19,6 @@ struct AppContext;
 class ImageSurface;
 
 namespace print {
-
-// What the print selection screen and the preview share: the question table
-// of the latest rebuild and the print job.
-struct PrintDesk
-{
-    Worksheet sheet;
-    PrintJob job;
-};
 
 // Picture1: the preview box. It keeps what was drawn, as a picture box does.
 class PreviewBox : public QWidget

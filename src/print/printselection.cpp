@@ -126,15 +126,7 @@ void PrintSelection::rebuild()
 void PrintSelection::openPreview(int docType)
 {
     m_desk.job.docType = docType;
-    if (!m_preview) {
-        m_preview = new FrmPrint(m_context, &m_desk, false, this);
-        m_preview->show();
-        return;
-    }
-    m_preview->show();
-    m_preview->raise();
-    m_preview->activateWindow();
-    m_preview->drawCurrentDocument();
+    emit previewRequested();
 }
 
 } // namespace kemoro::print

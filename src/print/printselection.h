@@ -1,8 +1,7 @@
 #pragma once
 
-#include "print/frmprint.h"
+#include "print/printdesk.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -31,18 +30,21 @@ public:
     void load();
     // RebuildWorksheet from the screen's controls.
     void rebuild();
-    // "印刷へ" (document 2) and "百問計算" (document 6): the preview, opened
-    // once and brought to the front (and redrawn) after that.
+    // "印刷へ" (document 2) and "百問計算" (document 6): the document to
+    // preview, then the request to show the preview of the desk.
     void openPreview(int docType);
 
     PrintDesk &desk() { return m_desk; }
-    FrmPrint *preview() const { return m_preview; }
     WorksheetChoice choice() const;
+
+signals:
+    // The preview of desk() is wanted: opened once over this screen, then
+    // brought to the front and redrawn.
+    void previewRequested();
 
 private:
     AppContext &m_context;
     PrintDesk m_desk;
-    QPointer<FrmPrint> m_preview;
 
     QListWidget *m_levels;
     QList<QRadioButton *> m_options;

@@ -1,3 +1,4 @@
+#include "app/navigator.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"
@@ -126,7 +127,25 @@ struct Desk
         context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
         if (withFile) test::writeCp932(context.session.folders.worksheetFile(), questions);
+        navigator = std::make_unique<Navigator>(context);
     }
+    ~Desk()
+    {
+        delete selection();
+        navigator.reset();
+    }
+
+    // "印刷設定" as the teacher panel opens it: loaded, with its preview
+    // opened by the navigator on request.
+    PrintSelection &openSelection()
+    {
+        navigator->showPrintSelection(nullptr);
+        return *selection();
+    }
+    PrintSelection *selection() const { return test::openScreen<PrintSelection>(); }
+    FrmPrint *preview() const { return test::openScreen<FrmPrint>(); }
+
+    std::unique_ptr<Navigator> navigator;
 };
 } // namespace
 
@@ -182,10 +201,9 @@ private slots:
         QFETCH(int, docType);
         QFETCH(QList<double>, rules);
         Desk desk;
-        PrintSelection selection(desk.context);
-        selection.load();
+        PrintSelection &selection = desk.openSelection();
         selection.openPreview(docType);
-        FrmPrint *preview = selection.preview();
+        FrmPrint *preview = desk.preview();
         QVERIFY(preview);
         preview->findChild<QPushButton *>(u"Command9"_s)->click();
         QCOMPARE(desk.printers.asked, 1);
@@ -213,8 +231,7 @@ private slots:
     void selectionScreen()
     {
         Desk desk;
-        PrintSelection selection(desk.context);
-        selection.load();
+        PrintSelection &selection = desk.openSelection();
         auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
         QCOMPARE(levels->count(), 8);
         QCOMPARE(levels->item(0)->text(), u"1"_s);
@@ -231,14 +248,14 @@ private slots:
 
         // "百問計算" stays the document through later rebuilds.
         selection.findChild<QPushButton *>(u"Command4"_s)->click();
-        QVERIFY(selection.preview());
+        QVERIFY(desk.preview());
         QCOMPARE(selection.desk().job.docType, int(PrintJob::HundredSheet));
-        const int draws = selection.preview()->drawCount();
+        const int draws = desk.preview()->drawCount();
         selection.findChild<QPushButton *>(u"Command3"_s)->click();
         QCOMPARE(selection.desk().job.docType, int(PrintJob::HundredSheet));
         selection.findChild<QPushButton *>(u"Command1"_s)->click();
         QCOMPARE(selection.desk().job.docType, int(PrintJob::QuestionTable));
-        QVERIFY(selection.preview()->drawCount() > draws);
+        QVERIFY(desk.preview()->drawCount() > draws);
 
         // No level selected: only the numbers are left.
         levels->clearSelection();
@@ -251,8 +268,7 @@ private slots:
     void missingQuestionFileIsNamed()
     {
         Desk desk(false);
-        PrintSelection selection(desk.context);
-        selection.load();
+        PrintSelection &selection = desk.openSelection();
         QCOMPARE(desk.messages.shown.size(), 1);
         QVERIFY(desk.messages.shown.first().text.contains(u"プロト.csv"_s));
         QCOMPARE(selection.desk().sheet.loaded, 0);
@@ -265,8 +281,7 @@ private slots:
         QByteArray bytes = test::readBytes(desk.context.session.folders.worksheetFile());
         bytes.insert(bytes.indexOf("\r\n") + 4, '\xFF'); // in the first part of line 2
         QVERIFY(test::writeBytes(desk.context.session.folders.worksheetFile(), bytes));
-        PrintSelection selection(desk.context);
-        selection.load();
+        PrintSelection &selection = desk.openSelection();
         QCOMPARE(desk.messages.shown.size(), 1);
         QVERIFY2(desk.messages.shown.first().text.contains(u"プロト.csv (line 2)"_s),
                  qPrintable(desk.messages.shown.first().text));
