@@ -419,7 +419,7 @@ void CriteriaEditor::rebuildDistribution()
 {
     ResultWindow window;
     const std::optional<ResultFileError> failed =
-        m_context.results().read(-1, ui::waitForOtherComputer(m_notice), window);
+        m_context.results().read(-1, ui::waitForOtherComputer(m_notice, m_context.services.timers), window);
     m_notice->clear();
     if (failed) {
         m_context.services.reporter->report(failed->toDiagnostic(), this);

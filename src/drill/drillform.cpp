@@ -281,7 +281,7 @@ void DrillForm::endOfDrill()
     Session &s = m_context.session;
     const DrillRecordOutcome outcome =
         recordFinishedDrill(s, s.curLevel, m_context.services.clock->now(), m_context.results(),
-                            ui::waitForOtherComputer(m_waitNotice));
+                            ui::waitForOtherComputer(m_waitNotice, m_context.services.timers));
     m_waitNotice->hide();
     if (outcome.error) {
         m_context.services.reporter->stop(this, outcome.error->appendMessage(), *outcome.error);

@@ -82,7 +82,7 @@ void EndOfDrillScreen::activate()
     m_activating = true;
     const std::optional<ResultFileError> error =
         aggregate(s.criteria, m_context.services.clock->now(), m_context.results(),
-                  ui::waitForOtherComputer(m_waitNotice), s.results);
+                  ui::waitForOtherComputer(m_waitNotice, m_context.services.timers), s.results);
     m_waitNotice->hide();
     if (error) {
         m_context.services.reporter->stop(this, loadFailureMessage(*error));

@@ -327,7 +327,7 @@ void HubScreen::activate()
     emit nameSelectionCloseRequested();
     const std::optional<ResultFileError> failed =
         aggregate(s.criteria, m_context.services.clock->now(), m_context.results(),
-                  ui::waitForOtherComputer(m_waitLabel, *m_context.services.timers), s.results);
+                  ui::waitForOtherComputer(m_waitLabel, m_context.services.timers), s.results);
     m_waitLabel->setText(u"Just a moment, please."_s);
     if (failed) {
         m_context.services.reporter->stop(this, loadFailureMessage(*failed), *failed);
@@ -596,7 +596,7 @@ void HubScreen::buildRecordLists(const hub::HubList &shown)
 
     ResultWindow window;
     const std::optional<ResultFileError> failed = m_context.results().read(
-        hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel, *m_context.services.timers),
+        hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel, m_context.services.timers),
         window);
     m_listCoverLabel->setText(u"Just a momento, please."_s);
     if (failed)

@@ -271,7 +271,7 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     hooks.rank = [this](int level) { return rankingStep(level); };
     hooks.read = [this, &s](ResultWindow &file) {
         const std::optional<ResultFileError> failed = m_context.results().read(
-            -1, ui::waitForOtherComputer(m_waitNotice, *m_context.services.timers), file);
+            -1, ui::waitForOtherComputer(m_waitNotice, m_context.services.timers), file);
         m_waitNotice->hide();
         return failed;
     };

@@ -27,25 +27,18 @@ void sayWaiting(QLabel *label)
 }
 } // namespace
 
-WaitFunction waitForOtherComputer(QLabel *notice)
+WaitFunction waitForOtherComputer(QLabel *notice, TimerSource *timers)
 {
+    static QtTimerSource eventLoopTimers;
+    if (!timers)
+        timers = &eventLoopTimers;
     QPointer<QLabel> label(notice);
-    return [label](int seconds) {
-        sayWaiting(label);
-        waitWithEvents(seconds * 1000);
-        return true;
-    };
-}
-
-WaitFunction waitForOtherComputer(QLabel *notice, TimerSource &timers)
-{
-    QPointer<QLabel> label(notice);
-    return [label, &timers](int seconds) {
+    return [label, timers](int seconds) {
         sayWaiting(label);
         // The caller reads on once the wait returns, so it runs to its end
         // here with window events going on meanwhile.
         QEventLoop loop;
-        FlowTimer *timer = timers.create(seconds * 1000, true, &loop);
+        FlowTimer *timer = timers->create(seconds * 1000, true, &loop);
         QObject::connect(timer, &FlowTimer::timeout, &loop, &QEventLoop::quit);
         timer->start();
         loop.exec();

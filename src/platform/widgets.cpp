@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -71,13 +70,6 @@ QString controlName(const QString &name, int index)
 void letEventsRun()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void waitWithEvents(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 } // namespace kemoro::ui

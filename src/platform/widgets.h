@@ -55,7 +55,5 @@ T *named(T *widget, const QString &name, int index)
 
 // Lets pending window events run, as long steps do between their parts.
 void letEventsRun();
-// Waits with window events running (no busy loop).
-void waitWithEvents(int milliseconds);
 
 } // namespace kemoro::ui

@@ -122,7 +122,7 @@ void RecordScreen::rebuild()
     m_rosterReported = m_rosterReported || !diagnostics.isEmpty();
 
     const std::optional<ResultFileError> failed =
-        m_context.results().read(-1, ui::waitForOtherComputer(m_hint), m_window);
+        m_context.results().read(-1, ui::waitForOtherComputer(m_hint, m_context.services.timers), m_window);
     m_hint->setText(hintText);
     if (failed) {
         m_context.services.reporter->report(failed->toDiagnostic(), this);
@@ -220,7 +220,7 @@ bool RecordScreen::write(const RecordEdit &edit)
     setBusy(true);
     RewriteOutcome outcome = RewriteOutcome::Changed;
     const std::optional<ResultFileError> failed =
-        m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint), outcome);
+        m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint, m_context.services.timers), outcome);
     m_hint->setText(hintText);
     setBusy(false);
     if (failed) {

@@ -199,7 +199,7 @@ bool NameSelectionScreen::listNames()
     m_listing = true;
     const QPointer<NameSelectionScreen> self(this);
     const bool coverShown = m_cover->isVisible();
-    const WaitFunction notice = ui::waitForOtherComputer(m_coverText);
+    const WaitFunction notice = ui::waitForOtherComputer(m_coverText, m_context.services.timers);
     const WaitFunction wait = [self, notice](int seconds) {
         if (self) {
             self->m_cover->show();

@@ -24,7 +24,7 @@ void TestBusyWait::waitsOnTheTimerSource()
     test::FakeClock clock;
     test::ManualTimers timers(&clock);
     QLabel notice;
-    const WaitFunction wait = ui::waitForOtherComputer(&notice, timers);
+    const WaitFunction wait = ui::waitForOtherComputer(&notice, &timers);
     int runningDuringTheWait = -1;
     // Runs inside the wait, as the first window event.
     QTimer::singleShot(0, &notice, [&] {
