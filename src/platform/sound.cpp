@@ -31,4 +31,33 @@ std::optional<qint64> wavDurationMs(const QByteArray &bytes)
     return std::nullopt;
 }
 
+QByteArray monoWav(const QByteArray &samples, int sampleRate)
+{
+    QByteArray wav;
+    const auto u32 = [&](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        wav.append(b, 4);
+    };
+    const auto u16 = [&](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        wav.append(b, 2);
+    };
+    wav.append("RIFF");
+    u32(quint32(36 + samples.size()));
+    wav.append("WAVEfmt ");
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(quint32(sampleRate));
+    u32(quint32(sampleRate * 2)); // bytes a second
+    u16(2);                       // bytes a sample
+    u16(16);
+    wav.append("data");
+    u32(quint32(samples.size()));
+    wav.append(samples);
+    return wav;
+}
+
 } // namespace kemoro

@@ -48,4 +48,7 @@ public:
 // byte rate of its format chunk. Nothing when the bytes are not such a file.
 std::optional<qint64> wavDurationMs(const QByteArray &bytes);
 
+// A PCM wave file of 16-bit mono `samples` (little-endian) at `sampleRate`.
+QByteArray monoWav(const QByteArray &samples, int sampleRate);
+
 } // namespace kemoro

@@ -1,6 +1,7 @@
 #include "tools/demoinstall.h"
 
 #include "platform/cp932.h"
+#include "platform/sound.h"
 #include "platform/fieldreader.h"
 #include "platform/textfile.h"
 
@@ -141,31 +142,7 @@ QByteArray toneWav(double frequency, int milliseconds, int sampleRate)
         const auto value = qint16(std::lround(9000 * envelope * std::sin(2 * M_PI * frequency * t)));
         qToLittleEndian(value, data.data() + 2 * i);
     }
-    QByteArray wav;
-    auto u32 = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        wav.append(b, 4);
-    };
-    auto u16 = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        wav.append(b, 2);
-    };
-    wav.append("RIFF");
-    u32(quint32(36 + data.size()));
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(quint32(sampleRate));
-    u32(quint32(sampleRate * 2));
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(quint32(data.size()));
-    wav.append(data);
-    return wav;
+    return monoWav(data, sampleRate);
 }
 
 QString explanationPageName() { return u"解説.html"_s; }

@@ -3,6 +3,7 @@
 #include "roster/namelist.h"
 #include "state/session.h"
 #include "state/startup.h"
+#include "classroom.h"
 #include "testsupport/fixtures.h"
 
 #include <QFile>
@@ -34,25 +35,6 @@ QString pupilsOf(const NameList &list)
 
 } // namespace
 
-namespace {
-// Pupils of every stage, youngest to oldest: two pre-school, one first
-// grader, five third graders with 佐藤　みお as pupil 10, four middle
-// schoolers and a teacher; 中村 (status 2) and 林 (status 1) are not listed.
-// Level 1's target time is 30 s.
-test::Classroom classroom(QDate today)
-{
-    return {.pupils = {{1, u"岡田　りく"_s, -1}, {2, u"和田　ここな"_s, 0}, {3, u"青木　さくら"_s, 1},
-                       {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}, {10, u"佐藤　みお"_s, 3},
-                       {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}, {16, u"中村　いつき"_s, 4, 2},
-                       {20, u"林　そうすけ"_s, 5, 1}, {24, u"森　ひかる"_s, 7}, {25, u"山口　まなと"_s, 7},
-                       {26, u"吉田　ももか"_s, 8}, {27, u"渡辺　だいち"_s, 9}, {30, u"山田先生"_s, 20}},
-            .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}},
-            .today = today};
-}
-constexpr int listedPupils = 13;
-constexpr int thirdGraders = 5;
-constexpr int middleSchoolers = 4;
-} // namespace
 
 class TestNameList : public QObject
 {
@@ -199,7 +181,7 @@ void TestNameList::fromTheInstallation()
     // at level 1: 15 s today (11 points), a time-out today (no drill, no
     // points) and 30 s yesterday (5 points).
     const QDateTime now(QDate(2027, 1, 5), QTime(9, 0));
-    const test::Installation install(classroom(now.date()));
+    const test::Installation install(test::rosterClassroom(now.date()));
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     auto session = std::make_unique<Session>();
     Diagnostics diagnostics;
@@ -214,13 +196,13 @@ void TestNameList::fromTheInstallation()
 
     NameListRun counts = runNameList(*session, store, now, neverWait, RankingKind::Counts, u"小３"_s);
     QVERIFY(!counts.failed());
-    QCOMPARE(counts.list.list1.size(), 1 + thirdGraders);
+    QCOMPARE(counts.list.list1.size(), 1 + test::thirdGraders);
     QVERIFY(counts.list.list1.contains(u"小3 佐藤　みお　  1回/    2回"_s));
     QCOMPARE(session->roster.schoolYear, 2026);
 
     NameListRun points = runNameList(*session, store, now, neverWait, RankingKind::Points, u"全学年"_s);
     QVERIFY(points.list.list1.contains(u"小3 佐藤　みお　  11/     16"_s));
-    QCOMPARE(points.list.list1.size(), 1 + listedPupils);
+    QCOMPARE(points.list.list1.size(), 1 + test::listedPupils);
     QCOMPARE(points.list.list1.at(1).left(3), u"幼2 "_s);
     QCOMPARE(points.list.list1.last().left(3), u"大+ "_s);
 

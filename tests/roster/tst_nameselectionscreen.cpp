@@ -3,6 +3,7 @@
 #include "roster/nameselectionscreen.h"
 #include "state/context.h"
 #include "state/soundcues.h"
+#include "classroom.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
@@ -37,29 +38,12 @@ public:
 
 const QDateTime startTime(QDate(2027, 1, 5), QTime(9, 0, 0));
 
-// Pupils of every stage, youngest to oldest: two pre-school, one first
-// grader, five third graders with 佐藤　みお as pupil 10, four middle
-// schoolers and a teacher; 中村 (status 2) and 林 (status 1) are not listed.
-// Level 1's target time is 30 s.
-test::Classroom classroom(QDate today)
-{
-    return {.pupils = {{1, u"岡田　りく"_s, -1}, {2, u"和田　ここな"_s, 0}, {3, u"青木　さくら"_s, 1},
-                       {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}, {10, u"佐藤　みお"_s, 3},
-                       {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}, {16, u"中村　いつき"_s, 4, 2},
-                       {20, u"林　そうすけ"_s, 5, 1}, {24, u"森　ひかる"_s, 7}, {25, u"山口　まなと"_s, 7},
-                       {26, u"吉田　ももか"_s, 8}, {27, u"渡辺　だいち"_s, 9}, {30, u"山田先生"_s, 20}},
-            .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}},
-            .today = today};
-}
-constexpr int listedPupils = 13;
-constexpr int thirdGraders = 5;
-constexpr int middleSchoolers = 4;
 
 // The program against the classroom above, where 佐藤　みお played level 1 in
 // 15 seconds this morning (11 points).
 struct Run
 {
-    test::Installation install{classroom(startTime.date())};
+    test::Installation install{test::rosterClassroom(startTime.date())};
     test::FakeClock clock{startTime};
     test::FakeRandom random;
     test::ScriptedMessages messages;
@@ -150,7 +134,7 @@ void TestNameSelectionScreen::loadsTheListAndConfirmsAName()
     QVERIFY(run.option(1)->isChecked());
     QCOMPARE(names->rankingKind(), 1);
     // The listed pupils under the dash line, youngest first.
-    QCOMPARE(run.list()->count(), 1 + listedPupils);
+    QCOMPARE(run.list()->count(), 1 + test::listedPupils);
     QCOMPARE(run.list()->item(0)->text(), u"－－－－－－"_s);
     QCOMPARE(run.list()->currentRow(), 0);
     QVERIFY(run.list()->item(1)->text().startsWith(u"幼2 "_s));
@@ -168,7 +152,7 @@ void TestNameSelectionScreen::loadsTheListAndConfirmsAName()
 
     run.chooseGrade(u"小３"_s);
     QCOMPARE(run.context.session.gradeFilter, u"小３"_s);
-    QCOMPARE(run.list()->count(), 1 + thirdGraders);
+    QCOMPARE(run.list()->count(), 1 + test::thirdGraders);
     QCOMPARE(run.list()->item(0)->text(), u"－－－－－－"_s);
     for (int r = 1; r < run.list()->count(); ++r)
         QVERIFY(run.list()->item(r)->text().startsWith(u"小3 "_s));
@@ -219,7 +203,7 @@ void TestNameSelectionScreen::activationResetsRankingAndGrades()
     QCOMPARE(names->rankingKind(), 0);
     QCOMPARE(run.list()->item(run.row(u"小3 佐藤"_s))->text(), u"小3 佐藤　みお　  1回/    1回"_s);
     run.chooseGrade(u"中学生全体"_s);
-    QCOMPARE(run.list()->count(), 1 + middleSchoolers);
+    QCOMPARE(run.list()->count(), 1 + test::middleSchoolers);
 
     // As after the version dialog: twelve grades still, all grades again,
     // ranking kind 1, and the list rebuilt to match.
@@ -229,7 +213,7 @@ void TestNameSelectionScreen::activationResetsRankingAndGrades()
     QCOMPARE(run.grades()->currentText(), u"全学年"_s);
     QCOMPARE(run.context.session.gradeFilter, u"全学年"_s);
     QVERIFY(run.option(1)->isChecked());
-    QCOMPARE(run.list()->count(), 1 + listedPupils);
+    QCOMPARE(run.list()->count(), 1 + test::listedPupils);
     QCOMPARE(run.list()->item(run.row(u"小3 佐藤"_s))->text(), u"小3 佐藤　みお　  11/     11"_s);
 }
 

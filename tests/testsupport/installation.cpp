@@ -1,6 +1,7 @@
 #include "testsupport/installation.h"
 
 #include "platform/cp932.h"
+#include "platform/sound.h"
 #include "platform/fieldreader.h"
 #include "roster/grades.h"
 
@@ -42,31 +43,7 @@ QByteArray silentWav(int milliseconds)
 {
     constexpr int sampleRate = 8000;
     const QByteArray data(sampleRate * milliseconds / 1000 * 2, '\0');
-    QByteArray wav;
-    auto u32 = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        wav.append(b, 4);
-    };
-    auto u16 = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        wav.append(b, 2);
-    };
-    wav.append("RIFF");
-    u32(quint32(36 + data.size()));
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(sampleRate);
-    u32(sampleRate * 2);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(quint32(data.size()));
-    wav.append(data);
-    return wav;
+    return monoWav(data, sampleRate);
 }
 
 Installation::Installation(const Classroom &classroom) : m_classroom(classroom)
