@@ -600,9 +600,7 @@ void HubScreen::buildRecordLists(const hub::HubList &shown)
         window);
     m_listCoverLabel->setText(u"Just a momento, please."_s);
     if (failed)
-        m_context.services.reporter->report(
-            {Diagnostic::Severity::Warning, failed->path, Diagnostic::fileLocation(), failed->description},
-            this);
+        m_context.services.reporter->report(failed->toDiagnostic(), this);
     hub::RecordListOptions options;
     options.kind = list;
     options.view = shown.form;

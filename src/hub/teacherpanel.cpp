@@ -62,7 +62,7 @@ bool TeacherPanel::passwordAccepted()
 {
     if (passwordOpens(m_password->text(), m_context.session.settings.teacherPassword))
         return true;
-    const QString title = m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+    const QString title = messageTitle(m_context.session);
     const bool noPassword = m_context.session.settings.teacherPassword.isEmpty();
     m_context.services.messages->show(
         this, title, noPassword ? u"パスワードが設定されていません"_s : u"パスワードを入力して下さい"_s,
@@ -87,7 +87,7 @@ void TeacherPanel::writeStepTemplate()
     if (const std::optional<Diagnostic> failure =
             writeBlankStepTemplate(m_context.session.folders.stepTemplateFile())) {
         const QString title =
-            m_context.session.programTitle.isEmpty() ? u"ケモロ"_s : m_context.session.programTitle;
+            messageTitle(m_context.session);
         m_context.services.messages->show(this, title, failure->toMessage(), Messages::Buttons::Ok);
     }
 }
