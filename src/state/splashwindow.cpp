@@ -2,6 +2,7 @@
 
 #include "state/context.h"
 #include "platform/clock.h"
+#include "platform/timers.h"
 #include "platform/widgets.h"
 #include "state/eradate.h"
 
@@ -36,7 +37,7 @@ QPixmap splashPicture()
 
 SplashWindow::SplashWindow(AppContext &context, QWidget *parent)
     : QWidget(parent), m_context(context), m_picture(new QLabel(this)), m_date(new QLabel(this)),
-      m_timer(new QTimer(this))
+      m_timer(context.services.timers->create(100, true, this))
 {
     setObjectName(u"Firstfrm"_s);
     setWindowTitle(u"ケモロ"_s);
@@ -54,8 +55,7 @@ SplashWindow::SplashWindow(AppContext &context, QWidget *parent)
     setFixedSize(ui::px(10500), ui::px(9420));
 
     m_timer->setObjectName(u"Timer1"_s);
-    m_timer->setInterval(100);
-    connect(m_timer, &QTimer::timeout, this, [this] {
+    connect(m_timer, &FlowTimer::timeout, this, [this] {
         m_timer->stop();
         emit firstTick();
     });

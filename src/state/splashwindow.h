@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 class QLabel;
 
 namespace kemoro {
 
+class FlowTimer;
 struct AppContext;
 
 // Firstfrm: the splash window shown while the program starts.
@@ -27,7 +27,7 @@ private:
     AppContext &m_context;
     QLabel *m_picture;
     QLabel *m_date;
-    QTimer *m_timer;
+    FlowTimer *m_timer; // Timer1
 };
 
 } // namespace kemoro

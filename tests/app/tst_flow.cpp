@@ -8,6 +8,7 @@
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QLabel>
@@ -39,20 +40,22 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     const test::Installation install(classroom);
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    test::ManualTimers timers{&clock};
     SystemRandom random{7};
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
     test::RecordingSound sound;
     AppContext context;
     context.services = {&clock, &random, &messages, &programs, &sound};
+    context.services.timers = &timers;
     context.session.folders.programDir = install.programDir();
     Navigator navigator(context);
     QSignalSpy finished(&navigator, &Navigator::finished);
     navigator.start();
+    timers.advance(100); // the splash's Timer1
 
     // The name list: pick 工藤　ゆうと (pupil 8) and confirm.
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
-                test::openScreen<NameSelectionScreen>()->isVisible());
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     auto *names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> found = names->findItems(u"工藤"_s, Qt::MatchContains);
     QCOMPARE(found.size(), 1);
@@ -60,17 +63,19 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
     QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, names->visualItemRect(found.first()).center());
     QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command14"_s),
                       Qt::LeftButton);
+    timers.advance(0);
 
-    QTRY_VERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
-    QTRY_VERIFY(!test::openScreen<NameSelectionScreen>());
+    QVERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
+    QVERIFY(!test::openScreen<NameSelectionScreen>());
     QCOMPARE(context.session.curPupilNo, qint16(8));
     HubScreen *hub = test::openScreen<HubScreen>();
     QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"-----"_s);
 
     // Level 1 by its key; ten right answers in 20 seconds.
     QTest::keyClick(hub, Qt::Key_1);
-    QTRY_VERIFY(test::openScreen<DrillForm>() && test::openScreen<DrillForm>()->isVisible());
-    QTRY_VERIFY(!test::openScreen<HubScreen>());
+    timers.advance(0);
+    QVERIFY(test::openScreen<DrillForm>());
+    QVERIFY(!test::openScreen<HubScreen>());
     DrillForm *drill = test::openScreen<DrillForm>();
     clock.advanceMs(20000);
     drill->clockTick();
@@ -90,14 +95,17 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
         QVERIFY(done);
     }
 
-    // The end-of-drill screen, then "メニューへ" to a fresh hub that counts the drill.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        test::openScreen<EndOfDrillScreen>() && test::openScreen<EndOfDrillScreen>()->isVisible(), 5000);
+    // The second's wait after the drill, the end-of-drill screen and its
+    // reveal, then "メニューへ" to a fresh hub that counts the drill.
+    timers.advance(1000);
     EndOfDrillScreen *end = test::openScreen<EndOfDrillScreen>();
+    QVERIFY(end);
     QCOMPARE(end->findChild<QLabel *>(u"Label18"_s)->text(), u"今の成績：20秒"_s);
-    QTRY_VERIFY(end->findChild<QPushButton *>(u"Command4"_s)->isVisible());
+    timers.advance(500);
+    QVERIFY(end->findChild<QPushButton *>(u"Command4"_s)->isVisible());
     QTest::mouseClick(end->findChild<QPushButton *>(u"Command4"_s), Qt::LeftButton);
-    QTRY_VERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
+    timers.advance(0);
+    QVERIFY(test::openScreen<HubScreen>() && test::openScreen<HubScreen>()->hubReady());
     hub = test::openScreen<HubScreen>();
     // 20 s against a target of 30 s: (10/30)^3 x 50 + 5 = 6 points.
     QCOMPARE(hub->findChild<QLabel *>(u"Label14(1)"_s)->text(), u"1回/6点"_s);
@@ -106,9 +114,9 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
 
     // "0" goes back to the names, which show today's drill.
     QTest::keyClick(hub, Qt::Key_0);
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
-                test::openScreen<NameSelectionScreen>()->isVisible());
-    QTRY_VERIFY(!test::openScreen<HubScreen>());
+    timers.advance(0);
+    QVERIFY(test::openScreen<NameSelectionScreen>());
+    QVERIFY(!test::openScreen<HubScreen>());
     names = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>(u"List1"_s);
     const QList<QListWidgetItem *> again = names->findItems(u"工藤"_s, Qt::MatchContains);
     QCOMPARE(again.size(), 1);

@@ -5,6 +5,7 @@
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ struct Run
 {
     test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    test::ManualTimers timers{&clock};
     test::FakeRandom random;
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
@@ -52,11 +54,18 @@ struct Run
     Run()
     {
         context.services = {&clock, &random, &messages, &programs};
+        context.services.timers = &timers;
         context.session.folders.programDir = install.programDir();
         navigator = std::make_unique<Navigator>(context);
         finished = std::make_unique<QSignalSpy>(navigator.get(), &Navigator::finished);
     }
     void start() { navigator->start(); }
+    // Start-up up to the splash's Timer1 and the work it sets off.
+    void startAndConfigure()
+    {
+        start();
+        timers.advance(100);
+    }
 };
 
 // Standard error into a file for as long as it lives.
@@ -113,14 +122,16 @@ void TestStartup::splashThenNameSelection()
     QVERIFY(splash);
     QCOMPARE(splash->findChild<QLabel *>(u"Label5"_s)->text(), u"令和9年 1月 05日（火）"_s);
     QCOMPARE(run.context.session.seasonColour, 33023u); // January
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    run.timers.advance(99);
+    QVERIFY(!test::openScreen<NameSelectionScreen>());
+    run.timers.advance(1);
     NameSelectionScreen *names = test::openScreen<NameSelectionScreen>();
-    QTRY_VERIFY(names->isVisible());
+    QVERIFY(names);
     QCOMPARE(names->objectName(), u"namesel"_s);
     QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->text(), u"ケモロ"_s);
     QCOMPARE(names->findChild<QLabel *>(u"Label4"_s)->font().pointSize(), 48);
     QCOMPARE(names->findChild<QPushButton *>(u"Command7"_s)->text(), u"ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"_s);
-    QTRY_VERIFY(!splash);
+    QVERIFY(!splash);
     QCOMPARE(run.messages.shown.size(), 0);
     QCOMPARE(run.finished->size(), 0);
 }
@@ -131,8 +142,8 @@ void TestStartup::brokenInstallationEndsWithAMessage()
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     QVERIFY(QFile::remove(run.install.dataFolder() + u"タイム回数データ.txt"_s));
     StderrCapture capture;
-    run.start();
-    QTRY_COMPARE(run.finished->size(), 1);
+    run.startAndConfigure();
+    QCOMPARE(run.finished->size(), 1);
     // Standard error names the whole path too.
     const QString err = capture.text();
     QVERIFY2(err.contains(QDir::toNativeSeparators(run.install.dataFolder() + u"タイム回数データ.txt"_s)),
@@ -152,8 +163,8 @@ void TestStartup::resultFileFailureIsOnStandardError()
     QFile::remove(path);
     QVERIFY(QDir().mkpath(path));
     StderrCapture capture;
-    run.start();
-    QTRY_COMPARE(run.finished->size(), 1);
+    run.startAndConfigure();
+    QCOMPARE(run.finished->size(), 1);
     const QString err = capture.text();
     QCOMPARE(run.finished->first().first().toInt(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
@@ -196,8 +207,8 @@ void TestStartup::warningsAreShownAndStartUpGoesOn()
         QVERIFY(test::writeBytes(path, content));
     else
         QVERIFY(test::writeCp932(path, QString::fromUtf8(content)));
-    run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    run.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     QCOMPARE(run.messages.shown.size(), shown.isEmpty() ? 0 : 1);
     if (!shown.isEmpty()) {
         QVERIFY2(run.messages.shown.first().text.contains(shown),
@@ -211,9 +222,8 @@ void TestStartup::badByteInANameKeepsEveryPupil()
 {
     Run clean;
     QVERIFY2(clean.install.isValid(), qPrintable(clean.install.error()));
-    clean.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
-                test::openScreen<NameSelectionScreen>()->isVisible());
+    clean.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     const int pupils = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count();
     QVERIFY(pupils >= 7); // every pupil, and the lines between the grades
     clean.navigator->quit(0); // its screens close: the next run's are the open ones
@@ -229,9 +239,8 @@ void TestStartup::badByteInANameKeepsEveryPupil()
         at = bytes.indexOf(',', at) + 1;
     bytes.insert(at + 2, '\xFF'); // after the first character of pupil 5's name
     QVERIFY(test::writeBytes(roster, bytes));
-    run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>() &&
-                test::openScreen<NameSelectionScreen>()->isVisible());
+    run.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     QCOMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY2(run.messages.shown.first().text.contains(u"新名簿.txt (line 5)"_s),
@@ -239,7 +248,8 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     QVERIFY(run.messages.shown.first().text.contains(u"0xFF"_s));
     // Another ranking reads the roster again; its warning is not shown again.
     test::openScreen<NameSelectionScreen>()->findChild<QRadioButton *>(u"Option1(2)"_s)->click();
-    QTRY_COMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
+    run.timers.advance(0);
+    QCOMPARE(test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count(), pupils);
     QCOMPARE(run.messages.shown.size(), 1);
 }
 
@@ -247,8 +257,8 @@ void TestStartup::titleClickOpensVersionDialog()
 {
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
-    run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    run.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     QString caption, title, version, maker;
     bool hiddenCommand2 = false;
     QTimer::singleShot(50, this, [&] {
@@ -276,12 +286,12 @@ void TestStartup::zeroKeyLeavesToTheLauncher()
 {
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
-    run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    run.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     NameSelectionScreen *names = test::openScreen<NameSelectionScreen>();
     names->activateWindow();
     QTest::keyClick(names, Qt::Key_0);
-    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->size(), 1);
     QCOMPARE(run.finished->first().first().toInt(), 0);
     QCOMPARE(run.programs.started.size(), 1);
     QCOMPARE(run.programs.started.first().first, run.install.root() + u"/起動/プログラムメニューc.exe"_s);
@@ -294,11 +304,11 @@ void TestStartup::missingLauncherIsNamed()
     Run run;
     QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
     run.programs.failure = u"not found"_s;
-    run.start();
-    QTRY_VERIFY(test::openScreen<NameSelectionScreen>());
+    run.startAndConfigure();
+    QVERIFY(test::openScreen<NameSelectionScreen>());
     QTest::mouseClick(test::openScreen<NameSelectionScreen>()->findChild<QPushButton *>(u"Command7"_s),
                       Qt::LeftButton);
-    QTRY_COMPARE(run.finished->size(), 1);
+    QCOMPARE(run.finished->size(), 1);
     QCOMPARE(run.messages.shown.size(), 1);
     QVERIFY(run.messages.shown.first().text.contains(u"プログラムメニューc.exe"_s));
 }

@@ -9,6 +9,7 @@
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 #include "tools/demoinstall.h"
 
@@ -44,6 +45,7 @@ struct Run
 {
     test::Installation install{classroom()};
     test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};
+    test::ManualTimers timers{&clock};
     test::FakeRandom random{{}, 0.4};
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
@@ -54,6 +56,7 @@ struct Run
     Run()
     {
         context.services = {&clock, &random, &messages, &programs};
+        context.services.timers = &timers;
         Diagnostics d;
         if (!install.isValid())
             error = install.error();
@@ -115,7 +118,8 @@ private slots:
         // The classroom's questions of level 1 fill the table.
         QCOMPARE(selection->desk().sheet.loaded, 5);
         selection->findChild<QPushButton *>(u"Command2"_s)->click();
-        QTRY_VERIFY(!selection);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!selection);
         QVERIFY(hub && hub->isVisible());
     }
 
@@ -177,7 +181,8 @@ private slots:
         run.navigator->closeHub();
         QSignalSpy finished(run.navigator.get(), &Navigator::finished);
         run.navigator->start(PrintTestAtStart{});
-        QTRY_VERIFY(test::openScreen<print::FrmPrint>());
+        run.timers.advance(100);
+        QVERIFY(test::openScreen<print::FrmPrint>());
         print::FrmPrint *window = test::openScreen<print::FrmPrint>();
         QVERIFY(!test::openScreen<NameSelectionScreen>());
         QCOMPARE(window->windowTitle(), u"Quorvex"_s);
@@ -185,7 +190,8 @@ private slots:
         window->findChild<QPushButton *>(u"Command10"_s)->click();
         QCOMPARE(window->desk().job.docType, int(print::PrintJob::LabelTest));
         window->findChild<QPushButton *>(u"Command8"_s)->click();
-        QTRY_COMPARE(finished.size(), 1);
+        run.timers.advance(0);
+        QCOMPARE(finished.size(), 1);
     }
 };
 

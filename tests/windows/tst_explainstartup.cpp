@@ -5,6 +5,7 @@
 #include "state/splashwindow.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
+#include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
 #include "tools/demoinstall.h"
 #include "windows/browserwindow.h"
@@ -28,6 +29,7 @@ using namespace kemoro;
 struct ExplainRun
 {
     test::FakeClock clock{QDateTime(QDate(2027, 1, 5), QTime(9, 0))};
+    test::ManualTimers timers{&clock};
     test::FakeRandom random;
     test::ScriptedMessages messages;
     test::FakeProgramStarter programs;
@@ -39,6 +41,7 @@ struct ExplainRun
     explicit ExplainRun(const QString &programDir)
     {
         context.services = {&clock, &random, &messages, &programs};
+        context.services.timers = &timers;
         context.session.folders.programDir = programDir;
         navigator = std::make_unique<Navigator>(context);
         context.services.mediaPlayers = [this] { return player = new test::FakeMediaPlayer; };
@@ -101,14 +104,15 @@ void TestExplainStartup::pageOpensInsteadOfTheNames()
     run.navigator->start(ExplanationAtStart{u"解説.html"_s});
     QPointer<SplashWindow> splash = test::openScreen<SplashWindow>();
     QVERIFY(splash);
-    QTRY_VERIFY(test::openScreen<BrowserWindow>());
+    run.timers.advance(100);
+    QVERIFY(test::openScreen<BrowserWindow>());
     BrowserWindow *browser = test::openScreen<BrowserWindow>();
     QVERIFY(browser->isModal());
     QCOMPARE(run.context.session.explanationFile, u"解説.html"_s);
     QCOMPARE(browser->startingAddress(), u"解説.html"_s);
     QVERIFY(!test::openScreen<NameSelectionScreen>());
     QVERIFY(!test::openScreen<VideoWindow>());
-    QTRY_VERIFY(!splash);
+    QVERIFY(!splash);
 
     auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s)); // the page's CP932 read by its charset
@@ -116,7 +120,8 @@ void TestExplainStartup::pageOpensInsteadOfTheNames()
     QCOMPARE(browser->loadedResources().last(), QUrl::fromLocalFile(picture));
 
     QTest::mouseClick(browser->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
-    QTRY_COMPARE(run.finished->size(), 1);
+    run.timers.advance(0);
+    QCOMPARE(run.finished->size(), 1);
     QCOMPARE(run.finished->first().first().toInt(), 0);
     QCOMPARE(run.messages.shown.size(), 0);
 }
@@ -132,7 +137,8 @@ void TestExplainStartup::demoPageShowsItsPicture()
     const demo::Installation install{root.path()};
     ExplainRun run(install.programDir());
     run.navigator->start(ExplanationAtStart{demo::explanationPageName()});
-    QTRY_VERIFY(test::openScreen<BrowserWindow>());
+    run.timers.advance(100);
+    QVERIFY(test::openScreen<BrowserWindow>());
     BrowserWindow *browser = test::openScreen<BrowserWindow>();
     auto *view = browser->findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(view->toPlainText().contains(u"九九を逆からとく"_s));
@@ -152,12 +158,14 @@ void TestExplainStartup::videoOpensAndClosingEndsTheProgram()
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     ExplainRun run(install.programDir());
     run.navigator->start(ExplanationAtStart{u"九九.mp4"_s});
-    QTRY_VERIFY(test::openScreen<VideoWindow>());
+    run.timers.advance(100);
+    QVERIFY(test::openScreen<VideoWindow>());
     QVERIFY(!test::openScreen<BrowserWindow>());
     QVERIFY(run.player);
     QCOMPARE(run.player->sources, QStringList{install.dataFolder() + u"九九.mp4"_s});
     test::openScreen<VideoWindow>()->close();
-    QTRY_COMPARE(run.finished->size(), 1);
+    run.timers.advance(0);
+    QCOMPARE(run.finished->size(), 1);
     QCOMPARE(run.finished->first().first().toInt(), 0);
 }
 
