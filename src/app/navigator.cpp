@@ -39,6 +39,18 @@ using namespace Qt::StringLiterals;
 
 namespace kemoro {
 
+namespace {
+// A screen handed to closeLater() is hidden at once but deleted only when the
+// event loop next runs; until then its pointer is still set, and showing it
+// again would show a window that is about to go.
+const char *const closingProperty = "kemoroClosing";
+
+bool isOpen(const QWidget *screen)
+{
+    return screen && !screen->property(closingProperty).toBool();
+}
+} // namespace
+
 Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
 {
     // What the caller leaves empty the program's own fills in.
@@ -123,7 +135,7 @@ void Navigator::showExplanation(const QString &file)
 
 void Navigator::showPrintSelection(QWidget *over)
 {
-    if (!m_printSelection) {
+    if (!isOpen(m_printSelection)) {
         m_printSelection = new print::PrintSelection(m_context, over);
         connect(m_printSelection, &print::PrintSelection::previewRequested, this,
                 [this] { showPrintPreview(m_printSelection); });
@@ -137,7 +149,7 @@ void Navigator::showPrintSelection(QWidget *over)
 
 void Navigator::showPrintPreview(print::PrintSelection *selection)
 {
-    if (!m_printPreview) {
+    if (!isOpen(m_printPreview)) {
         // The preview draws from the selection's desk and goes with it.
         m_printPreview = new print::FrmPrint(m_context, &selection->desk(), false, selection);
         m_printPreview->show();
@@ -179,7 +191,7 @@ bool Navigator::configure()
 
 void Navigator::showNameSelection()
 {
-    if (!m_nameSelection) {
+    if (!isOpen(m_nameSelection)) {
         m_nameSelection = new NameSelectionScreen(m_context);
         NameSelectionScreen *names = m_nameSelection;
         connect(names, &NameSelectionScreen::versionDialogRequested, this,
@@ -225,7 +237,7 @@ void Navigator::closeHub()
 
 void Navigator::showRecordScreen()
 {
-    if (!m_records) {
+    if (!isOpen(m_records)) {
         m_records = new RecordScreen(m_context);
         RecordScreen *records = m_records;
         connect(records, &RecordScreen::back, this, [this, records] { closeTeacherScreen(records); });
@@ -238,7 +250,7 @@ void Navigator::showRecordScreen()
 
 void Navigator::showCriteriaEditor()
 {
-    if (!m_criteriaEditor) {
+    if (!isOpen(m_criteriaEditor)) {
         m_criteriaEditor = new CriteriaEditor(m_context);
         CriteriaEditor *editor = m_criteriaEditor;
         connect(editor, &CriteriaEditor::back, this, [this, editor] { closeTeacherScreen(editor); });
@@ -270,7 +282,7 @@ void Navigator::showVersionDialog(QWidget *over)
 
 void Navigator::showWaitWindow()
 {
-    if (!m_wait) m_wait = new WaitWindow();
+    if (!isOpen(m_wait)) m_wait = new WaitWindow();
     m_wait->show();
     m_wait->raise();
     ui::letEventsRun();
@@ -389,6 +401,7 @@ void Navigator::quit(int exitCode)
 void Navigator::closeLater(QWidget *screen)
 {
     if (!screen) return;
+    screen->setProperty(closingProperty, true);
     screen->hide();
     screen->deleteLater();
 }
