@@ -1,11 +1,11 @@
 #include "benchsupport.h"
 
-#include "state/context.h"
 #include "app/navigator.h"
 #include "platform/clock.h"
 #include "platform/textfile.h"
 #include "roster/namelist.h"
 #include "roster/nameselectionscreen.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 

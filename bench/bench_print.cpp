@@ -19,12 +19,20 @@ namespace {
 // teacher's question file holds them.
 QString questionFile()
 {
-    const QString parts[] = {u"犬も"_s, u"歩けば棒に当たる"_s, u"七かける八は"_s, u"五十六"_s,
-                             u"二兎を追う者は一兎をも得ず"_s, u"石の上にも三年"_s, u"ちりも積もれば"_s};
+    const QString parts[] = {u"犬も"_s,          u"歩けば棒に当たる"_s,           u"七かける八は"_s,
+                             u"五十六"_s,        u"二兎を追う者は一兎をも得ず"_s, u"石の上にも三年"_s,
+                             u"ちりも積もれば"_s};
     QString text;
     for (int i = 0; i < 200; ++i)
-        text += joinLine({u"1"_s, parts[i % 7] + QString::number(i), parts[(i + 2) % 7], parts[(i + 5) % 7], {}, {},
-                          {}, {}, {}});
+        text += joinLine({u"1"_s,
+                          parts[i % 7] + QString::number(i),
+                          parts[(i + 2) % 7],
+                          parts[(i + 5) % 7],
+                          {},
+                          {},
+                          {},
+                          {},
+                          {}});
     return text;
 }
 

@@ -1,6 +1,5 @@
 #include "benchsupport.h"
 
-#include "state/context.h"
 #include "app/navigator.h"
 #include "criteria/distribution.h"
 #include "platform/clock.h"
@@ -8,6 +7,7 @@
 #include "platform/programstarter.h"
 #include "results/recordscreen.h"
 #include "results/resultstore.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "tools/demoinstall.h"
 

@@ -33,17 +33,17 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 
 QByteArray rosterBytes(std::mt19937 &random)
 {
-    static const char16_t *family[] = {u"青木", u"石井", u"上田", u"江藤", u"大野", u"加藤", u"木村", u"工藤",
-                                       u"小林", u"佐藤", u"清水", u"鈴木", u"田中", u"千葉", u"中村", u"西田"};
-    static const char16_t *given[] = {u"さくら", u"はると", u"ゆい", u"そうた", u"ひな", u"れん",
-                                      u"めい",   u"ゆうと", u"あおい", u"みお",  u"かいと", u"りこ"};
+    static const char16_t *family[] = {u"青木", u"石井", u"上田", u"江藤", u"大野", u"加藤",
+                                       u"木村", u"工藤", u"小林", u"佐藤", u"清水", u"鈴木",
+                                       u"田中", u"千葉", u"中村", u"西田"};
+    static const char16_t *given[] = {u"さくら", u"はると", u"ゆい",   u"そうた", u"ひな",   u"れん",
+                                      u"めい",   u"ゆうと", u"あおい", u"みお",   u"かいと", u"りこ"};
     QString text;
     for (int pupil = 1; pupil <= schoolPupils; ++pupil) {
         const int birthYear = 2010 + int(random() % 10);
-        text += u"%1,%2,0,0,%3　%4,0,,\r\n"_s.arg(pupil)
-                    .arg(birthYear)
-                    .arg(QString::fromUtf16(family[random() % std::size(family)]),
-                         QString::fromUtf16(given[random() % std::size(given)]));
+        text += u"%1,%2,0,0,%3　%4,0,,\r\n"_s.arg(pupil).arg(birthYear).arg(
+            QString::fromUtf16(family[random() % std::size(family)]),
+            QString::fromUtf16(given[random() % std::size(given)]));
     }
     return cp932::encodeLossy(text);
 }
@@ -60,8 +60,8 @@ QByteArray resultBytes(std::mt19937 &random)
     for (int i = 0; i < schoolRecords; ++i) {
         const int level = 1 + int(random() % 24);
         const int time = random() % 20 == 0 ? 99999 : 15 + int(random() % 200);
-        ResultRecord rec = drillRecord(QDateTime(), qint16(1 + random() % schoolPupils), qint16(level), time,
-                                       u"12345"_s);
+        ResultRecord rec =
+            drillRecord(QDateTime(), qint16(1 + random() % schoolPupils), qint16(level), time, u"12345"_s);
         rec.date = lastDay - daysBack[size_t(i)];
         rec.timeOfDay = double(8 * 3600 + random() % (9 * 3600)) / 86400.0;
         bytes += encodeRecord(rec);
@@ -73,12 +73,10 @@ QByteArray resultBytes(std::mt19937 &random)
 QString schoolInstallation()
 {
     QString root = qEnvironmentVariable("KEMORO_BENCH_DATA");
-    if (root.isEmpty())
-        root = QString::fromUtf8(KEMORO_BENCH_DATA_DIR);
+    if (root.isEmpty()) root = QString::fromUtf8(KEMORO_BENCH_DATA_DIR);
     const demo::Installation install{QDir(root).absolutePath()};
     const QString done = install.root + u"/complete"_s;
-    if (QFile::exists(done))
-        return install.root;
+    if (QFile::exists(done)) return install.root;
 
     std::fprintf(stderr, "kemoro-bench: creating school-scale data in %s\n", qPrintable(install.root));
     std::mt19937 random(20261210);

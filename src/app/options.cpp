@@ -13,16 +13,17 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     ProgramOptions options;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption programDir(u"program-dir"_s, u"The program folder (default: the executable's)."_s,
-                                        u"DIR"_s);
+    const QCommandLineOption programDir(u"program-dir"_s,
+                                        u"The program folder (default: the executable's)."_s, u"DIR"_s);
     parser.addOption(programDir);
     const QCommandLineOption sound(u"sound"_s, u"off: play no sounds (a computer without a sound device)."_s,
                                    u"off"_s);
     parser.addOption(sound);
-    const QCommandLineOption explain(u"explain"_s, u"Show the explanation FILE (a page or a video) and end."_s,
-                                     u"FILE"_s);
+    const QCommandLineOption explain(u"explain"_s,
+                                     u"Show the explanation FILE (a page or a video) and end."_s, u"FILE"_s);
     parser.addOption(explain);
-    const QCommandLineOption printTest(u"print-test"_s, u"Show only the print preview with its test pages."_s);
+    const QCommandLineOption printTest(u"print-test"_s,
+                                       u"Show only the print preview with its test pages."_s);
     parser.addOption(printTest);
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();

@@ -8,12 +8,12 @@ namespace kemoro {
 // The program's command line: only the options the README lists.
 struct ProgramOptions
 {
-    QString programDir; // --program-dir DIR; default: the executable's folder
+    QString programDir;    // --program-dir DIR; default: the executable's folder
     bool soundOff = false; // --sound=off: cues succeed at once without a sound
     bool explain = false;  // --explain FILE: only the explanation window for FILE
     QString explanationFile;
     bool printTest = false; // --print-test: only the print preview with its test pages
-    QString error;      // set when the command line is not usable
+    QString error;          // set when the command line is not usable
 };
 
 ProgramOptions parseProgramOptions(const QStringList &arguments);

@@ -13,8 +13,7 @@ FreeValue FreeValue::fromField(const QString &text, bool quoted)
 {
     FreeValue value;
     value.text = text;
-    if (text.isEmpty())
-        return value;
+    if (text.isEmpty()) return value;
     if (!quoted) {
         if (const std::optional<double> n = parseNumber(text)) {
             value.kind = Kind::Number;
@@ -28,16 +27,17 @@ FreeValue FreeValue::fromField(const QString &text, bool quoted)
 
 QStringList criteriaHeaderTitles()
 {
-    return {u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s,
-            u"禁回"_s,     u"禁点"_s,     u"判期間"_s,   u"禁期間"_s, QString(),
-            QString(),     QString()};
+    return {u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s, u"禁回"_s,
+            u"禁点"_s,     u"判期間"_s,   u"禁期間"_s,   QString(),    QString(),      QString()};
 }
 
 QString criteriaColumnTitle(int column)
 {
-    static const QStringList titles = {u"合格基準タイム"_s,     u"合格最低ラインタイム"_s, u"目標ポイント"_s,
-                                       u"目標回数"_s,           u"ポイント倍率"_s,         u"やりすぎ禁止回数"_s,
-                                       u"やりすぎ禁止ポイント"_s, u"合格判定をする日数"_s,   u"やりすぎ判定をする日数"_s};
+    static const QStringList titles = {u"合格基準タイム"_s,        u"合格最低ラインタイム"_s,
+                                       u"目標ポイント"_s,          u"目標回数"_s,
+                                       u"ポイント倍率"_s,          u"やりすぎ禁止回数"_s,
+                                       u"やりすぎ禁止ポイント"_s,  u"合格判定をする日数"_s,
+                                       u"やりすぎ判定をする日数"_s};
     return column >= 1 && column <= titles.size() ? titles.at(column - 1) : QString();
 }
 
@@ -76,18 +76,17 @@ QString notANumber(const QString &text, NumberStatus status)
     return quotedField(text) + u' ' + describe(status);
 }
 
-void reportNumber(Diagnostics &diagnostics, const QString &path, int row, int column,
-                  const FreeValue &value, int line)
+void reportNumber(Diagnostics &diagnostics, const QString &path, int row, int column, const FreeValue &value,
+                  int line)
 {
-    if (row == 0 || !isNumericCriteriaColumn(column) || value.kind != FreeValue::Kind::Text)
-        return;
-    diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
-                        u"level %1 column %2 (%3) %4"_s.arg(row).arg(column).arg(
-                            criteriaHeaderTitles().at(column - 1),
-                            notANumber(value.text, NumberStatus::NotANumber))});
+    if (row == 0 || !isNumericCriteriaColumn(column) || value.kind != FreeValue::Kind::Text) return;
+    diagnostics.append(
+        {Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
+         u"level %1 column %2 (%3) %4"_s.arg(row).arg(column).arg(
+             criteriaHeaderTitles().at(column - 1), notANumber(value.text, NumberStatus::NotANumber))});
 }
 
-template<typename Read>
+template <typename Read>
 auto numberField(Diagnostics &diagnostics, const QString &path, int row, int column,
                  const FieldReader::Field &f, Read read)
 {
@@ -107,7 +106,8 @@ CriteriaRow rowFromFields(const QList<FieldReader::Field> &f, int row, const QSt
     r.clearPoints = qint32(numberField(d, path, row, 3, f.at(2), readInt32));
     r.clearCount = qint16(numberField(d, path, row, 4, f.at(3), readInt16));
     r.pointRate = float(numberField(d, path, row, 5, f.at(4), readSingle));
-    FreeValue *free[] = {&r.overCount, &r.overPoints, &r.judgeDays, &r.overDays, &r.spare1, &r.spare2, &r.spare3};
+    FreeValue *free[] = {&r.overCount, &r.overPoints, &r.judgeDays, &r.overDays,
+                         &r.spare1,    &r.spare2,     &r.spare3};
     for (int i = 0; i < 7; ++i) {
         *free[i] = FreeValue::fromField(f.at(5 + i).text, f.at(5 + i).quoted);
         reportNumber(d, path, row, 6 + i, *free[i], f.at(5 + i).line);
@@ -118,43 +118,47 @@ CriteriaRow rowFromFields(const QList<FieldReader::Field> &f, int row, const QSt
 // Reads the file record by record; `take` gets each complete record of 12
 // fields with its row index. What the table cannot hold goes into `kept`
 // when the caller keeps it (the editor writes it back), else it is dropped.
-template<typename Take>
+template <typename Take>
 bool readRecords(const QString &text, const QString &path, Diagnostics &diagnostics, QString *kept, Take take)
 {
     FieldReader reader(text);
-    const QString keptNote = kept ? u"; they are kept as they are and written back after the levels on saving"_s
-                                  : QString();
+    const QString keptNote =
+        kept ? u"; they are kept as they are and written back after the levels on saving"_s : QString();
     int row = 0;
     while (!reader.atEnd() && !reader.onlyBlankLinesLeft()) {
         const int line = reader.line();
         const qsizetype start = reader.position();
         if (row >= levelSlots) {
-            diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
-                                (kept ? u"36行を超えています。この行から後は表に出しませんが、保存するときはそのまま残します "
-                                        u"(more than 36 lines: only levels up to 35 are shown"_s
-                                      : u"36行を超えています。この行から後は読みません (more than 36 lines: "
-                                        u"only levels up to 35 are read"_s) + keptNote + u')'});
-            if (kept)
-                *kept = reader.textFrom(start);
+            diagnostics.append(
+                {Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
+                 (kept
+                      ? u"36行を超えています。この行から後は表に出しませんが、保存するときはそのまま残します "
+                        u"(more than 36 lines: only levels up to 35 are shown"_s
+                      : u"36行を超えています。この行から後は読みません (more than 36 lines: "
+                        u"only levels up to 35 are read"_s) +
+                     keptNote + u')'});
+            if (kept) *kept = reader.textFrom(start);
             break;
         }
         QList<FieldReader::Field> fields;
         while (fields.size() < criteriaColumns && !reader.atEnd())
             fields.append(reader.next());
         if (fields.size() < criteriaColumns) {
-            diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
-                                (kept ? u"最後の行の項目が足りません。この行は表に出しませんが、保存するときはそのまま残します "_s
-                                      : u"最後の行の項目が足りません "_s) +
-                                    u"(incomplete last line: %1 of 12 fields; the lines before it are used%2)"_s.arg(
-                                        fields.size())
-                                        .arg(keptNote)});
-            if (kept)
-                *kept = reader.textFrom(start);
+            diagnostics.append(
+                {Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
+                 (kept
+                      ? u"最後の行の項目が足りません。この行は表に出しませんが、保存するときはそのまま残します "_s
+                      : u"最後の行の項目が足りません "_s) +
+                     u"(incomplete last line: %1 of 12 fields; the lines before it are used%2)"_s
+                         .arg(fields.size())
+                         .arg(keptNote)});
+            if (kept) *kept = reader.textFrom(start);
             break;
         }
         if (fields.first().line != fields.last().line && row > 0)
-            diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
-                                u"level %1 does not hold 12 fields on one line; later levels shift"_s.arg(row)});
+            diagnostics.append(
+                {Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
+                 u"level %1 does not hold 12 fields on one line; later levels shift"_s.arg(row)});
         take(row, fields);
         ++row;
     }
@@ -187,23 +191,22 @@ Diagnostics criteriaTimeChecks(const QString &path, const CriteriaTable &table, 
 {
     Diagnostics out;
     for (int k = 1; k <= maxLevel; ++k) {
-        if (!timedLevels[size_t(k)])
-            continue;
+        if (!timedLevels[size_t(k)]) continue;
         if (k >= rowsRead) {
-            out.append({Diagnostic::Severity::Check, path, Diagnostic::fileLocation(),
-                        u"level %1 has no line: its targetTime and minTime are 0, so every drill of the level "
-                        u"times out at once"_s.arg(k)});
+            out.append(
+                {Diagnostic::Severity::Check, path, Diagnostic::fileLocation(),
+                 u"level %1 has no line: its targetTime and minTime are 0, so every drill of the level "
+                 u"times out at once"_s.arg(k)});
             continue;
         }
         auto report = [&](const QString &name, qint32 value) {
-            out.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(k + 1),
-                        u"level %1 %2 is %3: every drill of the level times out at once"_s.arg(k).arg(name).arg(
-                            value)});
+            out.append(
+                {Diagnostic::Severity::Check, path, Diagnostic::lineLocation(k + 1),
+                 u"level %1 %2 is %3: every drill of the level times out at once"_s.arg(k).arg(name).arg(
+                     value)});
         };
-        if (table[size_t(k)].targetTime <= 0)
-            report(u"targetTime (目標Time)"_s, table[size_t(k)].targetTime);
-        if (table[size_t(k)].minTime <= 0)
-            report(u"minTime (最低Time)"_s, table[size_t(k)].minTime);
+        if (table[size_t(k)].targetTime <= 0) report(u"targetTime (目標Time)"_s, table[size_t(k)].targetTime);
+        if (table[size_t(k)].minTime <= 0) report(u"minTime (最低Time)"_s, table[size_t(k)].minTime);
     }
     return out;
 }
@@ -222,15 +225,13 @@ CriteriaGrid criteriaGridFromText(const QString &text, const QString &path, Diag
     grid.append(QStringList{u"レベル"_s} + criteriaHeaderTitles());
     QString kept;
     readRecords(text, path, diagnostics, &kept, [&](int row, const QList<FieldReader::Field> &fields) {
-        if (row == 0)
-            return;
+        if (row == 0) return;
         QStringList cells{QString::number(row)};
         for (const FieldReader::Field &f : fields)
             cells.append(f.text);
         grid.append(cells);
     });
-    if (keptText)
-        *keptText = kept;
+    if (keptText) *keptText = kept;
     return grid;
 }
 
@@ -238,17 +239,15 @@ std::optional<Diagnostic> prepareCriteriaGrid(const QString &path, CriteriaGrid 
 {
     for (qsizetype r = 1; r < grid.size(); ++r) {
         for (int c = 1; c < grid.at(r).size() && c <= criteriaColumns; ++c) {
-            if (!isNumericCriteriaColumn(c))
-                continue;
+            if (!isNumericCriteriaColumn(c)) continue;
             QString &cell = grid[r][c];
             cell = asciiNumberForm(cell);
-            if (trimBlanks(cell).isEmpty() || parseNumber(cell))
-                continue;
+            if (trimBlanks(cell).isEmpty() || parseNumber(cell)) continue;
             const QString title = criteriaColumnTitle(c);
             return Diagnostic{Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(int(r) + 1),
                               u"レベル%1の「%2」(%3)に数字でないもの %4 があります。数字を入れてください "
-                              u"(level %1, column %2: not a number; nothing was saved)"_s.arg(r).arg(
-                                  title, criteriaHeaderTitles().at(c - 1), quotedField(cell))};
+                              u"(level %1, column %2: not a number; nothing was saved)"_s.arg(r)
+                                  .arg(title, criteriaHeaderTitles().at(c - 1), quotedField(cell))};
         }
     }
     return std::nullopt;
@@ -258,26 +257,26 @@ std::optional<Diagnostic> saveCriteria(const QString &path, const CriteriaGrid &
                                        Diagnostics &reloadDiagnostics, const QString &keptText)
 {
     CriteriaGrid prepared = grid;
-    if (std::optional<Diagnostic> refused = prepareCriteriaGrid(path, prepared))
-        return refused;
+    if (std::optional<Diagnostic> refused = prepareCriteriaGrid(path, prepared)) return refused;
     QString text;
     for (qsizetype r = 0; r < prepared.size(); ++r) {
         QStringList fields;
         for (int c = 1; c <= criteriaColumns; ++c) {
             const QString cell = c < prepared.at(r).size() ? prepared.at(r).at(c) : QString();
-            const bool unsafe = cell.contains(u',') || cell.contains(u'"') || cell.contains(u'\r') ||
-                                cell.contains(u'\n');
+            const bool unsafe =
+                cell.contains(u',') || cell.contains(u'"') || cell.contains(u'\r') || cell.contains(u'\n');
             qsizetype bad = -1;
             if (unsafe || !cp932::encode(cell, &bad))
-                return Diagnostic{Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(int(r) + 1),
-                                  u"%1行 %2列「%3」は保存できません (row %1 column %2 cannot be saved: %4)"_s.arg(r).arg(c).arg(
-                                      cell, unsafe ? u"comma, quote or line break"_s : u"not Shift-JIS"_s)};
+                return Diagnostic{
+                    Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(int(r) + 1),
+                    u"%1行 %2列「%3」は保存できません (row %1 column %2 cannot be saved: %4)"_s.arg(r)
+                        .arg(c)
+                        .arg(cell, unsafe ? u"comma, quote or line break"_s : u"not Shift-JIS"_s)};
             fields.append(cell);
         }
         text += joinLine(fields);
     }
-    if (std::optional<Diagnostic> failed = writeTextFileAtomic(path, text + keptText))
-        return failed;
+    if (std::optional<Diagnostic> failed = writeTextFileAtomic(path, text + keptText)) return failed;
     loadCriteria(path, table, reloadDiagnostics);
     return std::nullopt;
 }

@@ -28,8 +28,8 @@ QStringList bars(const QString &header, const std::array<int, buckets> &counts)
     lines.reserve(buckets + 1);
     lines.append(header.arg(unit));
     for (int b = 0; b < buckets; ++b)
-        lines.append(rightAligned(QString::number(b * 10), 4) + u"～"_s
-                     + QString(int(double(counts[size_t(b)]) / unit + 0.5), u'★'));
+        lines.append(rightAligned(QString::number(b * 10), 4) + u"～"_s +
+                     QString(int(double(counts[size_t(b)]) / unit + 0.5), u'★'));
     return lines;
 }
 } // namespace
@@ -43,8 +43,7 @@ Distribution buildDistribution(const ResultWindow &window, int level)
     const bool listed = level >= 1 && level <= 35;
     for (qint64 i = 0; listed && i < window.count(); ++i) {
         const RecordView rec(window.recordData(i));
-        if (rec.level() != level)
-            continue;
+        if (rec.level() != level) continue;
         const qint32 time = rec.resultTime();
         ++count;
         ++all[size_t(std::min(time / 10, lastAllBucket))];

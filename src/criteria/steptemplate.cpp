@@ -12,8 +12,7 @@ QByteArray blankStepTemplate(const QByteArray &existing)
 {
     constexpr qsizetype blankBytes = qsizetype(stepTemplateRecords) * stepRecordSize;
     QByteArray bytes(blankBytes, '\0');
-    if (existing.size() > blankBytes)
-        bytes.append(existing.mid(blankBytes));
+    if (existing.size() > blankBytes) bytes.append(existing.mid(blankBytes));
     return bytes;
 }
 

@@ -12,10 +12,16 @@ namespace kemoro {
 qint32 elapsedSeconds(qint64 startTickMs, qint64 nowTickMs);
 
 // The time-out of a drill: five times the level's minimum time.
-constexpr qint32 timeLimitFor(qint32 minTime) { return minTime * 5; }
+constexpr qint32 timeLimitFor(qint32 minTime)
+{
+    return minTime * 5;
+}
 
 // The drill is over by time when the elapsed time reaches the limit.
-constexpr bool timedOut(qint32 elapsed, qint32 timeLimit) { return elapsed >= timeLimit; }
+constexpr bool timedOut(qint32 elapsed, qint32 timeLimit)
+{
+    return elapsed >= timeLimit;
+}
 
 // The red lamps sPicture3(30..39), as offsets 0..9 from lamp 30, that go out
 // at this tick. They never light again, so the screen only ever hides.

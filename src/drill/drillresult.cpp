@@ -17,25 +17,23 @@ bool inTables(int level, int pupil)
 
 bool levelPassed(const ResultTables &tables, const CriteriaTable &criteria, int level, int pupil)
 {
-    if (!inTables(level, pupil))
-        return false;
+    if (!inTables(level, pupil)) return false;
     const CriteriaRow &row = criteria[size_t(level)];
-    return tables.judgeTries(level, pupil) >= row.clearCount && tables.judgePoints(level, pupil) >= row.clearPoints;
+    return tables.judgeTries(level, pupil) >= row.clearCount &&
+           tables.judgePoints(level, pupil) >= row.clearPoints;
 }
 
 bool goalCleared(const Session &session)
 {
     const double goal = session.goalLevel;
-    if (goal < 0 || goal > maxLevel || goal != double(int(goal)))
-        return false;
+    if (goal < 0 || goal > maxLevel || goal != double(int(goal))) return false;
     return levelPassed(session.results, session.criteria, int(goal), session.curPupilNo);
 }
 
 int todayTriesOf(const Session &session, int level)
 {
     const int pupil = session.curPupilNo;
-    if (level < 0 || level > maxLevel || pupil < 0 || pupil > maxPupil)
-        return 0;
+    if (level < 0 || level > maxLevel || pupil < 0 || pupil > maxPupil) return 0;
     return session.results.todayTries(level, pupil);
 }
 
@@ -49,8 +47,7 @@ int todayTriesUpTo(const Session &session, int lastLevel)
 
 bool overPracticeLimit(const ResultTables &tables, const CriteriaRow &row, int level, int pupil)
 {
-    if (!inTables(level, pupil))
-        return false;
+    if (!inTables(level, pupil)) return false;
     const double overCount = row.overCount.asNumber();
     const double overPoints = row.overPoints.asNumber();
     return (overCount != 0 && tables.limitTries(level, pupil) >= overCount) ||
@@ -67,15 +64,14 @@ DrillScore scoreDrill(qint32 resultTime, const CriteriaRow &row)
 
 QString resultText(qint32 resultTime, bool timeUp)
 {
-    if (timeUp)
-        return u"記録なし"_s;
+    if (timeUp) return u"記録なし"_s;
     return u"今の成績："_s + QString::number(resultTime) + u"秒"_s;
 }
 
 QString pointsText(const DrillScore &score, float pointRate)
 {
-    return u"獲得ポイント："_s + QString::number(score.base) + u"点×"_s + shortestDecimal(pointRate) + u"→"_s +
-           QString::number(score.points) + u"点"_s;
+    return u"獲得ポイント："_s + QString::number(score.base) + u"点×"_s + shortestDecimal(pointRate) +
+           u"→"_s + QString::number(score.points) + u"点"_s;
 }
 
 QString levelTriesText(int todayTriesOfLevel)
@@ -90,12 +86,9 @@ QString dayTriesText(int todayTriesAllLevels)
 
 Outcome drillOutcome(bool timeUp, bool newPersonalBest, bool newLevelBest)
 {
-    if (timeUp)
-        return Outcome::TimeUp;
-    if (newLevelBest)
-        return Outcome::LevelBest;
-    if (newPersonalBest)
-        return Outcome::PersonalBest;
+    if (timeUp) return Outcome::TimeUp;
+    if (newLevelBest) return Outcome::LevelBest;
+    if (newPersonalBest) return Outcome::PersonalBest;
     return Outcome::None;
 }
 
@@ -126,18 +119,15 @@ std::optional<Cue> outcomeCue(Outcome outcome, qint32 resultTime, qint32 minTime
     case Outcome::None:
         break;
     }
-    if (resultTime <= minTime)
-        return Cue::Fail;
+    if (resultTime <= minTime) return Cue::Fail;
     return std::nullopt;
 }
 
 bool showGoalBanner(bool cleared, bool isGoalLevel, const CriteriaTable &criteria)
 {
-    if (!cleared || !isGoalLevel)
-        return false;
+    if (!cleared || !isGoalLevel) return false;
     for (int level = 1; level <= maxLevel; ++level)
-        if (criteria[size_t(level)].clearCount == 9999)
-            return false;
+        if (criteria[size_t(level)].clearCount == 9999) return false;
     return true;
 }
 
@@ -149,8 +139,7 @@ bool playPassCue(bool cleared, bool isGoalLevel, bool clearedBefore)
 Reveal revealAfterTimer(bool overLimit, bool cleared, bool isGoalLevel, bool goalIsCleared)
 {
     Reveal reveal;
-    if (!overLimit || !cleared)
-        return reveal;
+    if (!overLimit || !cleared) return reveal;
     if (isGoalLevel) {
         reveal.banner = Reveal::Banner::ClearAndHide;
         return reveal;

@@ -39,10 +39,10 @@ struct DrillScore
 DrillScore scoreDrill(qint32 resultTime, const CriteriaRow &row);
 
 // The texts of the end-of-drill screen.
-QString resultText(qint32 resultTime, bool timeUp);                  // Label18
-QString pointsText(const DrillScore &score, float pointRate);        // Label19
-QString levelTriesText(int todayTriesOfLevel);                       // Label13
-QString dayTriesText(int todayTriesAllLevels);                       // Label14
+QString resultText(qint32 resultTime, bool timeUp);           // Label18
+QString pointsText(const DrillScore &score, float pointRate); // Label19
+QString levelTriesText(int todayTriesOfLevel);                // Label13
+QString dayTriesText(int todayTriesAllLevels);                // Label14
 
 // What the end-of-drill screen greets the drill with (Label20) and which cue
 // it plays.

@@ -39,8 +39,7 @@ void hideFive(std::array<bool, 10> &visible, int keep, RandomSource &random)
         }
         if (r == 0) {
             for (int d = 1; d <= 9 && r == 0; ++d)
-                if (visible[d] && d != keep)
-                    r = d;
+                if (visible[d] && d != keep) r = d;
         }
         visible[r] = false;
     }

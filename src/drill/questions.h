@@ -35,7 +35,10 @@ inline constexpr int hiddenPerKeypad = 5;
 Question drawQuestion(RandomSource &random);
 
 // The product as the screen shows it.
-inline QString productText(const Question &q) { return QString::number(q.product()); }
+inline QString productText(const Question &q)
+{
+    return QString::number(q.product());
+}
 
 enum class Judgement { None = 0, Right = 1, Wrong = 2 };
 

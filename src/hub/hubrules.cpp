@@ -25,14 +25,12 @@ Unlocking unlockLevels(const Session &session)
     out.notice.assign(size_t(n) + 1, std::nullopt);
 
     out.goalCleared = goalCleared(session);
-    if (n >= 1)
-        out.enabled[1] = true;
+    if (n >= 1) out.enabled[1] = true;
     bool blocked = false;
     const bool teacher = trimBlanks(session.curPupilName) == u"先生"_s;
     for (int i = 1; i <= n; ++i) {
         const bool practice = isPracticeLevel(session.levels.levelName[i]);
-        if (practice)
-            out.enabled[i] = true;
+        if (practice) out.enabled[i] = true;
         const bool nextHasNoPointsGoal = i + 1 < levelSlots && session.criteria[i + 1].clearPoints == 9999;
         const bool opens = nextHasNoPointsGoal || session.allLevelsSelectable == 1 || teacher ||
                            levelPassed(tables, session.criteria, i, pupil) || (!blocked && practice);
@@ -76,17 +74,19 @@ QString totalText(const ResultTables &tables, int level, int pupil)
 QString freeValueText(const FreeValue &value)
 {
     switch (value.kind) {
-    case FreeValue::Kind::Empty: return QString();
-    case FreeValue::Kind::Number: return QString::number(value.number, 'g', 15);
-    case FreeValue::Kind::Text: return value.text;
+    case FreeValue::Kind::Empty:
+        return QString();
+    case FreeValue::Kind::Number:
+        return QString::number(value.number, 'g', 15);
+    case FreeValue::Kind::Text:
+        return value.text;
     }
     return QString();
 }
 
 QString recentText(const Session &session, int level)
 {
-    if (session.levels.levelInUse[level] != 1)
-        return QString();
+    if (session.levels.levelInUse[level] != 1) return QString();
     const int pupil = session.curPupilNo;
     return u"最近%1日=%2回 / %3点"_s.arg(freeValueText(session.criteria[level].judgeDays))
         .arg(session.results.judgeTries(level, pupil))
@@ -96,12 +96,12 @@ QString recentText(const Session &session, int level)
 QString criteriaText(const Session &session, int level)
 {
     const CriteriaRow &c = session.criteria[level];
-    if (session.levels.levelInUse[level] != 1)
-        return u"◎=%1点以上"_s.arg(c.targetTime);
-    if (c.clearPoints == 9999)
-        return u"目標=%1秒 --------"_s.arg(c.targetTime);
-    return u"目標=%1秒 %2回/%3点(×%4)"_s.arg(c.targetTime).arg(c.clearCount).arg(c.clearPoints).arg(
-        shortestDecimal(c.pointRate));
+    if (session.levels.levelInUse[level] != 1) return u"◎=%1点以上"_s.arg(c.targetTime);
+    if (c.clearPoints == 9999) return u"目標=%1秒 --------"_s.arg(c.targetTime);
+    return u"目標=%1秒 %2回/%3点(×%4)"_s.arg(c.targetTime)
+        .arg(c.clearCount)
+        .arg(c.clearPoints)
+        .arg(shortestDecimal(c.pointRate));
 }
 
 QString minutesText(int minutes)
@@ -171,8 +171,7 @@ int levelForKey(QChar key, int levelCount)
         level = key.unicode() - u'0';
     else if (key >= u'a' && key <= u'd')
         level = 10 + (key.unicode() - u'a');
-    if (level == 0)
-        return 0;
+    if (level == 0) return 0;
     return level >= 1 && level <= levelCount ? level : -1;
 }
 

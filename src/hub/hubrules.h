@@ -40,13 +40,13 @@ struct Unlocking
 Unlocking unlockLevels(const Session &session);
 
 // The texts of a level column.
-QString todayText(const ResultTables &tables, int level, int pupil);   // Label14: "3回/25点" or "-----"
-QString totalText(const ResultTables &tables, int level, int pupil);   // Label15: "3回/25点" or "------"
-QString recentText(const Session &session, int level);                 // Label8: "最近7日=4回 / 30点"
-QString criteriaText(const Session &session, int level);               // Label7: "目標=40秒 5回/100点(×1.5)"
-QString minutesText(int minutes);                                      // Label17: "起動後12分"
-QString todayTotalText(const ResultTables &tables, int pupil);         // Label18: "本日総回数＝5回"
-QString startCaption(int level);                                       // Command4(i): "ｽﾀｰﾄ(&1)"
+QString todayText(const ResultTables &tables, int level, int pupil); // Label14: "3回/25点" or "-----"
+QString totalText(const ResultTables &tables, int level, int pupil); // Label15: "3回/25点" or "------"
+QString recentText(const Session &session, int level);               // Label8: "最近7日=4回 / 30点"
+QString criteriaText(const Session &session, int level);       // Label7: "目標=40秒 5回/100点(×1.5)"
+QString minutesText(int minutes);                              // Label17: "起動後12分"
+QString todayTotalText(const ResultTables &tables, int pupil); // Label18: "本日総回数＝5回"
+QString startCaption(int level);                               // Command4(i): "ｽﾀｰﾄ(&1)"
 
 // A free criteria value as it reads in a text: a number in its shortest form,
 // a text as written, nothing when empty.

@@ -599,8 +599,7 @@ void HubScreen::buildRecordLists(const hub::HubList &shown)
         hub::recordWindow(list), ui::waitForOtherComputer(m_listCoverLabel, m_context.services.timers),
         window);
     m_listCoverLabel->setText(u"Just a momento, please."_s);
-    if (failed)
-        m_context.services.reporter->report(failed->toDiagnostic(), this);
+    if (failed) m_context.services.reporter->report(failed->toDiagnostic(), this);
     hub::RecordListOptions options;
     options.kind = list;
     options.view = shown.form;

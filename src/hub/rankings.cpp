@@ -34,8 +34,7 @@ QString name5(const QString &name)
 
 QString rankText(int rank, int width)
 {
-    if (rank <= 0)
-        return QString();
+    if (rank <= 0) return QString();
     return rightAligned(QString::number(rank), width);
 }
 
@@ -72,20 +71,21 @@ void appendLastOf(QString &line, qint64 value, int n)
         digits[len++] = char('0' + v % 10);
         v /= 10;
     } while (v);
-    if (negative)
-        digits[len++] = '-';
+    if (negative) digits[len++] = '-';
     const int total = 4 + len;
     for (int k = std::max(0, total - n); k < total; ++k)
         line += k < 4 ? QChar(u' ') : QChar(QLatin1Char(digits[len - 1 - (k - 4)]));
 }
 } // namespace
 
-Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level, const RankingOptions &options)
+Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level,
+                     const RankingOptions &options)
 {
     return buildRanking(rankedPupils(roster), tables, level, options);
 }
 
-Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level, const RankingOptions &options)
+Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level,
+                     const RankingOptions &options)
 {
     Ranking out;
     const int n = int(group.pupils.size());
@@ -112,8 +112,7 @@ Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int 
         // Both values directly, not one composite key that breaks past 999 points a day.
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
             const qint64 a1 = byToday ? today(a) : total(a), b1 = byToday ? today(b) : total(b);
-            if (a1 != b1)
-                return a1 > b1;
+            if (a1 != b1) return a1 > b1;
             const qint64 a2 = byToday ? total(a) : today(a), b2 = byToday ? total(b) : today(b);
             return a2 > b2;
         });
@@ -135,10 +134,8 @@ Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int 
             rank = m;
         previous = value;
 
-        if (!gradeMatches(options.gradeFilter, group.grades[size_t(k)]))
-            continue;
-        if (options.reportStyle && byToday && today(k) == 0)
-            continue;
+        if (!gradeMatches(options.gradeFilter, group.grades[size_t(k)])) continue;
+        if (options.reportStyle && byToday && today(k) == 0) continue;
         const bool current = p == options.currentPupil;
         const QString &mark1 = current ? currentMark : group.marks.at(k);
         const QString &mark2 = current ? currentMark : fullSpace;
@@ -166,8 +163,7 @@ Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int 
             }
             line += mark2;
         }
-        if (current && out.scrollRow < 0)
-            out.scrollRow = int(out.lines.size()) - 1;
+        if (current && out.scrollRow < 0) out.scrollRow = int(out.lines.size()) - 1;
         out.lines.append(line);
         out.ranks.append(rankPiece);
         out.pupils.push_back(p);

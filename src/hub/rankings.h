@@ -19,10 +19,10 @@ enum class RankView { Time = 1, Points = 2 };
 struct RankingOptions
 {
     RankView view = RankView::Time;
-    int pointRankPeriod = 1;      // points view: 1 by points so far, 2 by today's points
-    QString gradeFilter;          // the grade box text; lines of other grades are left out
-    int currentPupil = 0;         // marked with "●"
-    bool levelInUse = true;       // a level not in use holds points, where more is better
+    int pointRankPeriod = 1; // points view: 1 by points so far, 2 by today's points
+    QString gradeFilter;     // the grade box text; lines of other grades are left out
+    int currentPupil = 0;    // marked with "●"
+    bool levelInUse = true;  // a level not in use holds points, where more is better
     // The report window's variant of the same ranking: ranks of three
     // characters with "---" for no result, the first place of the points
     // ranking always 1, and today's points listing only pupils with points today.
@@ -57,11 +57,13 @@ struct Ranking
 // keeps the places of the whole group (ranks may show gaps). Ties share a
 // rank (1, 2, 2, 4). Pupils without a result come after every other pupil,
 // in roster order.
-Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level, const RankingOptions &options);
-Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level, const RankingOptions &options);
+Ranking buildRanking(const RankedPupils &group, const ResultTables &tables, int level,
+                     const RankingOptions &options);
+Ranking buildRanking(const Roster &roster, const ResultTables &tables, int level,
+                     const RankingOptions &options);
 
 // Pieces of the ranking lines.
-QString name5(const QString &name);  // trailing blanks removed, full-width padded, 5 characters
+QString name5(const QString &name);    // trailing blanks removed, full-width padded, 5 characters
 QString rankText(int rank, int width); // last `width` characters of the rank, empty for no rank
 
 } // namespace kemoro::hub

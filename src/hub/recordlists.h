@@ -58,7 +58,7 @@ enum class Tint { Green, PaleGreen, Silver };
 Tint tintFor(qint32 time, const CriteriaRow &criteria);
 
 // Date and time forms of the lists (the Japanese short forms, whatever the locale).
-QString shortDate(QDate date);       // 2026/12/10
-QString shortTime(QTime time);       // 9:05:03
+QString shortDate(QDate date); // 2026/12/10
+QString shortTime(QTime time); // 9:05:03
 
 } // namespace kemoro::hub

@@ -1,9 +1,9 @@
 #include "hub/teacherpanel.h"
 
-#include "state/context.h"
 #include "criteria/steptemplate.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -60,8 +60,7 @@ void TeacherPanel::close()
 
 bool TeacherPanel::passwordAccepted()
 {
-    if (passwordOpens(m_password->text(), m_context.session.settings.teacherPassword))
-        return true;
+    if (passwordOpens(m_password->text(), m_context.session.settings.teacherPassword)) return true;
     const QString title = messageTitle(m_context.session);
     const bool noPassword = m_context.session.settings.teacherPassword.isEmpty();
     m_context.services.messages->show(
@@ -73,21 +72,17 @@ bool TeacherPanel::passwordAccepted()
 
 void TeacherPanel::choose(int k)
 {
-    if (!isVisible() || k < 0 || k > 2)
-        return;
-    if (!passwordAccepted())
-        return;
+    if (!isVisible() || k < 0 || k > 2) return;
+    if (!passwordAccepted()) return;
     emit screenChosen(k);
 }
 
 void TeacherPanel::writeStepTemplate()
 {
-    if (!isVisible() || !passwordAccepted())
-        return;
+    if (!isVisible() || !passwordAccepted()) return;
     if (const std::optional<Diagnostic> failure =
             writeBlankStepTemplate(m_context.session.folders.stepTemplateFile())) {
-        const QString title =
-            messageTitle(m_context.session);
+        const QString title = messageTitle(m_context.session);
         m_context.services.messages->show(this, title, failure->toMessage(), Messages::Buttons::Ok);
     }
 }

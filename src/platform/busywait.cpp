@@ -30,8 +30,7 @@ void sayWaiting(QLabel *label)
 WaitFunction waitForOtherComputer(QLabel *notice, TimerSource *timers)
 {
     static QtTimerSource eventLoopTimers;
-    if (!timers)
-        timers = &eventLoopTimers;
+    if (!timers) timers = &eventLoopTimers;
     QPointer<QLabel> label(notice);
     return [label, timers](int seconds) {
         sayWaiting(label);

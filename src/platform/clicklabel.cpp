@@ -6,15 +6,13 @@ namespace kemoro::ui {
 
 void ClickLabel::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        emit clicked();
+    if (event->button() == Qt::LeftButton) emit clicked();
     QLabel::mousePressEvent(event);
 }
 
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        emit doubleClicked();
+    if (event->button() == Qt::LeftButton) emit doubleClicked();
     QLabel::mouseDoubleClickEvent(event);
 }
 

@@ -15,11 +15,23 @@ constexpr auto codecName = "windows-31j";
 // ICU's table for code page 932 swaps three control codes both ways (0x1A
 // reads as U+001C, 0x1C as U+007F, 0x7F as U+001A), and it marks a bad byte
 // with U+001A, which the platform's text input takes for the end of the file.
-bool icuSwapsControl(uchar b) { return b == 0x1A || b == 0x1C || b == 0x7F; }
+bool icuSwapsControl(uchar b)
+{
+    return b == 0x1A || b == 0x1C || b == 0x7F;
+}
 
-bool isLeadByte(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrailByte(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-bool isHalfWidthKatakana(uchar b) { return b >= 0xA1 && b <= 0xDF; }
+bool isLeadByte(uchar b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool isTrailByte(uchar b)
+{
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+bool isHalfWidthKatakana(uchar b)
+{
+    return b >= 0xA1 && b <= 0xDF;
+}
 
 // Encodes through ICU and undoes its swap of the control codes.
 QByteArray icuEncode(QStringView text, bool &failed)
@@ -29,10 +41,17 @@ QByteArray icuEncode(QStringView text, bool &failed)
     failed = encoder.hasError();
     for (char &c : bytes) {
         switch (uchar(c)) {
-        case 0x7F: c = 0x1A; break;
-        case 0x1A: c = 0x1C; break;
-        case 0x1C: c = 0x7F; break;
-        default: break;
+        case 0x7F:
+            c = 0x1A;
+            break;
+        case 0x1A:
+            c = 0x1C;
+            break;
+        case 0x1C:
+            c = 0x7F;
+            break;
+        default:
+            break;
         }
     }
     return bytes;
@@ -57,8 +76,7 @@ Decoded decode(QByteArrayView bytes)
     QStringDecoder decoder(codecName, QStringConverter::Flag::Stateless);
     if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return icuSwapsControl(uchar(c)); })) {
         result.text = decoder.decode(bytes);
-        if (!decoder.hasError())
-            return result;
+        if (!decoder.hasError()) return result;
     }
     // Character by character: ASCII and half-width katakana directly, only the
     // double-byte characters through ICU.
@@ -99,14 +117,29 @@ QString toCp932Repertoire(QString text)
 {
     for (QChar &c : text) {
         switch (c.unicode()) {
-        case 0x301C: c = QChar(0xFF5E); break; // wave dash -> full-width tilde
-        case 0x2212: c = QChar(0xFF0D); break; // minus sign -> full-width hyphen-minus
-        case 0x2016: c = QChar(0x2225); break; // double vertical line -> parallel to
-        case 0x00A2: c = QChar(0xFFE0); break; // cent
-        case 0x00A3: c = QChar(0xFFE1); break; // pound
-        case 0x00AC: c = QChar(0xFFE2); break; // not sign
-        case 0x2014: c = QChar(0x2015); break; // em dash -> horizontal bar
-        default: break;
+        case 0x301C:
+            c = QChar(0xFF5E);
+            break; // wave dash -> full-width tilde
+        case 0x2212:
+            c = QChar(0xFF0D);
+            break; // minus sign -> full-width hyphen-minus
+        case 0x2016:
+            c = QChar(0x2225);
+            break; // double vertical line -> parallel to
+        case 0x00A2:
+            c = QChar(0xFFE0);
+            break; // cent
+        case 0x00A3:
+            c = QChar(0xFFE1);
+            break; // pound
+        case 0x00AC:
+            c = QChar(0xFFE2);
+            break; // not sign
+        case 0x2014:
+            c = QChar(0x2015);
+            break; // em dash -> horizontal bar
+        default:
+            break;
         }
     }
     return text;
@@ -117,8 +150,7 @@ std::optional<QByteArray> encode(const QString &text, qsizetype *badIndex)
     const QString mapped = toCp932Repertoire(text);
     bool failed = false;
     QByteArray bytes = icuEncode(mapped, failed);
-    if (!failed)
-        return bytes;
+    if (!failed) return bytes;
     if (badIndex) {
         // Find the first character that does not survive alone.
         *badIndex = 0;
@@ -138,8 +170,7 @@ QByteArray encodeLossy(const QString &text)
     // Nearly every text encodes whole; only a failure goes character by character.
     bool failed = false;
     QByteArray whole = icuEncode(mapped, failed);
-    if (!failed)
-        return whole;
+    if (!failed) return whole;
     QByteArray out;
     for (qsizetype i = 0; i < mapped.size(); i += characterLength(mapped, i)) {
         const QByteArray b = icuEncode(QStringView(mapped).mid(i, characterLength(mapped, i)), failed);
@@ -155,10 +186,8 @@ QByteArray fixedField(const QString &text, int bytes)
     for (qsizetype i = 0; i < mapped.size(); i += characterLength(mapped, i)) {
         bool failed = false;
         QByteArray b = icuEncode(QStringView(mapped).mid(i, characterLength(mapped, i)), failed);
-        if (failed)
-            b = "?";
-        if (out.size() + b.size() > bytes)
-            break;
+        if (failed) b = "?";
+        if (out.size() + b.size() > bytes) break;
         out += b;
     }
     out.append(bytes - out.size(), ' ');

@@ -23,14 +23,14 @@ QString Diagnostic::toLine() const
 
 QString Diagnostic::toPathLine() const
 {
-    return QDir::toNativeSeparators(QFileInfo(filePath).absoluteFilePath()) + u':' + location + u": "_s + text;
+    return QDir::toNativeSeparators(QFileInfo(filePath).absoluteFilePath()) + u':' + location + u": "_s +
+           text;
 }
 
 QString Diagnostic::toMessage() const
 {
     QString where = QFileInfo(filePath).absoluteFilePath();
-    if (location != fileLocation())
-        where += u" ("_s + location + u')';
+    if (location != fileLocation()) where += u" ("_s + location + u')';
     return where + u"\n"_s + text;
 }
 
@@ -49,13 +49,11 @@ QString quotedField(const QString &text)
 namespace {
 std::tuple<int, qint64, QString> locationKey(const QString &location)
 {
-    if (location == Diagnostic::fileLocation())
-        return {0, 0, QString()};
+    if (location == Diagnostic::fileLocation()) return {0, 0, QString()};
     const qsizetype blank = location.indexOf(u' ');
     bool ok = false;
     const qint64 n = blank < 0 ? 0 : location.mid(blank + 1).toLongLong(&ok);
-    if (ok)
-        return {1, n, location.left(blank)};
+    if (ok) return {1, n, location.left(blank)};
     return {2, 0, location};
 }
 } // namespace
@@ -64,8 +62,7 @@ void sortForReport(Diagnostics &diagnostics)
 {
     std::stable_sort(diagnostics.begin(), diagnostics.end(), [](const Diagnostic &a, const Diagnostic &b) {
         const QString fa = a.fileName(), fb = b.fileName();
-        if (fa != fb)
-            return fa < fb;
+        if (fa != fb) return fa < fb;
         return locationKey(a.location) < locationKey(b.location);
     });
 }

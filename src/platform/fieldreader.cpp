@@ -9,8 +9,7 @@ namespace kemoro {
 FieldReader::FieldReader(QString text) : m_text(std::move(text))
 {
     m_end = m_text.indexOf(QChar(0x1A));
-    if (m_end < 0)
-        m_end = m_text.size();
+    if (m_end < 0) m_end = m_text.size();
 }
 
 bool FieldReader::atLineEnd(qsizetype pos) const
@@ -22,8 +21,7 @@ void FieldReader::consumeLineEnd()
 {
     if (m_pos < m_end && m_text.at(m_pos) == u'\r') {
         ++m_pos;
-        if (m_pos < m_end && m_text.at(m_pos) == u'\n')
-            ++m_pos;
+        if (m_pos < m_end && m_text.at(m_pos) == u'\n') ++m_pos;
     } else if (m_pos < m_end && m_text.at(m_pos) == u'\n') {
         ++m_pos;
     }
@@ -57,8 +55,7 @@ FieldReader::Field FieldReader::next()
         while (m_pos < m_end && m_text.at(m_pos) != u'"' && !atLineEnd(m_pos))
             ++m_pos;
         field.text = m_text.mid(start, m_pos - start);
-        if (m_pos < m_end && m_text.at(m_pos) == u'"')
-            ++m_pos;
+        if (m_pos < m_end && m_text.at(m_pos) == u'"') ++m_pos;
         // Whatever follows the closing quote up to the delimiter is dropped.
         while (m_pos < m_end && m_text.at(m_pos) != u',' && !atLineEnd(m_pos))
             ++m_pos;
@@ -75,8 +72,7 @@ FieldReader::Field FieldReader::next()
         ++m_pos;
     } else {
         field.lastOnLine = true;
-        if (m_pos < m_end)
-            consumeLineEnd();
+        if (m_pos < m_end) consumeLineEnd();
     }
     return field;
 }
@@ -85,8 +81,7 @@ bool FieldReader::onlyBlankLinesLeft() const
 {
     for (qsizetype k = m_pos; k < m_end; ++k) {
         const QChar c = m_text.at(k);
-        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
-            return false;
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') return false;
     }
     return true;
 }

@@ -16,9 +16,9 @@ public:
     struct Field
     {
         QString text;
-        int line = 0;          // 1-based line on which the field starts
+        int line = 0; // 1-based line on which the field starts
         bool quoted = false;
-        bool emptyLine = false; // the field is a whole empty (or blank) line
+        bool emptyLine = false;  // the field is a whole empty (or blank) line
         bool lastOnLine = false; // a line end or the end of the file followed it
     };
 

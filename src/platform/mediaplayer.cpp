@@ -24,8 +24,7 @@ namespace kemoro {
 
 void QtMediaPlayer::preferVideoBackend()
 {
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
 }
 
 QtMediaPlayer::QtMediaPlayer(Sound sound, QObject *parent) : MediaPlayer(parent), m_surface(new QVideoWidget)
@@ -33,8 +32,7 @@ QtMediaPlayer::QtMediaPlayer(Sound sound, QObject *parent) : MediaPlayer(parent)
     // A backend without a single decoder is a GStreamer without its base
     // plugins, whose player Qt 6.4 cannot even build: no player then, and
     // every file fails with a message instead of a crash.
-    if (QMediaFormat().supportedFileFormats(QMediaFormat::Decode).isEmpty())
-        return;
+    if (QMediaFormat().supportedFileFormats(QMediaFormat::Decode).isEmpty()) return;
     m_player = new QMediaPlayer(this);
     // Qt 6.4's FFmpeg player writes to a null sink when there is no sound
     // device and crashes: a computer without one plays the picture only.
@@ -48,10 +46,13 @@ QtMediaPlayer::QtMediaPlayer(Sound sound, QObject *parent) : MediaPlayer(parent)
     });
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         if (status == QMediaPlayer::InvalidMedia)
-            fail(m_player->errorString().isEmpty() ? u"not a video this computer can play"_s : m_player->errorString());
+            fail(m_player->errorString().isEmpty() ? u"not a video this computer can play"_s
+                                                   : m_player->errorString());
     });
-    connect(m_player, &QMediaPlayer::positionChanged, this, [this](qint64 ms) { emit positionChanged(ms / 1000.0); });
-    connect(m_player, &QMediaPlayer::durationChanged, this, [this](qint64 ms) { emit durationChanged(ms / 1000.0); });
+    connect(m_player, &QMediaPlayer::positionChanged, this,
+            [this](qint64 ms) { emit positionChanged(ms / 1000.0); });
+    connect(m_player, &QMediaPlayer::durationChanged, this,
+            [this](qint64 ms) { emit durationChanged(ms / 1000.0); });
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, [this](QMediaPlayer::PlaybackState state) {
         emit playingChanged(state == QMediaPlayer::PlayingState);
     });
@@ -65,11 +66,13 @@ QtMediaPlayer::~QtMediaPlayer()
         m_player->stop();
         m_player->setVideoOutput(nullptr);
     }
-    if (m_surface && !m_surface->parent())
-        delete m_surface.data();
+    if (m_surface && !m_surface->parent()) delete m_surface.data();
 }
 
-QWidget *QtMediaPlayer::videoSurface() { return m_surface; }
+QWidget *QtMediaPlayer::videoSurface()
+{
+    return m_surface;
+}
 
 void QtMediaPlayer::setSource(const QString &file)
 {
@@ -99,33 +102,38 @@ void QtMediaPlayer::setSource(const QString &file)
 
 void QtMediaPlayer::play()
 {
-    if (m_player)
-        m_player->play();
+    if (m_player) m_player->play();
 }
 
 void QtMediaPlayer::pause()
 {
-    if (m_player)
-        m_player->pause();
+    if (m_player) m_player->pause();
 }
 
-bool QtMediaPlayer::isPlaying() const { return m_player && m_player->playbackState() == QMediaPlayer::PlayingState; }
-double QtMediaPlayer::position() const { return m_player ? m_player->position() / 1000.0 : 0; }
+bool QtMediaPlayer::isPlaying() const
+{
+    return m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
+}
+double QtMediaPlayer::position() const
+{
+    return m_player ? m_player->position() / 1000.0 : 0;
+}
 
 void QtMediaPlayer::seek(double seconds)
 {
-    if (m_player)
-        m_player->setPosition(qint64(std::llround(seconds * 1000)));
+    if (m_player) m_player->setPosition(qint64(std::llround(seconds * 1000)));
 }
 
-double QtMediaPlayer::duration() const { return m_player ? m_player->duration() / 1000.0 : 0; }
+double QtMediaPlayer::duration() const
+{
+    return m_player ? m_player->duration() / 1000.0 : 0;
+}
 
 void QtMediaPlayer::fail(const QString &errorText)
 {
     // GStreamer may report one broken file both as an error and as invalid
     // media; the window is told once.
-    if (m_failed)
-        return;
+    if (m_failed) return;
     m_failed = true;
     emit failed(errorText);
 }
@@ -143,8 +151,8 @@ constexpr int barSteps = 10; // bar units per second
 } // namespace
 
 MediaPlayerView::MediaPlayerView(MediaPlayer &player, QWidget *parent)
-    : QWidget(parent), m_player(player), m_playPause(new QPushButton(this)), m_bar(new QSlider(Qt::Horizontal, this)),
-      m_time(new QLabel(this))
+    : QWidget(parent), m_player(player), m_playPause(new QPushButton(this)),
+      m_bar(new QSlider(Qt::Horizontal, this)), m_time(new QLabel(this))
 {
     m_playPause->setObjectName(u"playPause"_s);
     m_bar->setObjectName(u"positionBar"_s);
@@ -181,17 +189,16 @@ MediaPlayerView::MediaPlayerView(MediaPlayer &player, QWidget *parent)
     connect(&player, &MediaPlayer::durationChanged, this, &MediaPlayerView::showDuration);
     // Dragging seeks once, on release; clicks beside the handle and keys
     // seek at once.
-    connect(m_bar, &QSlider::sliderReleased, this, [this] { m_player.seek(double(m_bar->value()) / barSteps); });
+    connect(m_bar, &QSlider::sliderReleased, this,
+            [this] { m_player.seek(double(m_bar->value()) / barSteps); });
     connect(m_bar, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove)
-            m_player.seek(double(m_bar->sliderPosition()) / barSteps);
+        if (action != QAbstractSlider::SliderMove) m_player.seek(double(m_bar->sliderPosition()) / barSteps);
     });
 }
 
 void MediaPlayerView::showPosition(double seconds)
 {
-    if (!m_bar->isSliderDown())
-        m_bar->setValue(int(seconds * barSteps));
+    if (!m_bar->isSliderDown()) m_bar->setValue(int(seconds * barSteps));
     m_time->setText(clockText(seconds) + u" / "_s + clockText(m_duration));
 }
 

@@ -40,21 +40,18 @@ std::optional<Mount> parseLine(const QString &line)
 {
     const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
     const qsizetype separator = fields.indexOf(u"-"_s, 6);
-    if (fields.size() < 6 || separator < 0 || separator + 1 >= fields.size())
-        return std::nullopt;
+    if (fields.size() < 6 || separator < 0 || separator + 1 >= fields.size()) return std::nullopt;
     Mount mount;
     mount.mountPoint = unescape(fields.at(4));
     mount.fsType = fields.at(separator + 1);
     mount.options = fields.at(5).split(u',');
-    if (separator + 3 < fields.size())
-        mount.options += fields.at(separator + 3).split(u',');
+    if (separator + 3 < fields.size()) mount.options += fields.at(separator + 3).split(u',');
     return mount;
 }
 
 bool holds(const QString &mountPoint, const QString &path)
 {
-    if (mountPoint == u"/"_s || mountPoint == path)
-        return true;
+    if (mountPoint == u"/"_s || mountPoint == path) return true;
     return path.startsWith(mountPoint) && path.at(mountPoint.size()) == u'/';
 }
 
@@ -66,8 +63,7 @@ QString localLockOption(const Mount &mount)
     else if (mount.fsType == u"nfs"_s || mount.fsType == u"nfs4"_s)
         risky = {u"nolock"_s, u"local_lock=all"_s, u"local_lock=posix"_s};
     for (const QString &option : mount.options)
-        if (risky.contains(option))
-            return option;
+        if (risky.contains(option)) return option;
     return QString();
 }
 } // namespace
@@ -75,8 +71,7 @@ QString localLockOption(const Mount &mount)
 QString readMountInfo()
 {
     QFile file(u"/proc/self/mountinfo"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
+    if (!file.open(QIODevice::ReadOnly)) return QString();
     return QString::fromUtf8(file.readAll());
 }
 
@@ -84,8 +79,7 @@ std::optional<LocalLockMount> localLockMount(const QString &mountInfo, const QSt
 {
     const QFileInfo info(folder);
     QString path = info.canonicalFilePath();
-    if (path.isEmpty())
-        path = info.absoluteFilePath(); // cleaned by Qt
+    if (path.isEmpty()) path = info.absoluteFilePath(); // cleaned by Qt
 
     std::optional<Mount> holder;
     for (const QString &line : mountInfo.split(u'\n', Qt::SkipEmptyParts)) {
@@ -95,11 +89,9 @@ std::optional<LocalLockMount> localLockMount(const QString &mountInfo, const QSt
             (!holder || mount->mountPoint.size() >= holder->mountPoint.size()))
             holder = mount;
     }
-    if (!holder)
-        return std::nullopt;
+    if (!holder) return std::nullopt;
     const QString option = localLockOption(*holder);
-    if (option.isEmpty())
-        return std::nullopt;
+    if (option.isEmpty()) return std::nullopt;
     return LocalLockMount{holder->mountPoint, holder->fsType, option};
 }
 
@@ -107,12 +99,12 @@ std::optional<Diagnostic> localLockWarning(const QString &mountInfo, const QStri
                                            const QString &resultFile)
 {
     const std::optional<LocalLockMount> mount = localLockMount(mountInfo, dataFolder);
-    if (!mount)
-        return std::nullopt;
+    if (!mount) return std::nullopt;
     return Diagnostic{
         Diagnostic::Severity::Warning, resultFile, Diagnostic::fileLocation(),
         u"データフォルダーのマウント %1 (%2, %3) では、ロックがこのコンピューターの中だけで効きます。"
-        u"二台のコンピューターが同時に成績を書き込み、あるドリルの記録が別の記録で上書きされることがあります。"
+        u"二台のコンピューターが同時に成績を書き込み、あるドリルの記録が別の記録で上書きされることがあります"
+        u"。"
         u"%3 を付けずにマウントしてください (locks on the mount %1 (%2, %3) stay on this computer: two "
         u"computers can write the result file at the same moment and one drill's record can overwrite "
         u"another's; mount it without %3)"_s.arg(mount->mountPoint, mount->fsType, mount->option)};

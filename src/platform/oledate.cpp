@@ -21,8 +21,7 @@ double fromTimeOfDay(QTime time)
 
 std::optional<QDate> toDate(double day)
 {
-    if (!std::isfinite(day) || day != std::floor(day) || day < minDay || day > maxDay)
-        return std::nullopt;
+    if (!std::isfinite(day) || day != std::floor(day) || day < minDay || day > maxDay) return std::nullopt;
     return epoch().addDays(qint64(day));
 }
 
@@ -33,8 +32,7 @@ int secondsOfFraction(double fraction)
 
 std::optional<QTime> toTimeOfDay(double fraction)
 {
-    if (!std::isfinite(fraction) || fraction < 0 || fraction >= 1)
-        return std::nullopt;
+    if (!std::isfinite(fraction) || fraction < 0 || fraction >= 1) return std::nullopt;
     return QTime(0, 0).addSecs(secondsOfFraction(fraction));
 }
 

@@ -11,11 +11,9 @@ QString toFolder(const QString &raw, const QString &baseFolder)
     QString path = raw;
     path.replace(u'\\', u'/');
     const bool windowsDrive = path.size() >= 2 && path.at(1) == u':' && path.at(0).isLetter();
-    if (!QDir::isAbsolutePath(path) && !windowsDrive)
-        path = QDir(baseFolder).filePath(path);
+    if (!QDir::isAbsolutePath(path) && !windowsDrive) path = QDir(baseFolder).filePath(path);
     path = QDir::cleanPath(path);
-    if (!path.endsWith(u'/'))
-        path += u'/';
+    if (!path.endsWith(u'/')) path += u'/';
     return path;
 }
 

@@ -39,14 +39,12 @@ PainterSurface::~PainterSurface()
 
 void PainterSurface::endPainting()
 {
-    if (m_painter.isActive())
-        m_painter.end();
+    if (m_painter.isActive()) m_painter.end();
 }
 
 bool PainterSurface::beginPainting(QPaintDevice *device)
 {
-    if (!m_painter.begin(device))
-        return false;
+    if (!m_painter.begin(device)) return false;
     m_painter.setRenderHint(QPainter::Antialiasing);
     m_painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
@@ -65,8 +63,7 @@ void PainterSurface::fontChanged()
         font.setStyleHint(QFont::Monospace);
     }
     m_font = font;
-    if (m_painter.isActive())
-        m_painter.setFont(m_font);
+    if (m_painter.isActive()) m_painter.setFont(m_font);
 }
 
 double PainterSurface::textWidth(const QString &text) const
@@ -91,16 +88,14 @@ void PainterSurface::applyPen()
 
 void PainterSurface::drawText(QPointF topLeft, const QString &text)
 {
-    if (!m_painter.isActive())
-        return;
+    if (!m_painter.isActive()) return;
     m_painter.setPen(toColor(colour()));
     m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(m_font).ascent()), text);
 }
 
 void PainterSurface::drawLine(QPointF from, QPointF to)
 {
-    if (!m_painter.isActive())
-        return;
+    if (!m_painter.isActive()) return;
     applyPen();
     m_painter.drawLine(from, to);
 }
@@ -118,15 +113,13 @@ QList<PrintSurface::TextLine> PainterSurface::wrapLines(const QString &text, dou
         lines.append({line.textStart(), line.textLength()});
     }
     layout.endLayout();
-    if (lines.isEmpty())
-        lines.append({0, 0});
+    if (lines.isEmpty()) lines.append({0, 0});
     return lines;
 }
 
 void PainterSurface::drawRectangle(QRectF box)
 {
-    if (!m_painter.isActive())
-        return;
+    if (!m_painter.isActive()) return;
     applyPen();
     static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::BDiagPattern,
                                                  Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
@@ -140,15 +133,13 @@ void PainterSurface::drawRectangle(QRectF box)
 
 void PainterSurface::drawPicture(QRectF box, const QImage &image)
 {
-    if (!m_painter.isActive() || image.isNull())
-        return;
+    if (!m_painter.isActive() || image.isNull()) return;
     m_painter.drawImage(box, image);
 }
 
 void PainterSurface::drawPoint(QPointF at)
 {
-    if (!m_painter.isActive())
-        return;
+    if (!m_painter.isActive()) return;
     // A filled disc: a zero-length stroke is not drawn alike by every paint engine.
     const double radius = std::max(1.0, lineWidth()) * m_twipsPerPixel / 2;
     m_painter.setPen(Qt::NoPen);
@@ -172,8 +163,7 @@ ImageSurface::~ImageSurface()
 void ImageSurface::clear()
 {
     QPainter &p = painter();
-    if (!p.isActive())
-        return;
+    if (!p.isActive()) return;
     p.save();
     p.resetTransform();
     p.fillRect(m_image.rect(), Qt::white);
@@ -194,30 +184,26 @@ PrinterSurface::PrinterSurface(std::unique_ptr<QPrinter> printer, QSizeF pageTw,
 
 PrinterSurface::~PrinterSurface()
 {
-    if (m_open)
-        discard();
+    if (m_open) discard();
     endPainting();
 }
 
 bool PrinterSurface::begin()
 {
     m_open = beginPainting(m_printer.get());
-    if (!m_open)
-        m_error = u"印刷を始められません。"_s;
+    if (!m_open) m_error = u"印刷を始められません。"_s;
     return m_open;
 }
 
 bool PrinterSurface::newPage()
 {
-    if (!m_open)
-        return false;
+    if (!m_open) return false;
     return m_printer->newPage();
 }
 
 bool PrinterSurface::end()
 {
-    if (!m_open)
-        return false;
+    if (!m_open) return false;
     m_open = false;
     const bool ended = painter().end();
     if (!ended || m_printer->printerState() == QPrinter::Error) {
@@ -229,12 +215,10 @@ bool PrinterSurface::end()
 
 void PrinterSurface::discard()
 {
-    if (!m_open)
-        return;
+    if (!m_open) return;
     m_open = false;
     m_printer->abort();
-    if (painter().isActive())
-        painter().end();
+    if (painter().isActive()) painter().end();
 }
 
 QStringList QtPrinterService::printerNames() const
@@ -245,8 +229,7 @@ QStringList QtPrinterService::printerNames() const
 QString QtPrinterService::defaultPrinterName() const
 {
     const QString name = QPrinterInfo::defaultPrinterName();
-    if (!name.isEmpty())
-        return name;
+    if (!name.isEmpty()) return name;
     const QStringList names = printerNames();
     return names.isEmpty() ? QString() : names.first();
 }
@@ -269,8 +252,8 @@ std::unique_ptr<PrintSurface> startSurface(std::unique_ptr<QPrinter> printer, bo
 }
 } // namespace
 
-std::unique_ptr<PrintSurface> QtPrinterService::startJob(const QString &printerName, const QString &documentName,
-                                                         QString &error)
+std::unique_ptr<PrintSurface> QtPrinterService::startJob(const QString &printerName,
+                                                         const QString &documentName, QString &error)
 {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
     if (info.isNull()) {
@@ -305,8 +288,7 @@ PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count,
                             const std::function<bool(PrintSurface &, int)> &draw)
 {
     PrintOutcome outcome;
-    if (count <= 0)
-        return outcome;
+    if (count <= 0) return outcome;
     QString error;
     if (service.printerNames().isEmpty()) {
         const QString path = service.askPdfFileName(parent, documentName + u".pdf"_s);
@@ -321,19 +303,16 @@ PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count,
             outcome.message = u"PDFファイル「%1」に保存できません。%2"_s.arg(path, why);
             return outcome;
         };
-        if (!pdf)
-            return failed(error);
+        if (!pdf) return failed(error);
         for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                pdf->newPage();
+            if (i > 0) pdf->newPage();
             if (!draw(*pdf, i)) {
                 pdf->discard();
                 outcome.kind = PrintOutcome::Kind::Stopped;
                 return outcome;
             }
         }
-        if (!pdf->end())
-            return failed(pdf->errorString());
+        if (!pdf->end()) return failed(pdf->errorString());
         outcome.kind = PrintOutcome::Kind::SavedAsPdf;
         return outcome;
     }
@@ -346,15 +325,13 @@ PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count,
     };
     for (int i = 0; i < count; ++i) {
         const std::unique_ptr<PrintSurface> job = service.startJob(printer, documentName, error);
-        if (!job)
-            return failed(error);
+        if (!job) return failed(error);
         if (!draw(*job, i)) {
             job->discard();
             outcome.kind = PrintOutcome::Kind::Stopped;
             return outcome;
         }
-        if (!job->end())
-            return failed(job->errorString());
+        if (!job->end()) return failed(job->errorString());
     }
     return outcome;
 }

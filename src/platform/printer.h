@@ -78,7 +78,8 @@ class PrinterSurface final : public PainterSurface
 {
 public:
     // Takes over a printer already set up; begin() then starts the document.
-    PrinterSurface(std::unique_ptr<QPrinter> printer, QSizeF pageTw, QRectF printableTw, double twipsPerDevicePixel);
+    PrinterSurface(std::unique_ptr<QPrinter> printer, QSizeF pageTw, QRectF printableTw,
+                   double twipsPerDevicePixel);
     ~PrinterSurface() override;
 
     bool begin();

@@ -129,8 +129,7 @@ public:
             lines.append({start, length});
             start += length;
         }
-        if (lines.isEmpty())
-            lines.append({0, 0});
+        if (lines.isEmpty()) lines.append({0, 0});
         return lines;
     }
 

@@ -19,8 +19,8 @@ class Playback : public QObject
 {
 public:
     Playback(QObject *parent, const QString &file, qint64 lengthMs, SoundPlayer::Done done)
-        : QObject(parent), m_effect(new QSoundEffect(this)), m_limit(new QTimer(this)), m_done(std::move(done)),
-          m_lengthMs(lengthMs)
+        : QObject(parent), m_effect(new QSoundEffect(this)), m_limit(new QTimer(this)),
+          m_done(std::move(done)), m_lengthMs(lengthMs)
     {
         m_limit->setSingleShot(true);
         connect(m_limit, &QTimer::timeout, this, [this] {
@@ -31,8 +31,7 @@ public:
         });
         connect(m_effect, &QSoundEffect::statusChanged, this, [this] { statusChanged(); });
         connect(m_effect, &QSoundEffect::playingChanged, this, [this] {
-            if (m_started && !m_effect->isPlaying())
-                finish({});
+            if (m_started && !m_effect->isPlaying()) finish({});
         });
         m_limit->start(QtSoundPlayer::loadLimitMs);
         m_effect->setSource(QUrl::fromLocalFile(file));
@@ -42,8 +41,7 @@ public:
 private:
     void statusChanged()
     {
-        if (m_finished || m_started)
-            return;
+        if (m_finished || m_started) return;
         switch (m_effect->status()) {
         case QSoundEffect::Ready:
             m_started = true;
@@ -51,7 +49,8 @@ private:
             m_effect->play();
             break;
         case QSoundEffect::Error:
-            finish({soundcode::unreadable, u"音声ファイルを再生できません (the wave file cannot be played)"_s});
+            finish(
+                {soundcode::unreadable, u"音声ファイルを再生できません (the wave file cannot be played)"_s});
             break;
         default:
             break;
@@ -60,8 +59,7 @@ private:
 
     void finish(const SoundResult &result)
     {
-        if (m_finished)
-            return;
+        if (m_finished) return;
         m_finished = true;
         m_limit->stop();
         m_effect->stop();

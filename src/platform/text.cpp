@@ -46,13 +46,11 @@ std::optional<double> parseNumber(QStringView text)
         ++i;
     while (n > i && isBlank(n - 1))
         --n;
-    if (i == n)
-        return std::nullopt;
+    if (i == n) return std::nullopt;
     QByteArray ascii;
     ascii.reserve(n - i);
     qsizetype k = i;
-    if (text.at(k) == u'+' || text.at(k) == u'-')
-        ascii += char(text.at(k++).unicode());
+    if (text.at(k) == u'+' || text.at(k) == u'-') ascii += char(text.at(k++).unicode());
     bool digits = false;
     while (k < n && text.at(k).unicode() >= '0' && text.at(k).unicode() <= '9') {
         ascii += char(text.at(k++).unicode());
@@ -66,27 +64,22 @@ std::optional<double> parseNumber(QStringView text)
             digits = true;
         }
     }
-    if (!digits)
-        return std::nullopt;
+    if (!digits) return std::nullopt;
     if (k < n && (text.at(k) == u'e' || text.at(k) == u'E')) {
         ascii += 'e';
         ++k;
-        if (k < n && (text.at(k) == u'+' || text.at(k) == u'-'))
-            ascii += char(text.at(k++).unicode());
+        if (k < n && (text.at(k) == u'+' || text.at(k) == u'-')) ascii += char(text.at(k++).unicode());
         bool expDigits = false;
         while (k < n && text.at(k).unicode() >= '0' && text.at(k).unicode() <= '9') {
             ascii += char(text.at(k++).unicode());
             expDigits = true;
         }
-        if (!expDigits)
-            return std::nullopt;
+        if (!expDigits) return std::nullopt;
     }
-    if (k != n)
-        return std::nullopt;
+    if (k != n) return std::nullopt;
     double value = 0;
     const char *begin = ascii.constData();
-    if (*begin == '+')
-        ++begin;
+    if (*begin == '+') ++begin;
     const auto [ptr, ec] = std::from_chars(begin, ascii.constData() + ascii.size(), value);
     if (ec != std::errc() || ptr != ascii.constData() + ascii.size() || !std::isfinite(value))
         return std::nullopt;
@@ -95,14 +88,11 @@ std::optional<double> parseNumber(QStringView text)
 
 IntegerField readInteger(QStringView text, qint64 min, qint64 max)
 {
-    if (trimBlanks(text).isEmpty())
-        return {0, NumberStatus::Empty};
+    if (trimBlanks(text).isEmpty()) return {0, NumberStatus::Empty};
     const std::optional<double> number = parseNumber(text);
-    if (!number)
-        return {0, NumberStatus::NotANumber};
+    if (!number) return {0, NumberStatus::NotANumber};
     const double rounded = std::nearbyint(*number); // default rounding mode: half to even
-    if (rounded < double(min) || rounded > double(max))
-        return {0, NumberStatus::OutOfRange};
+    if (rounded < double(min) || rounded > double(max)) return {0, NumberStatus::OutOfRange};
     return {qint64(rounded), NumberStatus::Ok};
 }
 
@@ -118,13 +108,10 @@ IntegerField readInt32(QStringView text)
 
 RealField readSingle(QStringView text)
 {
-    if (trimBlanks(text).isEmpty())
-        return {0, NumberStatus::Empty};
+    if (trimBlanks(text).isEmpty()) return {0, NumberStatus::Empty};
     const std::optional<double> number = parseNumber(text);
-    if (!number)
-        return {0, NumberStatus::NotANumber};
-    if (std::fabs(*number) > double(FLT_MAX))
-        return {0, NumberStatus::OutOfRange};
+    if (!number) return {0, NumberStatus::NotANumber};
+    if (std::fabs(*number) > double(FLT_MAX)) return {0, NumberStatus::OutOfRange};
     return {double(float(*number)), NumberStatus::Ok};
 }
 
@@ -132,9 +119,12 @@ QString describe(NumberStatus status)
 {
     switch (status) {
     case NumberStatus::Ok:
-    case NumberStatus::Empty: return QString();
-    case NumberStatus::NotANumber: return u"is not a number; read as 0"_s;
-    case NumberStatus::OutOfRange: return u"is out of range; read as 0"_s;
+    case NumberStatus::Empty:
+        return QString();
+    case NumberStatus::NotANumber:
+        return u"is not a number; read as 0"_s;
+    case NumberStatus::OutOfRange:
+        return u"is out of range; read as 0"_s;
     }
     return QString();
 }
@@ -143,8 +133,7 @@ QString shortestDecimal(float value)
 {
     char buf[64];
     const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    if (ec != std::errc())
-        return QString::number(double(value));
+    if (ec != std::errc()) return QString::number(double(value));
     QString text = QString::fromLatin1(buf, ptr - buf);
     // to_chars may choose exponent form for very large or small values; the
     // platform's Str() writes those rarely enough that plain digits are fine.
@@ -165,17 +154,16 @@ double val(QStringView text)
     qsizetype k = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
-        while (k < n && (text.at(k) == u' ' || text.at(k) == u'\t' || text.at(k) == u'\n' || text.at(k) == u'\r'))
+        while (k < n &&
+               (text.at(k) == u' ' || text.at(k) == u'\t' || text.at(k) == u'\n' || text.at(k) == u'\r'))
             ++k;
     };
     auto digit = [&] { return k < n && text.at(k).unicode() >= '0' && text.at(k).unicode() <= '9'; };
     skipBlanks();
-    if (k < n && (text.at(k) == u'-' || text.at(k) == u'+'))
-        ascii += char(text.at(k++).unicode());
+    if (k < n && (text.at(k) == u'-' || text.at(k) == u'+')) ascii += char(text.at(k++).unicode());
     skipBlanks();
     while (digit() || (k < n && text.at(k) == u' ')) {
-        if (text.at(k) != u' ')
-            ascii += char(text.at(k).unicode());
+        if (text.at(k) != u' ') ascii += char(text.at(k).unicode());
         ++k;
     }
     if (k < n && text.at(k) == u'.') {

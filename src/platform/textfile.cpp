@@ -67,9 +67,10 @@ void reportBadBytes(const cp932::Decoded &decoded, QByteArrayView bytes, const Q
         if (i == 0) {
             const QString more =
                 byLine.size() > 1 ? u"; %1 lines have such bytes"_s.arg(byLine.size()) : QString();
-            diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
-                                u"Shift-JIS でない文字があります。「\uFFFD」として読みました (%1, read as U+FFFD%2)"_s.arg(
-                                    what, more)});
+            diagnostics.append(
+                {Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(line),
+                 u"Shift-JIS でない文字があります。「\uFFFD」として読みました (%1, read as U+FFFD%2)"_s.arg(
+                     what, more)});
         } else {
             diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(line),
                                 what + u", read as U+FFFD"_s});
@@ -79,8 +80,7 @@ void reportBadBytes(const cp932::Decoded &decoded, QByteArrayView bytes, const Q
 
 bool hasMultiByteUtf8(QByteArrayView bytes, QString &text)
 {
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
-        return false;
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; })) return false;
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     text = utf8.decode(bytes);
     return !utf8.hasError();
@@ -118,10 +118,10 @@ QString decodeTextFile(QByteArrayView bytes, const QString &path, Diagnostics &d
             return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != endOfFileMark;
         };
         if (std::any_of(after.begin(), after.end(), isText))
-            diagnostics.append({Diagnostic::Severity::Check, path,
-                                Diagnostic::lineLocation(LineCounter(bytes).lineAt(mark)),
-                                u"the end-of-file mark (Ctrl-Z, 0x1A) stops the reading here; the text after it "
-                                u"is not read"_s});
+            diagnostics.append(
+                {Diagnostic::Severity::Check, path, Diagnostic::lineLocation(LineCounter(bytes).lineAt(mark)),
+                 u"the end-of-file mark (Ctrl-Z, 0x1A) stops the reading here; the text after it "
+                 u"is not read"_s});
         bytes = bytes.first(mark);
     }
     // Notepad's "UTF-8" and "Unicode" start with a byte-order mark.
@@ -132,8 +132,7 @@ QString decodeTextFile(QByteArrayView bytes, const QString &path, Diagnostics &d
     if (bytes.startsWith("\xFE\xFF"))
         return decodeMarked(bytes.sliced(2), QStringConverter::Utf16BE, u"UTF-16"_s, path, diagnostics);
     cp932::Decoded decoded = cp932::decode(bytes);
-    if (decoded.clean())
-        return decoded.text;
+    if (decoded.clean()) return decoded.text;
     if (QString utf8; hasMultiByteUtf8(bytes, utf8)) {
         diagnostics.append(savedAs(path, u"UTF-8"_s));
         return utf8;
@@ -157,8 +156,7 @@ std::optional<QString> readTextFile(const QString &path, Diagnostics &diagnostic
                             u"file; not read)"_s.arg(kind.maxBytes / (1024 * 1024))});
         return std::nullopt;
     };
-    if (kind.maxBytes >= 0 && info.size() > kind.maxBytes)
-        return tooLarge();
+    if (kind.maxBytes >= 0 && info.size() > kind.maxBytes) return tooLarge();
     if (!file.open(QIODevice::ReadOnly)) {
         diagnostics.append({Diagnostic::Severity::Fatal, path, Diagnostic::fileLocation(),
                             u"読み込めません (cannot be read): "_s + file.errorString()});
@@ -171,8 +169,7 @@ std::optional<QString> readTextFile(const QString &path, Diagnostics &diagnostic
                             u"読み込めません (cannot be read): "_s + file.errorString()});
         return std::nullopt;
     }
-    if (kind.maxBytes >= 0 && bytes.size() > kind.maxBytes)
-        return tooLarge();
+    if (kind.maxBytes >= 0 && bytes.size() > kind.maxBytes) return tooLarge();
     return decodeTextFile(bytes, path, diagnostics, kind);
 }
 
@@ -195,9 +192,9 @@ std::optional<Diagnostic> writeTextFileAtomic(const QString &path, const QString
     const std::optional<QByteArray> bytes = cp932::encode(text, &bad);
     if (!bytes) {
         const int line = int(QStringView(text).left(bad).count(u'\n')) + 1;
-        return Diagnostic{Diagnostic::Severity::Fatal, path, Diagnostic::lineLocation(line),
-                          u"「%1」は Shift-JIS で保存できません (cannot be saved as Shift-JIS)"_s.arg(
-                              text.mid(bad, 1))};
+        return Diagnostic{
+            Diagnostic::Severity::Fatal, path, Diagnostic::lineLocation(line),
+            u"「%1」は Shift-JIS で保存できません (cannot be saved as Shift-JIS)"_s.arg(text.mid(bad, 1))};
     }
     return writeFileAtomic(path, *bytes);
 }

@@ -39,15 +39,23 @@ QFont face(const QString &family, double pointSize, bool fixedPitch)
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setFixedPitch(fixedPitch);
-    if (fixedPitch)
-        font.setStyleHint(QFont::Monospace);
+    if (fixedPitch) font.setStyleHint(QFont::Monospace);
     return font;
 }
 } // namespace
 
-QFont gothicFont(double pointSize) { return face(u"ＭＳ ゴシック"_s, pointSize, true); }
-QFont pGothicFont(double pointSize) { return face(u"ＭＳ Ｐゴシック"_s, pointSize, false); }
-QFont minchoFont(double pointSize) { return face(u"ＭＳ 明朝"_s, pointSize, false); }
+QFont gothicFont(double pointSize)
+{
+    return face(u"ＭＳ ゴシック"_s, pointSize, true);
+}
+QFont pGothicFont(double pointSize)
+{
+    return face(u"ＭＳ Ｐゴシック"_s, pointSize, false);
+}
+QFont minchoFont(double pointSize)
+{
+    return face(u"ＭＳ 明朝"_s, pointSize, false);
+}
 
 QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
                   int width, int height, Qt::Alignment alignment)
@@ -56,8 +64,7 @@ QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, dou
     QFont font = pGothicFont(points);
     font.setBold(true);
     label->setFont(font);
-    if (alignment)
-        label->setAlignment(alignment);
+    if (alignment) label->setAlignment(alignment);
     placeTw(label, left, top, width, height);
     return label;
 }

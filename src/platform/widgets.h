@@ -13,7 +13,10 @@ namespace kemoro::ui {
 // Screens are laid out in twips, 15 to a pixel. Every conversion goes through
 // these, so a zoom could be applied in one place.
 inline constexpr int twipsPerPixel = 15;
-constexpr int px(int twips) { return (twips + (twips >= 0 ? 7 : -7)) / twipsPerPixel; }
+constexpr int px(int twips)
+{
+    return (twips + (twips >= 0 ? 7 : -7)) / twipsPerPixel;
+}
 inline QRect rectTw(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
@@ -29,9 +32,9 @@ void setBackground(QWidget *widget, const QColor &colour);
 
 // Maps the Windows face names used by the screens to the IPA fonts of Debian.
 void installFontSubstitutions();
-QFont gothicFont(double pointSize);   // "ＭＳ ゴシック", fixed pitch
-QFont pGothicFont(double pointSize);  // "ＭＳ Ｐゴシック"
-QFont minchoFont(double pointSize);   // "ＭＳ 明朝"
+QFont gothicFont(double pointSize);  // "ＭＳ ゴシック", fixed pitch
+QFont pGothicFont(double pointSize); // "ＭＳ Ｐゴシック"
+QFont minchoFont(double pointSize);  // "ＭＳ 明朝"
 
 // A label in bold "ＭＳ Ｐゴシック" at a twips rectangle, as the drill screens use them.
 QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, double points, int left, int top,
@@ -40,14 +43,12 @@ QLabel *boldLabel(QWidget *parent, const QString &name, const QString &text, dou
 // The control name of a screen: "Label1", or "Label1(3)" for element 3 of a
 // control array.
 QString controlName(const QString &name, int index);
-template<typename T>
-T *named(T *widget, const QString &name)
+template <typename T> T *named(T *widget, const QString &name)
 {
     widget->setObjectName(name);
     return widget;
 }
-template<typename T>
-T *named(T *widget, const QString &name, int index)
+template <typename T> T *named(T *widget, const QString &name, int index)
 {
     widget->setObjectName(controlName(name, index));
     return widget;

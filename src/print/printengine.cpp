@@ -62,12 +62,14 @@ double PrintEngine::mapY(double y) const
 
 double PrintEngine::mapWidth(double w) const
 {
-    return m_output == Output::Preview ? w * m_targetWidth / 10000 : printScale * w * m_printPageWidth / 10000;
+    return m_output == Output::Preview ? w * m_targetWidth / 10000
+                                       : printScale * w * m_printPageWidth / 10000;
 }
 
 double PrintEngine::mapHeight(double h) const
 {
-    return m_output == Output::Preview ? h * m_targetHeight / 10000 : printScale * h * m_printPageHeight / 10000;
+    return m_output == Output::Preview ? h * m_targetHeight / 10000
+                                       : printScale * h * m_printPageHeight / 10000;
 }
 
 int PrintEngine::thinLineWidth(int width) const
@@ -77,8 +79,7 @@ int PrintEngine::thinLineWidth(int width) const
 
 void PrintEngine::clearPreview()
 {
-    if (m_surface && m_output == Output::Preview)
-        m_surface->newPage();
+    if (m_surface && m_output == Output::Preview) m_surface->newPage();
 }
 
 void PrintEngine::setTextSize(double points)
@@ -88,8 +89,7 @@ void PrintEngine::setTextSize(double points)
 
 void PrintEngine::text(double x, double y, const QString &text, int size)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale : size * printScale);
     m_surface->setColour(Rgb{});
     m_surface->moveTo(map(x, y));
@@ -98,8 +98,7 @@ void PrintEngine::text(double x, double y, const QString &text, int size)
 
 void PrintEngine::text2(double x, double y, const QString &text, int size)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale * 0.9 : size * printScale);
     m_surface->setColour(Rgb{});
     m_surface->moveTo(map(x, y));
@@ -108,8 +107,7 @@ void PrintEngine::text2(double x, double y, const QString &text, int size)
 
 void PrintEngine::line(double x1, double y1, double x2, double y2, int width, double colour)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     m_surface->setLineWidth(thinLineWidth(width));
     m_surface->setColour(colourFromNumber(colour));
     m_surface->line(map(x1, y1), map(x2, y2));
@@ -117,8 +115,7 @@ void PrintEngine::line(double x1, double y1, double x2, double y2, int width, do
 
 void PrintEngine::box(double x1, double y1, double x2, double y2, int width, double colour)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     m_surface->setLineWidth(thinLineWidth(width));
     m_surface->setColour(colourFromNumber(colour));
     m_surface->rectangle(QRectF(map(x1, y1), map(x2, y2)));
@@ -126,20 +123,18 @@ void PrintEngine::box(double x1, double y1, double x2, double y2, int width, dou
 
 void PrintEngine::picture(double x, double y, double w)
 {
-    if (!m_surface || !m_picture || m_pictureSize.isEmpty())
-        return;
+    if (!m_surface || !m_picture || m_pictureSize.isEmpty()) return;
     const double h = w * m_pictureSize.height() / m_pictureSize.width();
     // The height goes through the horizontal scale so the picture keeps its shape.
-    const double deviceHeight = m_output == Output::Preview
-                                    ? h * m_targetWidth / 10000
-                                    : printScale * h * m_printPageHeight / 10000 * m_targetWidth / m_targetHeight;
+    const double deviceHeight = m_output == Output::Preview ? h * m_targetWidth / 10000
+                                                            : printScale * h * m_printPageHeight / 10000 *
+                                                                  m_targetWidth / m_targetHeight;
     m_surface->picture(QRectF(map(x, y), QSizeF(mapWidth(w), deviceHeight)), *m_picture);
 }
 
 void PrintEngine::picture2(double x, double y, double w, double h)
 {
-    if (!m_surface || !m_picture || m_pictureSize.isEmpty())
-        return;
+    if (!m_surface || !m_picture || m_pictureSize.isEmpty()) return;
     m_surface->picture(QRectF(map(x, y), QSizeF(mapWidth(w), mapHeight(h))), *m_picture);
 }
 
@@ -156,8 +151,7 @@ void PrintEngine::drawFrame(double x1, double y1, double x2, double y2, double l
 void PrintEngine::rectangle(double x1, double y1, double x2, double y2, double lineColour, double fillColour,
                             int fillStyle, int width)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     drawFrame(x1, y1, x2, y2, lineColour, fillColour, fillStyle, width);
 }
 
@@ -166,11 +160,10 @@ void PrintEngine::setLabelSize(int size)
     setTextSize(m_output == Output::Preview ? size * m_previewScale * 1.046 : size * printScale * 1.1);
 }
 
-void PrintEngine::label(double x, double y, double lineColour, double fillColour, int fillStyle, int lineWidth,
-                        const QString &text, double textColour, int size, int frameMode)
+void PrintEngine::label(double x, double y, double lineColour, double fillColour, int fillStyle,
+                        int lineWidth, const QString &text, double textColour, int size, int frameMode)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale * 1.046 : double(size));
     double w = 0;
     double h = 0;
@@ -182,23 +175,20 @@ void PrintEngine::label(double x, double y, double lineColour, double fillColour
         drawFrame(x, y, x + w, y + h, lineColour, fillColour, fillStyle, lineWidth);
     }
     m_surface->setColour(colourFromNumber(textColour));
-    if (frameMode > 1)
-        return;
+    if (frameMode > 1) return;
     const double tw = 10000 * m_surface->textWidth(text) / m_targetWidth;
     const double th = 10000 * m_surface->textHeight() / m_targetHeight;
     m_surface->moveTo(map(x + (w - tw) / 2, y + (h - th) / 2));
     m_surface->text(text);
 }
 
-void PrintEngine::labelFrameAndText(double x, double y, double w, double h, double lineColour, double fillColour,
-                                    int fillStyle, int lineWidth, const QString &text, double textColour,
-                                    int frameMode)
+void PrintEngine::labelFrameAndText(double x, double y, double w, double h, double lineColour,
+                                    double fillColour, int fillStyle, int lineWidth, const QString &text,
+                                    double textColour, int frameMode)
 {
-    if (frameMode == 1)
-        drawFrame(x, y, x + w, y + h, lineColour, fillColour, fillStyle, lineWidth);
+    if (frameMode == 1) drawFrame(x, y, x + w, y + h, lineColour, fillColour, fillStyle, lineWidth);
     m_surface->setColour(colourFromNumber(textColour));
-    if (frameMode > 1 || (hideAnswers != 0 && textColour != answerGreen))
-        return;
+    if (frameMode > 1 || (hideAnswers != 0 && textColour != answerGreen)) return;
     const bool preview = m_output == Output::Preview;
     const double tw = 10000 * m_surface->textWidth(text) / (preview ? m_targetWidth : m_printPageWidth);
     const double th = 10000 * m_surface->textHeight() / (preview ? m_targetHeight : m_printPageHeight);
@@ -210,8 +200,7 @@ void PrintEngine::label2(double x, double y, double w, double h, double lineColo
                          int fillStyle, int lineWidth, const QString &text, double textColour, int size,
                          int frameMode)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     setLabelSize(size);
     labelFrameAndText(x, y, w, h, lineColour, fillColour, fillStyle, lineWidth, text, textColour, frameMode);
 }
@@ -220,14 +209,13 @@ void PrintEngine::label3(double x, double y, double w, double h, double lineColo
                          int fillStyle, int lineWidth, const QString &text, double textColour, int &size,
                          int frameMode)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     setLabelSize(size);
     const bool preview = m_output == Output::Preview;
-    const double widthLimit = preview ? 0.9 * w * m_targetWidth / 10000
-                                      : printScale * 0.95 * w * m_targetWidth / 10000;
-    const double heightLimit = preview ? 0.9 * h * m_targetHeight / 10000
-                                       : printScale * 0.95 * h * m_targetHeight / 10000;
+    const double widthLimit =
+        preview ? 0.9 * w * m_targetWidth / 10000 : printScale * 0.95 * w * m_targetWidth / 10000;
+    const double heightLimit =
+        preview ? 0.9 * h * m_targetHeight / 10000 : printScale * 0.95 * h * m_targetHeight / 10000;
     // Each fit takes one step even when the text already fits; size 1 is the floor.
     auto shrink = [&] {
         size = std::max(1, size - 1);
@@ -250,13 +238,11 @@ bool PrintEngine::layoutCell(const QStringList &paragraphs, int size, QList<QStr
     m_surface->setFontSize(size);
     const double wrapWidth = cellWidth * paperSize(m_portrait).width();
     double lineHeight = size * 300.0 / 12;
-    if (m_output == Output::Preview)
-        lineHeight *= m_previewScale;
+    if (m_output == Output::Preview) lineHeight *= m_previewScale;
     const double room = rowPitch * m_targetHeight;
     for (const QString &paragraph : paragraphs) {
         const QList<PrintSurface::TextLine> wrapped = m_surface->wrapLines(paragraph, wrapWidth);
-        if (autoFit && (wrapped.size() + 1) * lineHeight >= room)
-            return false;
+        if (autoFit && (wrapped.size() + 1) * lineHeight >= room) return false;
         for (const PrintSurface::TextLine &l : wrapped)
             lines.append(paragraph.mid(l.start, l.length));
     }
@@ -265,8 +251,7 @@ bool PrintEngine::layoutCell(const QStringList &paragraphs, int size, QList<QStr
 
 void PrintEngine::cellText(const QString &text)
 {
-    if (!m_surface)
-        return;
+    if (!m_surface) return;
     const QStringList paragraphs = text.split(u'\n');
     const double perPointHeight = 300.0 / 12 * (m_output == Output::Preview ? m_previewScale : 1.0);
     const double room = rowPitch * m_targetHeight;

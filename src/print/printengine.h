@@ -85,8 +85,8 @@ public:
     // 絵張り付け2: the picture stretched into the box.
     void picture2(double x, double y, double w, double h);
     // 四角: outline, fill style and fill colour, which stay set on the surface.
-    void rectangle(double x1, double y1, double x2, double y2, double lineColour, double fillColour, int fillStyle,
-                   int width);
+    void rectangle(double x1, double y1, double x2, double y2, double lineColour, double fillColour,
+                   int fillStyle, int width);
     // ラベル文字: a label whose frame is sized from its text. frameMode 1 frame
     // and text, 0 or less text only (centred on the point), 2 or more nothing.
     void label(double x, double y, double lineColour, double fillColour, int fillStyle, int lineWidth,
@@ -124,8 +124,8 @@ public:
     double cellWidth = 0.32;
     int baseFontSize = 50;
     bool autoFit = true;
-    int cellFontSize = 0;   // the size the last cell was drawn at
-    int cellOverflow = 0;   // 1 when the last cell fitted at no size
+    int cellFontSize = 0; // the size the last cell was drawn at
+    int cellOverflow = 0; // 1 when the last cell fitted at no size
 
 private:
     void setTextSize(double points);
@@ -133,9 +133,10 @@ private:
     // The lines of the cell's paragraphs at `size`; empty when they overflow.
     bool layoutCell(const QStringList &paragraphs, int size, QList<QString> &lines);
     void labelFrameAndText(double x, double y, double w, double h, double lineColour, double fillColour,
-                           int fillStyle, int lineWidth, const QString &text, double textColour, int frameMode);
-    void drawFrame(double x1, double y1, double x2, double y2, double lineColour, double fillColour, int fillStyle,
-                   int lineWidth);
+                           int fillStyle, int lineWidth, const QString &text, double textColour,
+                           int frameMode);
+    void drawFrame(double x1, double y1, double x2, double y2, double lineColour, double fillColour,
+                   int fillStyle, int lineWidth);
 
     PrintSurface *m_surface = nullptr;
     Output m_output = Output::Preview;

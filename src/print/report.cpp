@@ -52,8 +52,7 @@ RankingStep rankingStep(const hub::RankedPupils &group, const ResultTables &tabl
 {
     RankingStep step;
     options.reportStyle = true;
-    if (options.pointRankPeriod != 2)
-        options.pointRankPeriod = 1;
+    if (options.pointRankPeriod != 2) options.pointRankPeriod = 1;
     auto rankOf = [](const QString &piece) {
         bool ok = false;
         const int rank = trimBlanks(piece).toInt(&ok);
@@ -90,10 +89,10 @@ QStringList pupilLines(const Roster &roster)
     QStringList lines;
     lines.reserve(roster.rosterCount());
     for (const RosterEntry &e : roster.entries) {
-        if (e.status != 0)
-            continue;
+        if (e.status != 0) continue;
         const int p = std::clamp(int(e.pupilNo), 0, maxPupil);
-        lines.append(roster.pupilGradeLabels[size_t(p)] + u" /  "_s + e.trimmedName() + u'/' + QString::number(p));
+        lines.append(roster.pupilGradeLabels[size_t(p)] + u" /  "_s + e.trimmedName() + u'/' +
+                     QString::number(p));
     }
     std::vector<QByteArray> keys;
     keys.reserve(size_t(lines.size()));
@@ -112,8 +111,7 @@ QStringList pupilLines(const Roster &roster)
 int pupilOfLine(const QString &line)
 {
     const qsizetype slash = line.lastIndexOf(u'/');
-    if (slash < 0)
-        return 0;
+    if (slash < 0) return 0;
     bool ok = false;
     const int pupil = trimBlanks(QStringView(line).mid(slash + 1)).toInt(&ok);
     return ok ? pupil : 0;
@@ -150,10 +148,7 @@ struct Window
     int levelCount;
     double earliest; // dates must be later than this
 
-    bool contains(const Fields &f) const
-    {
-        return f.valid && f.level <= levelCount && f.date > earliest;
-    }
+    bool contains(const Fields &f) const { return f.valid && f.level <= levelCount && f.date > earliest; }
 };
 } // namespace
 
@@ -181,22 +176,17 @@ BlockFigures blockFigures(const ResultWindow &file, const BlockInput &input)
     std::vector<qint64> plottedAt; // t of each point, for x once t is known
     for (qint64 k = 0; k < n; ++k) {
         const Fields f = fieldsOf(file.recordData(k));
-        if (!window.contains(f))
-            continue;
+        if (!window.contains(f)) continue;
         lastDay = f.date;
-        if (f.level != level)
-            continue;
+        if (f.level != level) continue;
         if (f.time < plottedTimeLimit) {
             out.schoolSum += f.time;
             ++out.schoolCount;
         }
         out.schoolBest = std::min(out.schoolBest, f.time);
-        if (f.pupil != input.pupil)
-            continue;
-        if (f.time < plottedTimeLimit)
-            ++out.plotted;
-        if (!input.gradeMatches)
-            continue;
+        if (f.pupil != input.pupil) continue;
+        if (f.time < plottedTimeLimit) ++out.plotted;
+        if (!input.gradeMatches) continue;
         const double offset = c * (0.8 - 0.7 * double(f.time) / m);
         PlotPoint point;
         point.y = input.top + offset;
@@ -209,8 +199,7 @@ BlockFigures blockFigures(const ResultWindow &file, const BlockInput &input)
         out.points.push_back(point);
         plottedAt.push_back(out.plotted);
     }
-    if (lastDay)
-        out.lastDate = hub::shortDate(*ole::toDate(*lastDay));
+    if (lastDay) out.lastDate = hub::shortDate(*ole::toDate(*lastDay));
 
     // x spreads the drills over the count the pass ended with, so nothing
     // divides by zero and no point leaves the axis.
@@ -219,11 +208,9 @@ BlockFigures blockFigures(const ResultWindow &file, const BlockInput &input)
     for (size_t i = 0; i < out.points.size(); ++i) {
         const double share = out.plotted == 0 ? 0 : double(plottedAt[i]) / double(out.plotted);
         out.points[i].x = f * (0.7 * share + 0.2);
-        if (out.points[i].best)
-            out.bests[best++].x = out.points[i].x;
+        if (out.points[i].best) out.bests[best++].x = out.points[i].x;
     }
-    if (!out.points.empty())
-        out.lastX = out.points.back().x;
+    if (!out.points.empty()) out.lastX = out.points.back().x;
     return out;
 }
 
@@ -239,9 +226,11 @@ QStringList figureRows(const BlockFigures &figures, const LevelRanks &ranks)
                 numberField(figures.schoolBest, 5) + u"秒"_s;
     if (figures.count != 0) {
         // The pupil's average is cut to whole seconds, the school's rounded.
-        const double school = figures.schoolCount == 0 ? 0 : double(figures.schoolSum) / double(figures.schoolCount);
-        rows << fullWidth(2) + u"平均"_s + fullWidth(4) + numberField(double(figures.sum / figures.count), 5) +
-                    u"秒"_s + u" /"_s + numberField(school, 5) + u"秒"_s;
+        const double school =
+            figures.schoolCount == 0 ? 0 : double(figures.schoolSum) / double(figures.schoolCount);
+        rows << fullWidth(2) + u"平均"_s + fullWidth(4) +
+                    numberField(double(figures.sum / figures.count), 5) + u"秒"_s + u" /"_s +
+                    numberField(school, 5) + u"秒"_s;
     } else {
         rows << QString();
     }
@@ -249,7 +238,8 @@ QStringList figureRows(const BlockFigures &figures, const LevelRanks &ranks)
     rows << fullWidth(2) + u"順位"_s + fullWidth(4) + numberField(ranks.pointsRank, 5) + u"位"_s;
     rows << fullWidth(2) + u"獲得ポイント"_s + numberField(double(ranks.points), 5) + u"点"_s;
     if (ranks.pointsPupils != 0)
-        rows << fullWidth(12) + u'/' + numberField(double(ranks.pointsSum) / double(ranks.pointsPupils), 5) + u"点"_s;
+        rows << fullWidth(12) + u'/' + numberField(double(ranks.pointsSum) / double(ranks.pointsPupils), 5) +
+                    u"点"_s;
     else
         rows << QString();
     rows << fullWidth(12) + u" (塾平均)"_s;
@@ -318,14 +308,12 @@ void drawBlock(PrintSurface &s, const BlockInput &input, const BlockFigures &fig
     const QStringList rows = figureRows(figures, ranks);
     for (int r = 1; r <= rowCount; ++r) {
         const double row = r == rowCount ? 9.5 : r; // the caption stands half a step below row 9
-        if (!rows.at(r - 1).isEmpty())
-            textAt(s, 1.05 * f, n + 0.05 * c + row * step, rows.at(r - 1));
+        if (!rows.at(r - 1).isEmpty()) textAt(s, 1.05 * f, n + 0.05 * c + row * step, rows.at(r - 1));
     }
     s.setFontSize(size);
 
     const std::vector<BestEntry> &bests = figures.bests;
-    if (bests.empty())
-        return;
+    if (bests.empty()) return;
     textAt(s, figures.lastX - 0.025 * f, n + 0.815 * c, figures.lastDate);
     s.setLineWidth(3);
     for (size_t k = 1; k < bests.size(); ++k)
@@ -354,8 +342,7 @@ std::optional<ResultFileError> drawReport(PrintSurface &surface, const Request &
 {
     const Geometry geometry{surface.width(), surface.height()};
     const double h = geometry.height;
-    if (!request.style.paper)
-        surface.newPage();
+    if (!request.style.paper) surface.newPage();
     surface.setFont(request.style.fontName, request.style.paper ? 6 : request.style.baseFontSize);
     surface.setLineWidth(request.style.paper ? 30 : 5);
 
@@ -368,13 +355,11 @@ std::optional<ResultFileError> drawReport(PrintSurface &surface, const Request &
         }
         const int level = item + request.firstLevel - 1;
         const LevelRanks ranks = hooks.rank ? hooks.rank(level) : LevelRanks();
-        if (level > request.levelCount)
-            break;
+        if (level > request.levelCount) break;
 
         ResultWindow file;
         if (hooks.read) {
-            if (std::optional<ResultFileError> failed = hooks.read(file))
-                return failed;
+            if (std::optional<ResultFileError> failed = hooks.read(file)) return failed;
         }
         BlockInput input;
         input.pupil = request.pupil;
@@ -385,10 +370,9 @@ std::optional<ResultFileError> drawReport(PrintSurface &surface, const Request &
         input.top = top;
         input.geometry = geometry;
         const BlockFigures figures = blockFigures(file, input);
-        drawBlock(surface, input, figures, ranks, request.pupilName, request.title ? request.title(level) : QString(),
-                  request.style);
-        if (hooks.drawn)
-            hooks.drawn();
+        drawBlock(surface, input, figures, ranks, request.pupilName,
+                  request.title ? request.title(level) : QString(), request.style);
+        if (hooks.drawn) hooks.drawn();
     }
     return std::nullopt;
 }

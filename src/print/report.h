@@ -18,8 +18,9 @@
 // to a page, drawn the same way on the screen, on a printer and into a PDF.
 namespace kemoro::report {
 
-inline constexpr qint64 firstPassRecords = 20000; // the newest records the pupil's count and slowest time come from
-inline constexpr qint32 plottedTimeLimit = 1800;  // slower drills are not counted, only plotted
+inline constexpr qint64 firstPassRecords =
+    20000; // the newest records the pupil's count and slowest time come from
+inline constexpr qint32 plottedTimeLimit = 1800; // slower drills are not counted, only plotted
 inline constexpr int windowDays = 3650;
 inline constexpr qint32 noSchoolBest = 99999;
 inline constexpr int maxBestEntries = 10000;
@@ -41,7 +42,7 @@ struct LevelRanks
     int timeRank = 0;
     int pointsRank = 0;
     qint64 points = 0;
-    qint64 pointsSum = 0;   // over the listed pupils with points above 0
+    qint64 pointsSum = 0; // over the listed pupils with points above 0
     qint64 pointsPupils = 0;
 };
 
@@ -93,8 +94,8 @@ struct BestEntry
 {
     double offset = 0; // y - N
     double x = 0, y = 0;
-    QString timeText;  // "35秒"
-    QString date;      // 2026/12/10
+    QString timeText; // "35秒"
+    QString date;     // 2026/12/10
 };
 
 // What the two passes over the record file give for one block.
@@ -134,8 +135,8 @@ struct Style
 };
 
 // The block routine: draws one level's block at input.top.
-void drawBlock(PrintSurface &surface, const BlockInput &input, const BlockFigures &figures, const LevelRanks &ranks,
-               const QString &pupilName, const QString &title, const Style &style);
+void drawBlock(PrintSurface &surface, const BlockInput &input, const BlockFigures &figures,
+               const LevelRanks &ranks, const QString &pupilName, const QString &title, const Style &style);
 
 // The report driver for one pupil.
 struct Request

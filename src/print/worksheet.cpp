@@ -98,34 +98,30 @@ QuestionFile parseQuestionFile(const QString &text, const QString &path)
         if (q.level >= 1 && q.level <= worksheetLevels)
             file.questions.append(q);
         else
-            file.diagnostics.append(checkAt(path, groupLine,
-                                            u"level \"%1\" is outside 1..8 (the question is not used)"_s.arg(
-                                                group.value(0))));
+            file.diagnostics.append(
+                checkAt(path, groupLine,
+                        u"level \"%1\" is outside 1..8 (the question is not used)"_s.arg(group.value(0))));
         group.clear();
     };
     // A line's last field may be empty: only blank lines after a finished line end the file.
     while (!reader.atEnd() && (lineFields > 0 || !reader.onlyBlankLinesLeft())) {
         const FieldReader::Field field = reader.next();
-        if (lineFields == 0)
-            lineStart = field.line;
+        if (lineFields == 0) lineStart = field.line;
         ++lineFields;
-        if (group.isEmpty())
-            groupLine = field.line;
+        if (group.isEmpty()) groupLine = field.line;
         group.append(field.text);
-        if (group.size() == worksheetFieldsPerQuestion)
-            finishGroup();
+        if (group.size() == worksheetFieldsPerQuestion) finishGroup();
         if (field.lastOnLine) {
             if (lineFields != worksheetFieldsPerQuestion)
-                file.diagnostics.append(checkAt(
-                    path, lineStart,
-                    u"%1 fields, 9 expected (the questions after it are read shifted)"_s.arg(
-                        field.emptyLine ? 0 : lineFields)));
+                file.diagnostics.append(
+                    checkAt(path, lineStart,
+                            u"%1 fields, 9 expected (the questions after it are read shifted)"_s.arg(
+                                field.emptyLine ? 0 : lineFields)));
             lineFields = 0;
         }
     }
     // A last question cut short is kept with what it has.
-    if (!group.isEmpty())
-        finishGroup();
+    if (!group.isEmpty()) finishGroup();
     return file;
 }
 
@@ -142,13 +138,12 @@ QuestionFile readQuestionFile(const QString &path)
     return parsed;
 }
 
-void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &questions, const WorksheetChoice &choice,
-                      RandomSource &random)
+void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &questions,
+                      const WorksheetChoice &choice, RandomSource &random)
 {
     QList<const WorksheetQuestion *> kept;
     for (const WorksheetQuestion &q : questions)
-        if (q.level >= 1 && q.level <= worksheetLevels && choice.levels[size_t(q.level - 1)])
-            kept.append(&q);
+        if (q.level >= 1 && q.level <= worksheetLevels && choice.levels[size_t(q.level - 1)]) kept.append(&q);
     const int n = int(kept.size());
 
     sheet.cells = QList<std::array<QString, Worksheet::columnSlots>>(std::max(n, worksheetPrintedRows) + 1);
@@ -176,8 +171,7 @@ void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &question
             const int keep = random.pick(3, 2);
             int to = 5;
             for (int col = 2; col <= 4; ++col)
-                if (col != keep)
-                    moveOut(row, col, to++);
+                if (col != keep) moveOut(row, col, to++);
             break;
         }
         case 4:
@@ -198,8 +192,7 @@ void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &question
     header[2] = u"１列目"_s;
     header[3] = u"２列目"_s;
     header[4] = u"３列目"_s;
-    if (sheet.cols >= 5)
-        header[5] = u"４列目"_s;
+    if (sheet.cols >= 5) header[5] = u"４列目"_s;
     sheet.rows = worksheetPrintedRows;
     for (int i = 1; i <= worksheetPrintedRows; ++i)
         sheet.cells[i][1] = circledNumbers.at(i - 1);
@@ -207,8 +200,7 @@ void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &question
 
 void setWorksheetJob(PrintJob &job)
 {
-    if (job.docType != PrintJob::HundredSheet)
-        job.docType = PrintJob::QuestionTable;
+    if (job.docType != PrintJob::HundredSheet) job.docType = PrintJob::QuestionTable;
     job.orientation = 1;
     job.extraValue = 1;
     job.coverFlag = 0;
@@ -270,8 +262,8 @@ void drawSamplePage(PrintEngine &engine)
          u"まちがえた問題には印をつけ、次の日にもう一度ためしてみましょう。"_s},
     };
     for (const Box &b : boxes) {
-        engine.rectangle(10000 * b.left, 10000 * b.top, 10000 * (b.left + b.width), 10000 * (b.top + b.height), 0,
-                         white, 1, 2);
+        engine.rectangle(10000 * b.left, 10000 * b.top, 10000 * (b.left + b.width),
+                         10000 * (b.top + b.height), 0, white, 1, 2);
         engine.baseFontSize = 30;
         engine.autoFit = true;
         engine.cellLeft = b.left + 0.01;

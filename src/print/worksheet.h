@@ -44,11 +44,11 @@ QuestionFile parseQuestionFile(const QString &text, const QString &path);
 
 // The blanking options of the print selection screen.
 enum class Blanking {
-    PrintAll = 1,     // すべて印刷
-    OnePart = 2,      // 問題一カ所
-    TwoParts = 3,     // 問題二カ所
-    OneOfLast = 4,    // ことわざ部分を一つ消す
-    BothOfLast = 5,   // ことわざ部分を二つ消す
+    PrintAll = 1,   // すべて印刷
+    OnePart = 2,    // 問題一カ所
+    TwoParts = 3,   // 問題二カ所
+    OneOfLast = 4,  // ことわざ部分を一つ消す
+    BothOfLast = 5, // ことわざ部分を二つ消す
 };
 
 struct WorksheetChoice
@@ -78,8 +78,8 @@ struct Worksheet
 // RebuildWorksheet: the table afresh from the questions of the chosen levels,
 // shuffled and blanked by the option with `random`. Rows past the questions
 // hold only their number.
-void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &questions, const WorksheetChoice &choice,
-                      RandomSource &random);
+void rebuildWorksheet(Worksheet &sheet, const QList<WorksheetQuestion> &questions,
+                      const WorksheetChoice &choice, RandomSource &random);
 // The print job a rebuild leaves: the worksheet documents keep whichever of
 // them the preview shows.
 void setWorksheetJob(PrintJob &job);

@@ -34,8 +34,7 @@ constexpr int levelBestPupils = 1000; // pupils above 1000 never set a level's b
 // of range, and the record is skipped altogether.
 bool readFields(const RecordView view, LoadedRecord &r)
 {
-    if (!view.inRange())
-        return false;
+    if (!view.inRange()) return false;
     r.pupil = view.pupil();
     r.level = view.level();
     r.resultTime = view.resultTime();
@@ -49,8 +48,7 @@ bool readFields(const RecordView view, LoadedRecord &r)
 // records directly instead of scanning the table afterwards.
 void noteBest(const LoadedRecord &r, ResultTables &tables)
 {
-    if (r.level < 1 || r.pupil < 1)
-        return;
+    if (r.level < 1 || r.pupil < 1) return;
     qint32 &best = tables.best(r.level, r.pupil);
     best = std::min(best, r.resultTime);
     qint32 &levelBest = tables.levelBest[size_t(r.level)];
@@ -82,8 +80,7 @@ void prefetch(const void *p)
 void prefetchCells(const char *in, ResultTables &tables)
 {
     const RecordView view(in);
-    if (!view.isDrill())
-        return;
+    if (!view.isDrill()) return;
     prefetch(&tables.best(view.level(), view.pupil()));
     prefetch(tables.counters(view.level(), view.pupil()));
 }
@@ -122,13 +119,13 @@ public:
         const int inJudge = r.date > m_judgeAfter[size_t(level)] ? 1 : 0;
         const int inLimit = r.date > m_limitAfter[size_t(level)] ? 1 : 0;
         const int inToday = r.date == m_today ? 1 : 0;
-        const qint32 add[ResultTables::counterCount] = {
-            inToday * tries, inToday * points, tries, points, inJudge * tries, inJudge * points, inLimit * tries,
-            inLimit * points};
-        static_assert(ResultTables::TodayTries == 0 && ResultTables::TodayPoints == 1 && ResultTables::TotalTries == 2 &&
-                      ResultTables::TotalPoints == 3 && ResultTables::JudgeTries == 4 &&
-                      ResultTables::JudgePoints == 5 && ResultTables::LimitTries == 6 &&
-                      ResultTables::LimitPoints == 7);
+        const qint32 add[ResultTables::counterCount] = {inToday * tries, inToday * points, tries,
+                                                        points,          inJudge * tries,  inJudge * points,
+                                                        inLimit * tries, inLimit * points};
+        static_assert(ResultTables::TodayTries == 0 && ResultTables::TodayPoints == 1 &&
+                      ResultTables::TotalTries == 2 && ResultTables::TotalPoints == 3 &&
+                      ResultTables::JudgeTries == 4 && ResultTables::JudgePoints == 5 &&
+                      ResultTables::LimitTries == 6 && ResultTables::LimitPoints == 7);
         qint32 *c = tables.counters(level, r.pupil);
         for (int k = 0; k < ResultTables::counterCount; ++k)
             c[k] += add[k];
@@ -162,8 +159,8 @@ void ResultTables::bindViews()
 {
     LevelPupilTable *const views[counterCount] = {&todayTries, &todayPoints, &totalTries, &totalPoints,
                                                   &judgeTries, &judgePoints, &limitTries, &limitPoints};
-    static_assert(TodayTries == 0 && TodayPoints == 1 && TotalTries == 2 && TotalPoints == 3 && JudgeTries == 4 &&
-                  JudgePoints == 5 && LimitTries == 6 && LimitPoints == 7);
+    static_assert(TodayTries == 0 && TodayPoints == 1 && TotalTries == 2 && TotalPoints == 3 &&
+                  JudgeTries == 4 && JudgePoints == 5 && LimitTries == 6 && LimitPoints == 7);
     for (int k = 0; k < counterCount; ++k)
         views[k]->m_cells = m_counters.front().value + k;
 }
@@ -180,11 +177,9 @@ std::vector<LoadedRecord> loadRecords(const char *data, qint64 count, ResultTabl
     records.reserve(size_t(count));
     for (qint64 i = 0; i < count; ++i) {
         LoadedRecord r;
-        if (!readFields(RecordView(data + i * record::size), r))
-            continue;
+        if (!readFields(RecordView(data + i * record::size), r)) continue;
         noteBest(r, tables);
-        if (isAddedUp(r))
-            records.push_back(r);
+        if (isAddedUp(r)) records.push_back(r);
     }
     return records;
 }
@@ -207,12 +202,10 @@ std::optional<ResultFileError> readWindow(ResultStore &file, const WaitFunction 
     int notFound = 0;
     for (;;) {
         error = file.read(resultWindow, wait, window);
-        if (!error || error->kind != ResultFileError::Kind::NotFound)
-            break;
+        if (!error || error->kind != ResultFileError::Kind::NotFound) break;
         // A shared folder that is briefly unreachable (a server waking up)
         // gets four chances before the program gives up.
-        if (!wait || !wait(5) || ++notFound >= 4)
-            break;
+        if (!wait || !wait(5) || ++notFound >= 4) break;
     }
     return error;
 }
@@ -231,8 +224,8 @@ LoadOutcome loadResults(ResultStore &file, const WaitFunction &wait, ResultTable
     return outcome;
 }
 
-void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const std::vector<LoadedRecord> &records,
-                      ResultTables &tables)
+void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now,
+                      const std::vector<LoadedRecord> &records, ResultTables &tables)
 {
     tables.clearCounts();
     Adder adder(criteria, now, tables.pointsMemo);
@@ -242,27 +235,23 @@ void aggregateRecords(const CriteriaTable &criteria, const QDateTime &now, const
 
 // The same as loadResults then aggregateRecords, in one pass over the window
 // without the list of records in between.
-std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now, ResultStore &file,
-                                         const WaitFunction &wait, ResultTables &tables)
+std::optional<ResultFileError> aggregate(const CriteriaTable &criteria, const QDateTime &now,
+                                         ResultStore &file, const WaitFunction &wait, ResultTables &tables)
 {
     ResultWindow window;
     const std::optional<ResultFileError> error = readWindow(file, wait, window);
     resetBests(tables);
     tables.clearCounts();
-    if (error)
-        return error;
+    if (error) return error;
     Adder adder(criteria, now, tables.pointsMemo);
     const char *data = window.bytes.constData();
     const qint64 count = window.count();
     for (qint64 i = 0; i < count; ++i) {
-        if (i + prefetchAhead < count)
-            prefetchCells(data + (i + prefetchAhead) * record::size, tables);
+        if (i + prefetchAhead < count) prefetchCells(data + (i + prefetchAhead) * record::size, tables);
         LoadedRecord r;
-        if (!readFields(RecordView(data + i * record::size), r))
-            continue;
+        if (!readFields(RecordView(data + i * record::size), r)) continue;
         noteBest(r, tables);
-        if (isAddedUp(r))
-            adder.add(r, tables);
+        if (isAddedUp(r)) adder.add(r, tables);
     }
     return std::nullopt;
 }

@@ -21,8 +21,8 @@ DrillRecordOutcome recordFinishedDrill(Session &session, int level, const QDateT
             outcome.newPersonalBest = true;
         }
     }
-    outcome.error = file.append(drillRecord(now, session.curPupilNo, qint16(level), time, session.settings.schoolCode),
-                                wait);
+    outcome.error = file.append(
+        drillRecord(now, session.curPupilNo, qint16(level), time, session.settings.schoolCode), wait);
     // Compared with the level's best as of the last aggregation, like every
     // other computer does; not touched when the record could not be written.
     if (inTables && !outcome.error && time < tables.levelBest[size_t(level)]) {

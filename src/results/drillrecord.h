@@ -9,9 +9,9 @@ namespace kemoro {
 
 struct DrillRecordOutcome
 {
-    bool clearedBefore = false;   // the pupil had cleared the level before this drill
-    bool newPersonalBest = false; // this drill bettered the pupil's best of the level
-    bool newLevelBest = false;    // ... and the level's best of the last aggregation
+    bool clearedBefore = false;           // the pupil had cleared the level before this drill
+    bool newPersonalBest = false;         // this drill bettered the pupil's best of the level
+    bool newLevelBest = false;            // ... and the level's best of the last aggregation
     std::optional<ResultFileError> error; // the append failed; the screens stop the program
 };
 

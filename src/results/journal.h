@@ -42,11 +42,11 @@ enum class State : std::uint8_t {
 
 struct Mark
 {
-    std::uint64_t sequence = 0;  // the newer of two valid marks wins
+    std::uint64_t sequence = 0; // the newer of two valid marks wins
     State state = State::Journalled;
     Operation operation = Operation::Delete;
-    std::int64_t record = 0;     // 0-based record that changes first
-    std::int64_t oldLength = 0;  // whole records only: others append at that boundary
+    std::int64_t record = 0;    // 0-based record that changes first
+    std::int64_t oldLength = 0; // whole records only: others append at that boundary
     std::int64_t bodySlot = firstBodySlot;
 
     std::int64_t bodyRecords() const
@@ -79,15 +79,16 @@ Bytes encodeMark(const Mark &mark, const Bytes &body);
 std::optional<Mark> readMark(const Bytes &journal, int which);
 
 enum class Kind {
-    Empty,     // nothing in it: left by a crash before anything was written
-    Unmarked,  // this program's journal without a valid mark (or a torn header): the result file was not touched
-    Marked,    // a rewrite to finish
-    Foreign,   // not this program's journal: another program's copy, kept
+    Empty,    // nothing in it: left by a crash before anything was written
+    Unmarked, // this program's journal without a valid mark (or a torn header): the result file was not
+              // touched
+    Marked,   // a rewrite to finish
+    Foreign,  // not this program's journal: another program's copy, kept
 };
 struct Inspection
 {
     Kind kind = Kind::Empty;
-    Mark mark;   // Marked: the newest valid mark
+    Mark mark; // Marked: the newest valid mark
     int markIndex = 0;
 };
 Inspection inspect(const Bytes &journal);

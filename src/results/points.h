@@ -22,7 +22,10 @@ int applyPointRate(int base, float rate);
 // `scoredTime` is the time that enters the curve: the end-of-drill screen
 // passes t itself, the aggregation the first three digits of t.
 int basePoints(qint32 t, qint32 targetTime, qint32 scoredTime);
-inline int basePoints(qint32 t, qint32 targetTime) { return basePoints(t, targetTime, t); }
+inline int basePoints(qint32 t, qint32 targetTime)
+{
+    return basePoints(t, targetTime, t);
+}
 
 // DrillPoints of the aggregation: the curve takes the number formed by the
 // first three decimal digits of t (t itself below 1000), then the rate.
@@ -43,11 +46,9 @@ public:
     void prepare(const CriteriaTable &criteria);
     int points(int level, qint32 t, const CriteriaRow &row)
     {
-        if (t < 0 || t >= times)
-            return drillPoints(t, row);
+        if (t < 0 || t >= times) return drillPoints(t, row);
         qint32 &slot = m_points[size_t(level) * times + size_t(t)];
-        if (slot == unknown)
-            slot = drillPoints(t, row);
+        if (slot == unknown) slot = drillPoints(t, row);
         return slot;
     }
 

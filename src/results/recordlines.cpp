@@ -23,10 +23,16 @@ constexpr int lastLevel = 35;
 constexpr int pupilFields = 8;
 constexpr int nameLength = 20;
 
-bool inTables(int pupil) { return pupil >= 0 && pupil <= lastPupil; }
+bool inTables(int pupil)
+{
+    return pupil >= 0 && pupil <= lastPupil;
+}
 } // namespace
 
-QString RecordPupils::name(int pupil) const { return inTables(pupil) ? names[size_t(pupil)] : QString(); }
+QString RecordPupils::name(int pupil) const
+{
+    return inTables(pupil) ? names[size_t(pupil)] : QString();
+}
 QString RecordPupils::gradeLabel(int pupil) const
 {
     return inTables(pupil) ? gradeLabels[size_t(pupil)] : QString();
@@ -41,11 +47,9 @@ RecordPupils readRecordPupils(const QString &rosterText, int schoolYear)
         f.clear();
         while (f.size() < pupilFields && !reader.atEnd())
             f.append(reader.next().text);
-        if (f.size() < pupilFields)
-            break;
+        if (f.size() < pupilFields) break;
         const IntegerField number = readInteger(f.at(0), 0, lastPupil);
-        if (number.status == NumberStatus::OutOfRange)
-            continue;
+        if (number.status == NumberStatus::OutOfRange) continue;
         const int n = int(number.value);
         const QString name = trimBlanks(QStringView(f.at(4)).left(nameLength));
         pupils.names[size_t(n)] = name;
@@ -64,8 +68,7 @@ RecordPupils loadRecordPupils(const QString &path, int schoolYear, Diagnostics &
     const std::optional<QString> text = readTextFile(path, read);
     for (Diagnostic d : std::as_const(read)) {
         // Without a roster the records are still listed, only without names.
-        if (d.severity == Diagnostic::Severity::Fatal)
-            d.severity = Diagnostic::Severity::Warning;
+        if (d.severity == Diagnostic::Severity::Fatal) d.severity = Diagnostic::Severity::Warning;
         diagnostics.append(d);
     }
     return text ? readRecordPupils(*text, schoolYear) : RecordPupils();
@@ -79,8 +82,7 @@ QString pupilEntry(int number, const QString &name)
 QString recordDateText(double day)
 {
     const std::optional<QDate> date = ole::toDate(day);
-    if (!date)
-        return u"?\?\?\?/\?\?/\?\?"_s;
+    if (!date) return u"?\?\?\?/\?\?/\?\?"_s;
     return u"%1/%2/%3"_s.arg(date->year(), 4, 10, QChar(u'0'))
         .arg(date->month(), 2, 10, QChar(u'0'))
         .arg(date->day(), 2, 10, QChar(u'0'));
@@ -89,8 +91,7 @@ QString recordDateText(double day)
 QString recordTimeText(double fraction)
 {
     const std::optional<QTime> time = ole::toTimeOfDay(fraction);
-    if (!time)
-        return u" ??:??:??"_s;
+    if (!time) return u" ??:??:??"_s;
     const QString text = u"%1:%2:%3"_s.arg(time->hour())
                              .arg(time->minute(), 2, 10, QChar(u'0'))
                              .arg(time->second(), 2, 10, QChar(u'0'));
@@ -137,8 +138,9 @@ public:
         line += u' ';
         line += pupilPiece(pupil, level);
         line += u"++"_s;
-        const bool own = m_ownCode.size() == record::textSize
-                         && std::memcmp(data + record::schoolCodeOffset, m_ownCode.constData(), record::textSize) == 0;
+        const bool own =
+            m_ownCode.size() == record::textSize &&
+            std::memcmp(data + record::schoolCodeOffset, m_ownCode.constData(), record::textSize) == 0;
         line += own ? m_context.schoolName : u"他塾"_s;
         return line;
     }
@@ -155,8 +157,7 @@ private:
             digits[n++] = char16_t(u'0' + v % 10);
             v /= 10;
         } while (v);
-        if (negative)
-            digits[n++] = u'-';
+        if (negative) digits[n++] = u'-';
         const int shown = width > 0 ? std::min(n, width) : n;
         for (int i = shown; i < width; ++i)
             line += u' ';
@@ -172,8 +173,7 @@ private:
         const int seconds = ole::secondsOfFraction(fraction) % 86400;
         const int h = seconds / 3600, m = seconds / 60 % 60, sec = seconds % 60;
         line += u' ';
-        if (h < 10)
-            line += u' ';
+        if (h < 10) line += u' ';
         appendRight(line, h, 0);
         line += u':';
         appendRight(line, m / 10, 0);
@@ -185,20 +185,18 @@ private:
     const QString &dateText(double day)
     {
         auto it = m_dates.find(day);
-        if (it == m_dates.end())
-            it = m_dates.insert(day, recordDateText(day));
+        if (it == m_dates.end()) it = m_dates.insert(day, recordDateText(day));
         return *it;
     }
     // Name, blank and grade: " " between them, as one piece per pupil.
     const QString &pupilPiece(qint16 pupil, qint16 level)
     {
         static const QString blank = u"　　　　　 "_s;
-        if (!inTables(pupil) || level < 0 || level > lastLevel || !m_context.pupils)
-            return blank;
+        if (!inTables(pupil) || level < 0 || level > lastLevel || !m_context.pupils) return blank;
         auto it = m_pupils.find(pupil);
         if (it == m_pupils.end())
-            it = m_pupils.insert(pupil, leftCut(m_context.pupils->name(pupil) + u"　　　　　"_s, 6) + u' '
-                                            + m_context.pupils->gradeLabel(pupil));
+            it = m_pupils.insert(pupil, leftCut(m_context.pupils->name(pupil) + u"　　　　　"_s, 6) + u' ' +
+                                            m_context.pupils->gradeLabel(pupil));
         return *it;
     }
 
@@ -225,8 +223,7 @@ RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext
     LineMaker maker(c);
     for (qint64 i = 0; i < window.count(); ++i) {
         const char *data = window.recordData(i);
-        if (RecordView(data).level() == 0)
-            continue;
+        if (RecordView(data).level() == 0) continue;
         const qint64 number = window.firstRecord + i + 1;
         result.lines.append(maker.line(number, data));
         result.numbers.append(number);
@@ -237,19 +234,16 @@ RecordLines buildRecordLines(const ResultWindow &window, const RecordLineContext
 std::optional<qint32> readResultTimeBox(QStringView text)
 {
     const IntegerField f = readInteger(text, 0, 99999);
-    if (f.status != NumberStatus::Ok)
-        return std::nullopt;
+    if (f.status != NumberStatus::Ok) return std::nullopt;
     return qint32(f.value);
 }
 
 std::optional<qint16> readPupilBox(QStringView text)
 {
     const qsizetype slash = text.indexOf(u'/');
-    if (slash < 0)
-        return std::nullopt;
+    if (slash < 0) return std::nullopt;
     const IntegerField f = readInteger(text.left(slash), 0, lastPupil);
-    if (f.status != NumberStatus::Ok)
-        return std::nullopt;
+    if (f.status != NumberStatus::Ok) return std::nullopt;
     return qint16(f.value);
 }
 

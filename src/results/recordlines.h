@@ -19,8 +19,8 @@ struct RecordPupils
 {
     std::vector<QString> names = std::vector<QString>(5001);
     std::vector<QString> gradeLabels = std::vector<QString>(5001);
-    QStringList entries;       // "number /  name", file order
-    QList<int> entryNumbers;   // the pupil number of each entry
+    QStringList entries;     // "number /  name", file order
+    QList<int> entryNumbers; // the pupil number of each entry
 
     QString name(int pupil) const;       // empty outside 0..5000
     QString gradeLabel(int pupil) const; // empty outside 0..5000

@@ -219,8 +219,8 @@ bool RecordScreen::write(const RecordEdit &edit)
 {
     setBusy(true);
     RewriteOutcome outcome = RewriteOutcome::Changed;
-    const std::optional<ResultFileError> failed =
-        m_context.results().rewrite(edit, ui::waitForOtherComputer(m_hint, m_context.services.timers), outcome);
+    const std::optional<ResultFileError> failed = m_context.results().rewrite(
+        edit, ui::waitForOtherComputer(m_hint, m_context.services.timers), outcome);
     m_hint->setText(hintText);
     setBusy(false);
     if (failed) {

@@ -10,7 +10,6 @@
 
 namespace kemoro {
 
-
 struct ResultRecord
 {
     double date = 0;

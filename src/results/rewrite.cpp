@@ -27,11 +27,13 @@ std::int64_t sizeOf(const Bytes &bytes);
 // empty past the end.
 Bytes mid(const Bytes &bytes, std::int64_t at, std::int64_t n = -1)
 {
-    if (at >= std::int64_t(bytes.size()))
-        return Bytes();
+    if (at >= std::int64_t(bytes.size())) return Bytes();
     return bytes.substr(size_t(at), n < 0 ? Bytes::npos : size_t(n));
 }
-std::int64_t sizeOf(const Bytes &bytes) { return std::int64_t(bytes.size()); }
+std::int64_t sizeOf(const Bytes &bytes)
+{
+    return std::int64_t(bytes.size());
+}
 
 class Steps
 {
@@ -39,18 +41,16 @@ public:
     explicit Steps(bool recovering) : m_prefix(recovering ? "recover:" : "") {}
     void operator()(const char *name) const
     {
-        if (stepHook())
-            stepHook()(m_prefix + name);
+        if (stepHook()) stepHook()(m_prefix + name);
     }
 
 private:
     std::string m_prefix;
 };
 
-#define KEMORO_TRY(call, file)                                                                                         \
-    do {                                                                                                               \
-        if (!(call))                                                                                                   \
-            return IoFailure{file, io.error()};                                                                        \
+#define KEMORO_TRY(call, file)                                                                               \
+    do {                                                                                                     \
+        if (!(call)) return IoFailure{file, io.error()};                                                     \
     } while (false)
 
 // Where appends after a crash begin: past the old end until the cut, past the
@@ -75,8 +75,8 @@ std::optional<IoFailure> appendStartOf(RecordIo &io, const journal::Mark &mark, 
 // crash are never overwritten; when they sit behind the filler, the filler is
 // taken out at once by a second journalled deletion of its slot, because a
 // filler left behind would shift the list positions other record screens use.
-std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex, Bytes body, std::int64_t journalSize,
-                                const Steps &step, Recovery &recovery)
+std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex, Bytes body,
+                                std::int64_t journalSize, const Steps &step, Recovery &recovery)
 {
     for (;;) {
         const std::int64_t k = mark.record;
@@ -88,8 +88,7 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
         const std::int64_t whole = size - size % record::size;
 
         std::int64_t appendStart = oldLength;
-        if (auto failure = appendStartOf(io, mark, whole, appendStart))
-            return failure;
+        if (auto failure = appendStartOf(io, mark, whole, appendStart)) return failure;
 
         const Bytes newRecords = deletion ? mid(body, record::size) : mid(body, record::size, record::size);
         if (!newRecords.empty())
@@ -104,8 +103,7 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
         if (deletion && appendStart == oldLength && appended > 0) {
             Bytes tail;
             KEMORO_TRY(io.read(File::Results, newLength, whole - newLength, tail), File::Results);
-            if (sizeOf(tail) != whole - newLength)
-                return IoFailure{File::Results, 0};
+            if (sizeOf(tail) != whole - newLength) return IoFailure{File::Results, 0};
             journal::Mark second;
             second.sequence = mark.sequence + 1;
             second.state = journal::State::Journalled;
@@ -115,8 +113,9 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
             second.bodySlot = std::max<std::int64_t>(journal::firstBodySlot, (journalSize + slot - 1) / slot);
             KEMORO_TRY(io.write(File::Journal, second.bodySlot * slot, tail), File::Journal);
             const int other = 1 - markIndex;
-            KEMORO_TRY(io.write(File::Journal, journal::markSlots[other] * slot, journal::encodeMark(second, tail)),
-                       File::Journal);
+            KEMORO_TRY(
+                io.write(File::Journal, journal::markSlots[other] * slot, journal::encodeMark(second, tail)),
+                File::Journal);
             step("filler-journalled");
             KEMORO_TRY(io.flush(File::Journal), File::Journal);
             step("filler-journal-flushed");
@@ -134,9 +133,9 @@ std::optional<IoFailure> finish(RecordIo &io, journal::Mark mark, int markIndex,
                 cutting.sequence = mark.sequence + 1;
                 cutting.state = journal::State::Cutting;
                 const int other = 1 - markIndex;
-                KEMORO_TRY(
-                    io.write(File::Journal, journal::markSlots[other] * slot, journal::encodeMark(cutting, body)),
-                    File::Journal);
+                KEMORO_TRY(io.write(File::Journal, journal::markSlots[other] * slot,
+                                    journal::encodeMark(cutting, body)),
+                           File::Journal);
                 step("cutting-written");
                 KEMORO_TRY(io.flush(File::Journal), File::Journal);
                 step("cutting-flushed");
@@ -174,18 +173,14 @@ std::optional<IoFailure> fitsJournal(RecordIo &io, const journal::Mark &mark, co
     // A deletion's region ends where the appends after a crash begin.
     std::int64_t end = start + sizeOf(oldImage);
     if (deletion) {
-        if (auto failure = appendStartOf(io, mark, whole, end))
-            return failure;
+        if (auto failure = appendStartOf(io, mark, whole, end)) return failure;
     }
-    if (whole < end)
-        return std::nullopt;
+    if (whole < end) return std::nullopt;
     Bytes now;
     KEMORO_TRY(io.read(File::Results, start, end - start, now), File::Results);
-    if (sizeOf(now) != end - start)
-        return std::nullopt;
+    if (sizeOf(now) != end - start) return std::nullopt;
     for (size_t i = 0; i < now.size(); ++i)
-        if (now[i] != oldImage[i] && now[i] != newImage[i])
-            return std::nullopt;
+        if (now[i] != oldImage[i] && now[i] != newImage[i]) return std::nullopt;
     fits = true;
     return std::nullopt;
 }
@@ -194,8 +189,7 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
 {
     bool exists = false;
     KEMORO_TRY(io.journalExists(exists), File::Journal);
-    if (!exists)
-        return std::nullopt;
+    if (!exists) return std::nullopt;
     recovery.journalFound = true;
     std::int64_t size = 0;
     KEMORO_TRY(io.size(File::Journal, size), File::Journal);
@@ -219,16 +213,14 @@ std::optional<IoFailure> recoverWith(RecordIo &io, Recovery &recovery)
     const journal::Mark &m = found.mark;
     const Bytes body = mid(bytes, m.bodySlot * slot, m.bodyRecords() * slot);
     bool fits = false;
-    if (auto failure = fitsJournal(io, m, body, fits))
-        return failure;
+    if (auto failure = fitsJournal(io, m, body, fits)) return failure;
     if (!fits) {
         KEMORO_TRY(io.setJournalAside(recovery.asidePath), File::Journal);
         recovery.setAside = true;
         step("journal-set-aside");
         return std::nullopt;
     }
-    if (auto failure = finish(io, m, found.markIndex, body, sizeOf(bytes), step, recovery))
-        return failure;
+    if (auto failure = finish(io, m, found.markIndex, body, sizeOf(bytes), step, recovery)) return failure;
     recovery.finished = true;
     return std::nullopt;
 }
@@ -240,11 +232,11 @@ std::optional<IoFailure> recover(RecordIo &io, Recovery &recovery)
     return recoverWith(io, recovery);
 }
 
-std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome, Recovery &recovery)
+std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome,
+                               Recovery &recovery)
 {
     recovery = Recovery();
-    if (auto failure = recoverWith(io, recovery))
-        return failure;
+    if (auto failure = recoverWith(io, recovery)) return failure;
     if (recovery.foreignJournal) {
         outcome = RewriteOutcome::ForeignJournal;
         return std::nullopt;
@@ -255,16 +247,14 @@ std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutc
     const std::int64_t whole = size - size % record::size;
     const std::int64_t k = edit.record;
     outcome = RewriteOutcome::Changed;
-    if (k < 0 || (k + 1) * record::size > whole)
-        return std::nullopt;
+    if (k < 0 || (k + 1) * record::size > whole) return std::nullopt;
     const bool deletion = edit.kind == RecordEdit::Kind::Delete;
     Bytes old;
-    KEMORO_TRY(io.read(File::Results, k * record::size, deletion ? whole - k * record::size : record::size, old),
-               File::Results);
-    if (sizeOf(old) < record::size || mid(old, 0, record::size) != edit.expected)
-        return std::nullopt;
-    if (!deletion && sizeOf(edit.replacement) != record::size)
-        return std::nullopt;
+    KEMORO_TRY(
+        io.read(File::Results, k * record::size, deletion ? whole - k * record::size : record::size, old),
+        File::Results);
+    if (sizeOf(old) < record::size || mid(old, 0, record::size) != edit.expected) return std::nullopt;
+    if (!deletion && sizeOf(edit.replacement) != record::size) return std::nullopt;
 
     journal::Mark mark;
     mark.sequence = 1;
@@ -286,14 +276,22 @@ std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutc
     step("journal-written");
     KEMORO_TRY(io.flush(File::Journal), File::Journal);
     step("journal-flushed");
-    if (auto failure = finish(io, mark, 0, body, sizeOf(journalBytes), step, recovery))
-        return failure;
+    if (auto failure = finish(io, mark, 0, body, sizeOf(journalBytes), step, recovery)) return failure;
     outcome = RewriteOutcome::Done;
     return std::nullopt;
 }
 
-void setStepHook(std::function<void(const std::string &step)> hook) { stepHook() = std::move(hook); }
-void setIoWrapper(IoWrapper wrapper) { wrapperSlot() = std::move(wrapper); }
-const IoWrapper &ioWrapper() { return wrapperSlot(); }
+void setStepHook(std::function<void(const std::string &step)> hook)
+{
+    stepHook() = std::move(hook);
+}
+void setIoWrapper(IoWrapper wrapper)
+{
+    wrapperSlot() = std::move(wrapper);
+}
+const IoWrapper &ioWrapper()
+{
+    return wrapperSlot();
+}
 
 } // namespace kemoro::rewrite

@@ -74,15 +74,16 @@ struct Recovery
 // Finishes a rewrite that a crash cut off, keeping every record other
 // computers appended meanwhile. A journal is only applied to the file it was
 // written for: every byte of the region it changes must hold the old or the
-// new contents, and the file must not be shorter than the rewrite left it. May itself be cut off anywhere: the next
-// recovery picks up from the marks. Runs under the result file's lock.
+// new contents, and the file must not be shorter than the rewrite left it. May itself be cut off anywhere:
+// the next recovery picks up from the marks. Runs under the result file's lock.
 std::optional<IoFailure> recover(RecordIo &io, Recovery &recovery);
 
 // Deletes or replaces one record: recovers first, checks that the record
 // still holds `edit.expected`, journals, writes, cuts and drops the journal.
 // Runs under the result file's lock.
 // `recovery` tells what the recovery before it did.
-std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome, Recovery &recovery);
+std::optional<IoFailure> apply(RecordIo &io, const RecordEdit &edit, RewriteOutcome &outcome,
+                               Recovery &recovery);
 
 // Test seams: the crash tests end a child process at a named step, and wrap
 // the file access to drop what was written since the last flush.

@@ -131,7 +131,8 @@ std::vector<PupilFigures> figuresOf(const QList<RosterEntry> &entries, const Res
 
 } // namespace
 
-NameList buildNameList(const Roster &roster, const ResultTables &tables, RankingKind kind, const QString &gradeFilter)
+NameList buildNameList(const Roster &roster, const ResultTables &tables, RankingKind kind,
+                       const QString &gradeFilter)
 {
     const std::vector<PupilFigures> figures = figuresOf(roster.entries, tables);
     std::vector<NameLine> lines;
@@ -155,8 +156,7 @@ NameList buildNameList(const Roster &roster, const ResultTables &tables, Ranking
     list.list1.append(dashLine());
     for (auto it = order.crbegin(); it != order.crend(); ++it) {
         const NameLine &line = lines[*it];
-        if (!gradeMatches(gradeFilter, gradeNumber(roster.schoolYear, line.birthYear)))
-            continue;
+        if (!gradeMatches(gradeFilter, gradeNumber(roster.schoolYear, line.birthYear))) continue;
         list.list1.append(line.text);
         list.list3.append(line.text + u'*' + QString::number(line.pupilNo));
         list.pupils.append(line.pupilNo);
@@ -164,16 +164,15 @@ NameList buildNameList(const Roster &roster, const ResultTables &tables, Ranking
     return list;
 }
 
-NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now, const WaitFunction &wait,
-                        RankingKind kind, const QString &gradeFilter)
+NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now,
+                        const WaitFunction &wait, RankingKind kind, const QString &gradeFilter)
 {
     NameListRun run;
     run.list.list1.append(dashLine());
     Roster &roster = session.roster;
     roster.schoolYear = schoolYear(now.date(), session.settings.yearStartMonth);
     run.resultError = aggregate(session.criteria, now, results, wait, session.results);
-    if (run.resultError)
-        return run;
+    if (run.resultError) return run;
     if (!loadRoster(session.folders.rosterFile(), session.settings.commonSetting3, roster, run.diagnostics))
         return run;
     run.list = buildNameList(roster, session.results, kind, gradeFilter);

@@ -72,7 +72,8 @@ struct NameList
 // Lines of the listed pupils, youngest school year of birth first (the lines
 // sorted by the ordinal order of their Shift-JIS bytes, read from the last),
 // passed through the grade filter.
-NameList buildNameList(const Roster &roster, const ResultTables &tables, RankingKind kind, const QString &gradeFilter);
+NameList buildNameList(const Roster &roster, const ResultTables &tables, RankingKind kind,
+                       const QString &gradeFilter);
 
 // 名簿表示 as a whole: the school year, a fresh aggregation of the result
 // file, the roster load and the lines. `wait` is called while another
@@ -87,7 +88,7 @@ struct NameListRun
 
     bool failed() const { return resultError.has_value() || hasFatal(diagnostics); }
 };
-NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now, const WaitFunction &wait,
-                        RankingKind kind, const QString &gradeFilter);
+NameListRun runNameList(Session &session, ResultStore &results, const QDateTime &now,
+                        const WaitFunction &wait, RankingKind kind, const QString &gradeFilter);
 
 } // namespace kemoro

@@ -32,11 +32,9 @@ namespace {
 
 bool isFourDigits(const QString &text)
 {
-    if (text.size() != 4)
-        return false;
+    if (text.size() != 4) return false;
     for (QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
     return true;
 }
 
@@ -65,12 +63,12 @@ public:
     void countField(const FieldReader::Field &f)
     {
         ++m_onLine;
-        if (!f.lastOnLine)
-            return;
+        if (!f.lastOnLine) return;
         if (m_onLine != rosterFields)
-            check(f.line, f.emptyLine ? u"empty line: a pupil needs 8 fields, the following pupils shift"_s
-                                      : u"%1 fields on this line: a pupil needs 8, the following pupils shift"_s.arg(
-                                            m_onLine));
+            check(f.line, f.emptyLine
+                              ? u"empty line: a pupil needs 8 fields, the following pupils shift"_s
+                              : u"%1 fields on this line: a pupil needs 8, the following pupils shift"_s.arg(
+                                    m_onLine));
         m_onLine = 0;
     }
 
@@ -107,8 +105,8 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
 
         // The number is read wide so that a number past the tables can be
         // told from a 0 and skipped instead of indexing past them.
-        const IntegerField no = readInteger(f.at(0).text, std::numeric_limits<qint64>::min(),
-                                            std::numeric_limits<qint64>::max());
+        const IntegerField no =
+            readInteger(f.at(0).text, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
         if (no.status == NumberStatus::NotANumber)
             rr.check(line, u"pupil number %1 is not a number; counts as 0"_s.arg(quotedField(f.at(0).text)));
         if (no.status == NumberStatus::OutOfRange || no.value < 0 || no.value > maxPupil) {
@@ -121,8 +119,8 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         e.birthYear = rr.number(f.at(1), u"birth year", false);
         if (!isFourDigits(f.at(1).text))
             rr.check(f.at(1).line,
-                     u"birth year %1 is not four digits; counts as %2"_s.arg(quotedField(f.at(1).text)).arg(
-                                       e.birthYear));
+                     u"birth year %1 is not four digits; counts as %2"_s.arg(quotedField(f.at(1).text))
+                         .arg(e.birthYear));
         e.spare1 = rr.number(f.at(2), u"spare", false);
         e.spare2 = rr.number(f.at(3), u"spare", false);
         e.name = f.at(4).text.leftJustified(rosterTextLength, u' ', true);
@@ -133,35 +131,34 @@ void readRoster(const QString &text, const QString &path, int commonSetting3, Ro
         const int n = e.pupilNo;
         const QString name = e.trimmedName();
         if (seen.contains(n))
-            rr.check(line,
-                     u"pupil number %1 is used twice; this line's name %2 wins"_s.arg(n).arg(quotedField(name)));
+            rr.check(line, u"pupil number %1 is used twice; this line's name %2 wins"_s.arg(n).arg(
+                               quotedField(name)));
         seen.insert(n);
         roster.pupilNames[size_t(n)] = name;
         roster.pupilBirthYears[size_t(n)] = e.birthYear;
-        if (const std::optional<QString> label = storedGradeLabel(gradeNumber(roster.schoolYear, e.birthYear)))
+        if (const std::optional<QString> label =
+                storedGradeLabel(gradeNumber(roster.schoolYear, e.birthYear)))
             roster.pupilGradeLabels[size_t(n)] = *label;
 
-        if (!isListed(e.status, commonSetting3))
-            continue;
+        if (!isListed(e.status, commonSetting3)) continue;
         if (roster.entries.size() >= maxListedPupils) {
             rr.check(line, u"more than 5000 listed pupils; pupil %1 is not listed"_s.arg(n));
             continue;
         }
-        if (n == 0)
-            rr.check(line, u"pupil number 0 is listed, but drills of pupil 0 are never counted"_s);
+        if (n == 0) rr.check(line, u"pupil number 0 is listed, but drills of pupil 0 are never counted"_s);
         roster.entries.append(e);
     }
     if (roster.entries.isEmpty())
-        diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(),
-                            u"名簿に表示する生徒がいません (no pupil to list: no pupil of the file has a status "
-                            u"that lists it)"_s});
+        diagnostics.append(
+            {Diagnostic::Severity::Warning, path, Diagnostic::fileLocation(),
+             u"名簿に表示する生徒がいません (no pupil to list: no pupil of the file has a status "
+             u"that lists it)"_s});
 }
 
 bool loadRoster(const QString &path, int commonSetting3, Roster &roster, Diagnostics &diagnostics)
 {
     const std::optional<QString> text = readTextFile(path, diagnostics);
-    if (!text)
-        return false;
+    if (!text) return false;
     readRoster(*text, path, commonSetting3, roster, diagnostics);
     return true;
 }

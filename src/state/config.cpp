@@ -11,8 +11,7 @@ namespace kemoro {
 
 SchoolName splitSchoolCode(const QString &field)
 {
-    if (val(QStringView(field).left(5)) != 0)
-        return {field.left(5), field.mid(5)};
+    if (val(QStringView(field).left(5)) != 0) return {field.left(5), field.mid(5)};
     return {QString(), field};
 }
 
@@ -20,15 +19,19 @@ quint32 seasonColour(int month)
 {
     switch (month) {
     case 1:
-    case 2: return 33023;
+    case 2:
+        return 33023;
     case 3:
     case 4:
     case 5:
-    case 12: return 12648384;
+    case 12:
+        return 12648384;
     case 6:
     case 7:
-    case 8: return 12632064;
-    default: return 16576;
+    case 8:
+        return 12632064;
+    default:
+        return 16576;
     }
 }
 
@@ -79,9 +82,11 @@ CommonSettings parseCommonSettings(const QString &text, const QString &path, Dia
         fields.append(reader.next());
     // Fields 1 to 4 and 6 are required; 5 and 7..10 are kept when present.
     if (fields.size() < 6) {
-        const QStringList what = {u"1 (school-year start month)"_s, u"2 (school name)"_s, u"3"_s, u"4"_s, u"5"_s,
-                                  u"6 (teacher password)"_s};
-        diagnostics.append(shortFile(path, reader.line(), u"field "_s + what.at(fields.size()) + u" is missing"_s));
+        const QStringList what = {
+            u"1 (school-year start month)"_s, u"2 (school name)"_s, u"3"_s, u"4"_s, u"5"_s,
+            u"6 (teacher password)"_s};
+        diagnostics.append(
+            shortFile(path, reader.line(), u"field "_s + what.at(fields.size()) + u" is missing"_s));
         return settings;
     }
     auto number = [&](int index, const QString &what) {

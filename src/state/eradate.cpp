@@ -16,8 +16,7 @@ JapaneseEra japaneseEra(QDate date)
         {QDate(1912, 7, 30), u"大正"}, {QDate(1868, 1, 1), u"明治"},
     };
     for (const Era &era : eras) {
-        if (date >= era.start)
-            return {QString::fromUtf16(era.name), date.year() - era.start.year() + 1};
+        if (date >= era.start) return {QString::fromUtf16(era.name), date.year() - era.start.year() + 1};
     }
     return {QString(), date.year()};
 }

@@ -48,8 +48,7 @@ private:
     int m_failures = 0;
 };
 
-QString soundFailureTitle();                         // "音声エラー"
-QString soundFailureMessage(const QString &error);   // the teacher message, CR LF, the error
-
+QString soundFailureTitle();                       // "音声エラー"
+QString soundFailureMessage(const QString &error); // the teacher message, CR LF, the error
 
 } // namespace kemoro

@@ -17,8 +17,8 @@ SoundTable::SoundTable()
 QString SoundTable::roleName(int role)
 {
     static const std::array<QString, roles + 1> names = {
-        QString(),       u"正解音1"_s,     u"正解音2"_s,     u"間違い音1"_s,   u"間違い音2"_s,  u"最高音1"_s,
-        u"最高音2"_s,    u"自己最高音1"_s, u"自己最高音2"_s, u"自己最高音3"_s, u"不合格音1"_s};
+        QString(),    u"正解音1"_s,     u"正解音2"_s,     u"間違い音1"_s,   u"間違い音2"_s, u"最高音1"_s,
+        u"最高音2"_s, u"自己最高音1"_s, u"自己最高音2"_s, u"自己最高音3"_s, u"不合格音1"_s};
     return role >= 1 && role <= roles ? names[role] : QString();
 }
 
@@ -46,13 +46,11 @@ void readSoundNames(const QString &text, const QString &path, SoundTable &table,
     while (!reader.atEnd()) {
         const FieldReader::Field x = reader.next();
         for (int c = 1; c <= SoundTable::roles; ++c) {
-            if (x.text != table.cell[0][c])
-                continue;
+            if (x.text != table.cell[0][c]) continue;
             bool closed = false;
             int r = 1;
             for (; r <= SoundTable::maxNames; ++r) {
-                if (reader.atEnd())
-                    break;
+                if (reader.atEnd()) break;
                 const FieldReader::Field y = reader.next();
                 if (y.text == u"*"_s) {
                     table.cell[SoundTable::maxNames + 1][c] = QString::number(r - 1);
@@ -61,8 +59,7 @@ void readSoundNames(const QString &text, const QString &path, SoundTable &table,
                 }
                 table.cell[r][c] = y.text;
             }
-            if (closed)
-                continue;
+            if (closed) continue;
             if (r > SoundTable::maxNames) {
                 diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::lineLocation(x.line),
                                     u"group %1 has more than 20 names; its count stays unset"_s.arg(x.text)});
@@ -70,7 +67,8 @@ void readSoundNames(const QString &text, const QString &path, SoundTable &table,
                 table.cell[SoundTable::maxNames + 1][c] = QString::number(r - 1);
                 diagnostics.append({Diagnostic::Severity::Warning, path, Diagnostic::lineLocation(x.line),
                                     u"「%1」の終わりの \"*\" がありません (group %1 has no closing \"*\"); "
-                                    u"the %2 names read are used"_s.arg(x.text).arg(r - 1)});
+                                    u"the %2 names read are used"_s.arg(x.text)
+                                        .arg(r - 1)});
             }
         }
     }

@@ -32,7 +32,7 @@ struct SoundTable
 
     SoundTable();
     static QString roleName(int role);
-    int count(int role) const;           // numeric value of row 21; empty is 0
+    int count(int role) const; // numeric value of row 21; empty is 0
     QString name(int role, int row) const { return cell[row][role]; }
     // Row n = integer part of (random x count + 1): 1..count, or 1 when empty.
     QString pick(int role, double random) const;

@@ -1,9 +1,9 @@
 #include "state/splashwindow.h"
 
-#include "state/context.h"
 #include "platform/clock.h"
 #include "platform/timers.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 #include "state/eradate.h"
 
 #include <QLabel>

@@ -5,20 +5,20 @@
 #include "hub/hubrules.h"
 #include "hub/rankings.h"
 #include "hub/recordlists.h"
+#include "platform/oledate.h"
+#include "platform/paths.h"
 #include "print/report.h"
 #include "print/worksheet.h"
+#include "results/aggregation.h"
+#include "results/journal.h"
+#include "results/recordlines.h"
+#include "results/recordview.h"
 #include "roster/grades.h"
 #include "roster/namelist.h"
 #include "roster/roster.h"
-#include "state/session.h"
-#include "platform/oledate.h"
-#include "platform/paths.h"
-#include "results/aggregation.h"
-#include "results/journal.h"
-#include "results/recordview.h"
-#include "results/recordlines.h"
 #include "state/config.h"
 #include "state/folders.h"
+#include "state/session.h"
 #include "state/soundnames.h"
 
 #include <QDir>
@@ -73,8 +73,7 @@ std::variant<Options, UsageError> parse(const QStringList &args)
             value = name.mid(eq + 1);
             name.truncate(eq);
         }
-        if (options.values.count(name))
-            return UsageError{u"option --%1 given twice"_s.arg(name)};
+        if (options.values.count(name)) return UsageError{u"option --%1 given twice"_s.arg(name)};
         if (eq < 0) {
             if (i + 1 >= args.size() || args.at(i + 1).startsWith(u"--"_s))
                 return UsageError{u"option --%1 needs a value"_s.arg(name)};
@@ -82,8 +81,7 @@ std::variant<Options, UsageError> parse(const QStringList &args)
         }
         options.values[name] = value;
     }
-    if (options.words.isEmpty())
-        return UsageError{u"no command given (check, export, summary or show)"_s};
+    if (options.words.isEmpty()) return UsageError{u"no command given (check, export, summary or show)"_s};
     return options;
 }
 
@@ -91,12 +89,10 @@ std::optional<QDateTime> parseNow(const QString &text)
 {
     static const QRegularExpression form(u"^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})$"_s);
     const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
+    if (!m.hasMatch()) return std::nullopt;
     const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
     return QDateTime(date, time);
 }
 
@@ -139,9 +135,8 @@ QStringList recordProblems(const RecordView rec, double latest)
             ole::toDate(rec.date())->toString(Qt::ISODate)));
     if (!rec.hasTimeOfDay())
         lines.append(u"time of day %1 is not in [0, 1) (not counted)"_s.arg(number(rec.timeOfDay())));
-    Q_ASSERT(isAddedUp(rec) == !std::any_of(lines.cbegin(), lines.cend(), [](const QString &l) {
-                 return l.endsWith(u"(not counted)"_s);
-             }));
+    Q_ASSERT(isAddedUp(rec) == !std::any_of(lines.cbegin(), lines.cend(),
+                                            [](const QString &l) { return l.endsWith(u"(not counted)"_s); }));
     return lines;
 }
 
@@ -152,8 +147,10 @@ std::optional<QString> journalText(const JournalFinding &found, const QString &a
     case JournalFinding::Kind::None:
         return std::nullopt;
     case JournalFinding::Kind::Pending:
-        return u"an interrupted correction or deletion is pending; the records above are as it will leave them. "
-               u"Start the program (or let a drill end) on any computer and it is finished; do not restore the "
+        return u"an interrupted correction or deletion is pending; the records above are as it will leave "
+               u"them. "
+               u"Start the program (or let a drill end) on any computer and it is finished; do not restore "
+               u"the "
                u"result file"_s;
     case JournalFinding::Kind::Unmarked:
         return u"a journal cut off before the result file was touched; the next computer that takes the lock "
@@ -163,9 +160,8 @@ std::optional<QString> journalText(const JournalFinding &found, const QString &a
                u"deletions are refused while it is there: check its records, then move it away"_s;
     case JournalFinding::Kind::NotForThisFile:
         return u"written for another result file than the one there now (restored from a backup?); it is not "
-               u"applied: the next computer that takes the lock keeps it aside as "_s
-               + QFileInfo(asidePath).fileName()
-               + u" and leaves the result file as it is"_s;
+               u"applied: the next computer that takes the lock keeps it aside as "_s +
+               QFileInfo(asidePath).fileName() + u" and leaves the result file as it is"_s;
     case JournalFinding::Kind::NotAFile:
         return found.detail + u"; corrections and deletions fail until it is moved away"_s;
     case JournalFinding::Kind::Unreadable:
@@ -177,7 +173,10 @@ std::optional<QString> journalText(const JournalFinding &found, const QString &a
 class Tool
 {
 public:
-    Tool(const DataToolEnvironment &env, QTextStream &out, QTextStream &err) : m_env(env), m_out(out), m_err(err) {}
+    Tool(const DataToolEnvironment &env, QTextStream &out, QTextStream &err)
+        : m_env(env), m_out(out), m_err(err)
+    {
+    }
 
     int run(const QStringList &args);
 
@@ -196,8 +195,7 @@ private:
     WaitFunction limitedWait()
     {
         return [this, waited = 0](int seconds) mutable {
-            if (waited + seconds > lockWaitLimitSeconds)
-                return false;
+            if (waited + seconds > lockWaitLimitSeconds) return false;
             waited += seconds;
             return m_env.wait ? m_env.wait(seconds) : true;
         };
@@ -266,7 +264,9 @@ const QList<Tool::Command> &Tool::commands()
         {{u"export"_s}, {}, &Tool::exportCsv},
         {{u"summary"_s}, {}, &Tool::summary},
         {{u"show"_s, u"namelist"_s}, {u"kind"_s, u"grade"_s}, &Tool::showNameList},
-        {{u"show"_s, u"ranking"_s}, {u"level"_s, u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRanking},
+        {{u"show"_s, u"ranking"_s},
+         {u"level"_s, u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s},
+         &Tool::showRanking},
         {{u"show"_s, u"today"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"period"_s}, {u"view"_s, u"period"_s, u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
         {{u"show"_s, u"personal"_s}, {u"grade"_s, u"pupil"_s}, &Tool::showRecordList},
@@ -280,10 +280,8 @@ const QList<Tool::Command> &Tool::commands()
 std::optional<int> Tool::requireFile(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.isFile())
-        return failed(path + u": ファイルがありません (file not found)"_s);
-    if (!info.isReadable())
-        return failed(path + u": 読み込めません (cannot be read)"_s);
+    if (!info.isFile()) return failed(path + u": ファイルがありません (file not found)"_s);
+    if (!info.isReadable()) return failed(path + u": 読み込めません (cannot be read)"_s);
     return std::nullopt;
 }
 
@@ -307,17 +305,16 @@ int Tool::fileFailure(const ResultFileError &error)
 int Tool::run(const QStringList &args)
 {
     const auto parsed = parse(args);
-    if (const auto *error = std::get_if<UsageError>(&parsed))
-        return usage(error->text);
+    if (const auto *error = std::get_if<UsageError>(&parsed)) return usage(error->text);
     m_options = std::get<Options>(parsed);
     const Options &options = m_options;
     const Command *command = nullptr;
     for (const Command &c : commands())
-        if (c.words == options.words)
-            command = &c;
+        if (c.words == options.words) command = &c;
     if (!command)
-        return usage(u"unknown command \"%1\" (check, export, summary, show namelist|ranking|today|period|personal|report)"_s.arg(
-            options.words.join(u' ')));
+        return usage(
+            u"unknown command \"%1\" (check, export, summary, show namelist|ranking|today|period|personal|report)"_s
+                .arg(options.words.join(u' ')));
     for (const auto &[name, text] : options.values)
         if (!commonOptions().contains(name) && !command->options.contains(name))
             return usage(u"unknown option --%1 for %2"_s.arg(name, options.words.join(u' ')));
@@ -325,8 +322,7 @@ int Tool::run(const QStringList &args)
     m_now = m_env.now;
     if (auto it = options.values.find(u"now"_s); it != options.values.end()) {
         const std::optional<QDateTime> now = parseNow(it->second);
-        if (!now)
-            return usage(u"--now \"%1\" is not YYYY-MM-DDTHH:MM:SS"_s.arg(it->second));
+        if (!now) return usage(u"--now \"%1\" is not YYYY-MM-DDTHH:MM:SS"_s.arg(it->second));
         m_now = *now;
     }
     if (auto it = options.values.find(u"levels"_s); it != options.values.end()) {
@@ -338,14 +334,12 @@ int Tool::run(const QStringList &args)
     }
 
     QString programDir = m_env.programDir;
-    if (auto it = options.values.find(u"program-dir"_s); it != options.values.end())
-        programDir = it->second;
+    if (auto it = options.values.find(u"program-dir"_s); it != options.values.end()) programDir = it->second;
     programDir = QDir(programDir).absolutePath();
     m_folders.programDir = paths::toFolder(programDir, programDir);
     readPathFile(m_folders, m_pathDiagnostics);
     for (const Diagnostic &d : std::as_const(m_pathDiagnostics))
-        if (d.severity == Diagnostic::Severity::Fatal)
-            return usage(u"no data folder: "_s + d.toLine());
+        if (d.severity == Diagnostic::Severity::Fatal) return usage(u"no data folder: "_s + d.toLine());
     if (!QFileInfo(m_folders.dataRoot).isDir())
         return usage(u"no data folder: %1 is not a folder"_s.arg(m_folders.dataRoot));
     if (!QFileInfo(m_folders.dataFolder).isDir())
@@ -359,8 +353,7 @@ int Tool::check()
     Diagnostics diagnostics = m_pathDiagnostics;
     // Every file is looked at, whatever is wrong with the others.
     auto present = [&](const QString &path) {
-        if (QFileInfo(path).isFile())
-            return true;
+        if (QFileInfo(path).isFile()) return true;
         diagnostics.append({Diagnostic::Severity::Fatal, path, Diagnostic::fileLocation(), u"missing"_s});
         return false;
     };
@@ -393,11 +386,14 @@ int Tool::check()
     if (auto error = results().read(-1, limitedWait(), window)) {
         // One line for a result file that cannot be read; the other files'
         // problems are still reported.
-        diagnostics.append({Diagnostic::Severity::Check, error->path, Diagnostic::fileLocation(), readFailureText(*error)});
+        diagnostics.append(
+            {Diagnostic::Severity::Check, error->path, Diagnostic::fileLocation(), readFailureText(*error)});
         window = ResultWindow();
     }
-    if (const std::optional<QString> text = journalText(results().journalFinding(), results().nextAsidePath()))
-        diagnostics.append({Diagnostic::Severity::Check, results().journalPath(), Diagnostic::fileLocation(), *text});
+    if (const std::optional<QString> text =
+            journalText(results().journalFinding(), results().nextAsidePath()))
+        diagnostics.append(
+            {Diagnostic::Severity::Check, results().journalPath(), Diagnostic::fileLocation(), *text});
     const double latest = ole::fromDateTime(m_now) + 1;
     auto report = [&](qint64 record, const QString &text) {
         diagnostics.append({Diagnostic::Severity::Check, path, Diagnostic::recordLocation(record), text});
@@ -406,8 +402,9 @@ int Tool::check()
         const RecordView rec(window.recordData(i));
         const qint64 n = window.firstRecord + i + 1;
         if (journal::isFiller(rec.data())) {
-            report(n, u"filler left by an interrupted deletion (skipped by every reader; the next computer that "
-                      u"takes the lock should have removed it)"_s);
+            report(n,
+                   u"filler left by an interrupted deletion (skipped by every reader; the next computer that "
+                   u"takes the lock should have removed it)"_s);
             continue;
         }
         for (const QString &text : recordProblems(rec, latest))
@@ -415,7 +412,8 @@ int Tool::check()
     }
     if (window.tailBytes)
         report(window.totalRecords + 1,
-               u"partial record of %1 bytes at the end (ignored; the next append overwrites it)"_s.arg(window.tailBytes));
+               u"partial record of %1 bytes at the end (ignored; the next append overwrites it)"_s.arg(
+                   window.tailBytes));
 
     sortForReport(diagnostics);
     for (const Diagnostic &d : std::as_const(diagnostics))
@@ -426,16 +424,16 @@ int Tool::check()
 int Tool::exportCsv()
 {
     ResultWindow window;
-    if (auto error = results().read(-1, limitedWait(), window))
-        return fileFailure(*error);
+    if (auto error = results().read(-1, limitedWait(), window)) return fileFailure(*error);
     m_out << "record,date,time,pupil,level,result_time,school_code\n";
     for (qint64 i = 0; i < window.count(); ++i) {
         const RecordView rec(window.recordData(i));
         const std::optional<QDate> date = ole::toDate(rec.date());
         const std::optional<QTime> time = ole::toTimeOfDay(rec.timeOfDay());
-        m_out << (window.firstRecord + i + 1) << ',' << (date ? date->toString(u"yyyy-MM-dd"_s) : QString()) << ','
-              << (time ? time->toString(u"HH:mm:ss"_s) : QString()) << ',' << rec.pupil() << ',' << rec.level() << ','
-              << rec.storedTime() << ',' << csvField(schoolCodeText(rec.decode())) << '\n';
+        m_out << (window.firstRecord + i + 1) << ',' << (date ? date->toString(u"yyyy-MM-dd"_s) : QString())
+              << ',' << (time ? time->toString(u"HH:mm:ss"_s) : QString()) << ',' << rec.pupil() << ','
+              << rec.level() << ',' << rec.storedTime() << ',' << csvField(schoolCodeText(rec.decode()))
+              << '\n';
     }
     return 0;
 }
@@ -443,31 +441,30 @@ int Tool::exportCsv()
 int Tool::summary()
 {
     const QString criteriaPath = m_folders.criteriaFile();
-    if (auto code = requireFile(criteriaPath))
-        return *code;
+    if (auto code = requireFile(criteriaPath)) return *code;
     Diagnostics diagnostics;
     CriteriaTable criteria;
     loadCriteria(criteriaPath, criteria, diagnostics);
     for (const Diagnostic &d : std::as_const(diagnostics))
-        if (d.severity == Diagnostic::Severity::Fatal)
-            return failed(d.toLine());
+        if (d.severity == Diagnostic::Severity::Fatal) return failed(d.toLine());
 
     ResultTables tables;
     LoadOutcome loaded = loadResults(results(), limitedWait(), tables);
-    if (loaded.error)
-        return fileFailure(*loaded.error);
+    if (loaded.error) return fileFailure(*loaded.error);
     aggregateRecords(criteria, m_now, loaded.records, tables);
 
-    m_out << "pupil,level,today_tries,today_points,total_tries,total_points,judge_tries,judge_points,limit_tries,"
+    m_out << "pupil,level,today_tries,today_points,total_tries,total_points,judge_tries,judge_points,limit_"
+             "tries,"
              "limit_points,best\n";
     for (int pupil = 1; pupil <= maxPupil; ++pupil) {
         for (int level = 1; level <= maxLevel; ++level) {
-            const qint32 values[] = {tables.todayTries(level, pupil),  tables.todayPoints(level, pupil),
-                                     tables.totalTries(level, pupil),  tables.totalPoints(level, pupil),
-                                     tables.judgeTries(level, pupil),  tables.judgePoints(level, pupil),
-                                     tables.limitTries(level, pupil),  tables.limitPoints(level, pupil)};
+            const qint32 values[] = {tables.todayTries(level, pupil), tables.todayPoints(level, pupil),
+                                     tables.totalTries(level, pupil), tables.totalPoints(level, pupil),
+                                     tables.judgeTries(level, pupil), tables.judgePoints(level, pupil),
+                                     tables.limitTries(level, pupil), tables.limitPoints(level, pupil)};
             const qint32 best = tables.best(level, pupil);
-            if (best == 99999 && std::all_of(std::begin(values), std::end(values), [](qint32 v) { return v == 0; }))
+            if (best == 99999 &&
+                std::all_of(std::begin(values), std::end(values), [](qint32 v) { return v == 0; }))
                 continue;
             m_out << pupil << ',' << level;
             for (qint32 v : values)
@@ -480,9 +477,9 @@ int Tool::summary()
 
 std::optional<int> Tool::loadSession()
 {
-    for (const QString &path : {m_folders.commonSettingsFile(), m_folders.criteriaFile(), m_folders.rosterFile()})
-        if (auto code = requireFile(path))
-            return code;
+    for (const QString &path :
+         {m_folders.commonSettingsFile(), m_folders.criteriaFile(), m_folders.rosterFile()})
+        if (auto code = requireFile(path)) return code;
     Session &s = m_session;
     s.folders = m_folders;
     Diagnostics diagnostics;
@@ -491,8 +488,7 @@ std::optional<int> Tool::loadSession()
     s.roster.schoolYear = schoolYear(m_now.date(), s.settings.yearStartMonth);
     loadRoster(m_folders.rosterFile(), s.settings.commonSetting3, s.roster, diagnostics);
     for (const Diagnostic &d : std::as_const(diagnostics))
-        if (d.severity == Diagnostic::Severity::Fatal)
-            return failed(d.toLine());
+        if (d.severity == Diagnostic::Severity::Fatal) return failed(d.toLine());
     buildDefaultLevelTable(s);
     s.levelCount = qint16(m_levels);
     if (auto error = aggregate(s.criteria, m_now, results(), limitedWait(), s.results))
@@ -502,8 +498,7 @@ std::optional<int> Tool::loadSession()
 
 std::optional<int> Tool::pupilOption(const QString &name, int &pupil)
 {
-    if (!has(name))
-        return std::nullopt;
+    if (!has(name)) return std::nullopt;
     static const QRegularExpression digits(u"^\\d{1,4}$"_s);
     const QString text = value(name);
     pupil = text.toInt();
@@ -517,8 +512,7 @@ int Tool::showNameList()
     const QString kindText = value(u"kind"_s, u"1"_s);
     if (kindText.size() != 1 || kindText.at(0) < u'0' || kindText.at(0) > u'3')
         return usage(u"--kind \"%1\" is not a ranking kind 0..3"_s.arg(kindText));
-    if (auto code = loadSession())
-        return *code;
+    if (auto code = loadSession()) return *code;
     printLines(buildNameList(m_session.roster, m_session.results, RankingKind(kindText.toInt()),
                              value(u"grade"_s, allGradesFilter()))
                    .list1);
@@ -533,18 +527,13 @@ int Tool::showRanking()
     if (!digits.match(levelText).hasMatch() || level < 1 || level > maxLevel)
         return usage(u"--level \"%1\" is not a level 1..35"_s.arg(levelText));
     const QString view = value(u"view"_s);
-    if (view != u"time"_s && view != u"points"_s)
-        return usage(u"--view must be time or points"_s);
+    if (view != u"time"_s && view != u"points"_s) return usage(u"--view must be time or points"_s);
     const QString period = value(u"period"_s, u"total"_s);
-    if (has(u"period"_s) && view != u"points"_s)
-        return usage(u"--period goes with --view points only"_s);
-    if (period != u"total"_s && period != u"today"_s)
-        return usage(u"--period must be total or today"_s);
+    if (has(u"period"_s) && view != u"points"_s) return usage(u"--period goes with --view points only"_s);
+    if (period != u"total"_s && period != u"today"_s) return usage(u"--period must be total or today"_s);
     int pupil = 0;
-    if (auto code = pupilOption(u"pupil"_s, pupil))
-        return *code;
-    if (auto code = loadSession())
-        return *code;
+    if (auto code = pupilOption(u"pupil"_s, pupil)) return *code;
+    if (auto code = loadSession()) return *code;
     hub::applyPracticeCriteria(m_session);
     hub::RankingOptions options;
     options.view = view == u"time"_s ? hub::RankView::Time : hub::RankView::Points;
@@ -560,24 +549,21 @@ int Tool::showRecordList()
 {
     const QString which = m_options.words.at(1);
     hub::RecordListOptions options;
-    options.kind = which == u"today"_s ? hub::RecordList::Today
+    options.kind = which == u"today"_s    ? hub::RecordList::Today
                    : which == u"period"_s ? hub::RecordList::Period
                                           : hub::RecordList::Personal;
     const QString view = value(u"view"_s, u"time"_s);
-    if (view != u"time"_s && view != u"points"_s)
-        return usage(u"--view must be time or points"_s);
+    if (view != u"time"_s && view != u"points"_s) return usage(u"--view must be time or points"_s);
     options.view = view == u"time"_s ? hub::RankView::Time : hub::RankView::Points;
     const QString period = value(u"period"_s, u"3"_s);
     if (period.size() != 1 || period.at(0) < u'1' || period.at(0) > u'5')
         return usage(u"--period \"%1\" is not a period 1..5"_s.arg(period));
     options.listPeriod = period.toInt();
     int pupil = 0;
-    if (auto code = pupilOption(u"pupil"_s, pupil))
-        return *code;
+    if (auto code = pupilOption(u"pupil"_s, pupil)) return *code;
     if (options.kind == hub::RecordList::Personal && pupil == 0)
         return usage(u"show personal needs --pupil"_s);
-    if (auto code = loadSession())
-        return *code;
+    if (auto code = loadSession()) return *code;
     hub::applyPracticeCriteria(m_session);
     options.gradeFilter = value(u"grade"_s, allGradesFilter());
     options.currentPupil = pupil;
@@ -586,7 +572,8 @@ int Tool::showRecordList()
     ResultWindow window;
     if (auto error = results().read(hub::recordWindow(options.kind), limitedWait(), window))
         return fileFailure(*error);
-    const hub::LevelLists lists = hub::buildRecordLists(window, m_session.roster, m_session.criteria, options);
+    const hub::LevelLists lists =
+        hub::buildRecordLists(window, m_session.roster, m_session.criteria, options);
     for (int i = 1; i <= m_levels; ++i) {
         m_out << '#' << i << '\n';
         printLines(lists.lines[size_t(i)]);
@@ -597,10 +584,8 @@ int Tool::showRecordList()
 int Tool::showReport()
 {
     int pupil = 0;
-    if (auto code = pupilOption(u"pupil"_s, pupil))
-        return *code;
-    if (pupil == 0)
-        return usage(u"show report needs --pupil"_s);
+    if (auto code = pupilOption(u"pupil"_s, pupil)) return *code;
+    if (pupil == 0) return usage(u"show report needs --pupil"_s);
     std::vector<int> levels{1, 2, 3};
     if (has(u"level"_s)) {
         static const QRegularExpression digits(u"^\\d{1,2}$"_s);
@@ -616,22 +601,18 @@ int Tool::showReport()
     std::sort(levels.begin(), levels.end());
     levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
     const QString period = value(u"period"_s, u"total"_s);
-    if (period != u"total"_s && period != u"today"_s)
-        return usage(u"--period must be total or today"_s);
-    if (auto code = loadSession())
-        return *code;
+    if (period != u"total"_s && period != u"today"_s) return usage(u"--period must be total or today"_s);
+    if (auto code = loadSession()) return *code;
     hub::applyPracticeCriteria(m_session);
     ResultWindow file;
-    if (auto error = results().read(-1, limitedWait(), file))
-        return fileFailure(*error);
+    if (auto error = results().read(-1, limitedWait(), file)) return fileFailure(*error);
 
     const QString grade = value(u"grade"_s, allGradesFilter());
     const hub::RankedPupils group = hub::rankedPupils(m_session.roster);
     // A PDF page: which very slow drills still count as bests depends on the block's height.
     const report::Geometry a4{11906, 16838};
     for (int level : levels) {
-        if (level > m_levels)
-            break; // as the report leaves its loop
+        if (level > m_levels) break; // as the report leaves its loop
         hub::RankingOptions options;
         options.gradeFilter = grade;
         options.currentPupil = pupil;
@@ -658,18 +639,15 @@ int Tool::showReport()
 
 int Tool::showRecords()
 {
-    if (auto code = requireFile(m_folders.commonSettingsFile()))
-        return *code;
+    if (auto code = requireFile(m_folders.commonSettingsFile())) return *code;
     Diagnostics diagnostics;
     const CommonSettings settings = readCommonSettings(m_folders.commonSettingsFile(), diagnostics);
-    const RecordPupils pupils =
-        loadRecordPupils(m_folders.rosterFile(), schoolYear(m_now.date(), settings.yearStartMonth), diagnostics);
+    const RecordPupils pupils = loadRecordPupils(
+        m_folders.rosterFile(), schoolYear(m_now.date(), settings.yearStartMonth), diagnostics);
     for (const Diagnostic &d : std::as_const(diagnostics))
-        if (d.severity != Diagnostic::Severity::Check)
-            m_err << d.toLine() << '\n';
+        if (d.severity != Diagnostic::Severity::Check) m_err << d.toLine() << '\n';
     ResultWindow window;
-    if (auto error = results().read(-1, limitedWait(), window))
-        return fileFailure(*error);
+    if (auto error = results().read(-1, limitedWait(), window)) return fileFailure(*error);
     RecordLineContext context;
     context.pupils = &pupils;
     context.schoolCode = settings.schoolCode;
@@ -686,8 +664,7 @@ int Tool::showDistribution()
     if (!digits.match(levelText).hasMatch() || level < 1 || level > maxLevel)
         return usage(u"--level \"%1\" is not a level 1..35"_s.arg(levelText));
     ResultWindow window;
-    if (auto error = results().read(-1, limitedWait(), window))
-        return fileFailure(*error);
+    if (auto error = results().read(-1, limitedWait(), window)) return fileFailure(*error);
     const Distribution d = buildDistribution(window, level);
     printLines(d.allResults);
     m_out << "#best\n";

@@ -1,8 +1,8 @@
 #include "tools/demoinstall.h"
 
 #include "platform/cp932.h"
-#include "platform/sound.h"
 #include "platform/fieldreader.h"
+#include "platform/sound.h"
 #include "platform/textfile.h"
 
 #include <QDir>
@@ -16,9 +16,18 @@ using namespace Qt::StringLiterals;
 
 namespace kemoro::demo {
 
-QString Installation::dataRoot() const { return root + u"/データ/"_s; }
-QString Installation::dataFolder() const { return dataRoot() + u"kemoro/"_s; }
-QString Installation::soundFolder() const { return dataRoot() + u"音フォルダ/"_s; }
+QString Installation::dataRoot() const
+{
+    return root + u"/データ/"_s;
+}
+QString Installation::dataFolder() const
+{
+    return dataRoot() + u"kemoro/"_s;
+}
+QString Installation::soundFolder() const
+{
+    return dataRoot() + u"音フォルダ/"_s;
+}
 
 namespace {
 
@@ -54,10 +63,8 @@ QList<Cue> cues()
 
 void writeIfMissing(const QString &path, const QByteArray &bytes, Diagnostics &diagnostics)
 {
-    if (QFileInfo::exists(path))
-        return;
-    if (std::optional<Diagnostic> failed = writeFileAtomic(path, bytes))
-        diagnostics.append(*failed);
+    if (QFileInfo::exists(path)) return;
+    if (std::optional<Diagnostic> failed = writeFileAtomic(path, bytes)) diagnostics.append(*failed);
 }
 
 } // namespace
@@ -71,8 +78,16 @@ QByteArray pathFileText()
 
 QByteArray commonSettingsText()
 {
-    return lines({{u"4"_s}, {u"12345ケモロ算数教室"_s}, {u"0"_s}, {u"0"_s}, {QString()}, {QString::fromLatin1(teacherPassword)},
-                  {QString()}, {QString()}, {QString()}, {QString()}});
+    return lines({{u"4"_s},
+                  {u"12345ケモロ算数教室"_s},
+                  {u"0"_s},
+                  {u"0"_s},
+                  {QString()},
+                  {QString::fromLatin1(teacherPassword)},
+                  {QString()},
+                  {QString()},
+                  {QString()},
+                  {QString()}});
 }
 
 QByteArray rosterText(QDate today, int yearStartMonth)
@@ -85,13 +100,13 @@ QByteArray rosterText(QDate today, int yearStartMonth)
         int status;
     };
     static const Pupil pupils[] = {
-        {u"青木　さくら", 1, 0}, {u"石井　はると", 1, 0}, {u"上田　ゆい", 1, 0},     {u"江藤　そうた", 2, 0},
-        {u"大野　ひな", 2, 0},   {u"加藤　れん", 2, 0},   {u"木村　めい", 2, 0},     {u"工藤　ゆうと", 3, 0},
-        {u"小林　あおい", 3, 0}, {u"佐藤　みお", 3, 0},   {u"清水　かいと", 3, 0},   {u"鈴木　りこ", 3, 0},
-        {u"田中　こはる", 4, 0}, {u"千葉　ゆうま", 4, 0}, {u"土屋　ほのか", 4, 0},   {u"中村　いつき", 4, 2},
-        {u"西田　あかり", 5, 0}, {u"野口　たくみ", 5, 0}, {u"橋本　ことね", 5, 0},   {u"林　そうすけ", 5, 1},
-        {u"藤井　ゆな", 6, 0},   {u"前田　こうき", 6, 0}, {u"松本　ちひろ", 6, 0},   {u"森　ひかる", 7, 0},
-        {u"山口　まなと", 7, 0}, {u"吉田　ももか", 8, 0}, {u"渡辺　だいち", 9, 0},   {u"和田　ここな", 0, 0},
+        {u"青木　さくら", 1, 0}, {u"石井　はると", 1, 0}, {u"上田　ゆい", 1, 0},   {u"江藤　そうた", 2, 0},
+        {u"大野　ひな", 2, 0},   {u"加藤　れん", 2, 0},   {u"木村　めい", 2, 0},   {u"工藤　ゆうと", 3, 0},
+        {u"小林　あおい", 3, 0}, {u"佐藤　みお", 3, 0},   {u"清水　かいと", 3, 0}, {u"鈴木　りこ", 3, 0},
+        {u"田中　こはる", 4, 0}, {u"千葉　ゆうま", 4, 0}, {u"土屋　ほのか", 4, 0}, {u"中村　いつき", 4, 2},
+        {u"西田　あかり", 5, 0}, {u"野口　たくみ", 5, 0}, {u"橋本　ことね", 5, 0}, {u"林　そうすけ", 5, 1},
+        {u"藤井　ゆな", 6, 0},   {u"前田　こうき", 6, 0}, {u"松本　ちひろ", 6, 0}, {u"森　ひかる", 7, 0},
+        {u"山口　まなと", 7, 0}, {u"吉田　ももか", 8, 0}, {u"渡辺　だいち", 9, 0}, {u"和田　ここな", 0, 0},
         {u"岡田　りく", -1, 0},  {u"山田先生", 20, 0},
     };
     QList<QStringList> rows;
@@ -119,8 +134,8 @@ QByteArray soundNamesText()
 QByteArray criteriaText()
 {
     QList<QStringList> rows;
-    rows.append(QStringList{u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s, u"禁回"_s,
-                            u"禁点"_s, u"判期間"_s, u"禁期間"_s, QString(), QString(), QString()});
+    rows.append(QStringList{u"目標Time"_s, u"最低Time"_s, u"ｸﾘｱﾎﾟｲﾝﾄ"_s, u"ｸﾘｱ回数"_s, u"ﾎﾟｲﾝﾄ倍率"_s,
+                            u"禁回"_s, u"禁点"_s, u"判期間"_s, u"禁期間"_s, QString(), QString(), QString()});
     for (int level = 1; level <= 24; ++level) {
         const int stage = (level + 2) / 3; // 1..8
         const int target = 25 + 5 * stage;
@@ -145,8 +160,14 @@ QByteArray toneWav(double frequency, int milliseconds, int sampleRate)
     return monoWav(data, sampleRate);
 }
 
-QString explanationPageName() { return u"解説.html"_s; }
-QString explanationPictureName() { return u"解説.png"_s; }
+QString explanationPageName()
+{
+    return u"解説.html"_s;
+}
+QString explanationPictureName()
+{
+    return u"解説.png"_s;
+}
 
 QByteArray explanationPageText()
 {
@@ -229,7 +250,10 @@ QByteArray dotsPng(int rows, int columns)
     return png;
 }
 
-QString worksheetFileName() { return u"プロト.csv"_s; }
+QString worksheetFileName()
+{
+    return u"プロト.csv"_s;
+}
 
 QByteArray worksheetQuestionsText()
 {
@@ -243,24 +267,49 @@ QByteArray worksheetQuestionsText()
     for (int level = 1; level <= 4; ++level)
         for (int a = 2; a <= 6; ++a) {
             const int b = 2 * level + (a % 2);
-            rows.append({QString::number(level), wide(a), u"×"_s + wide(b), u"＝"_s + wide(a * b), {}, {}, {}, {}, {}});
+            rows.append({QString::number(level),
+                         wide(a),
+                         u"×"_s + wide(b),
+                         u"＝"_s + wide(a * b),
+                         {},
+                         {},
+                         {},
+                         {},
+                         {}});
         }
     const char16_t *proverbs[][3] = {
-        {u"犬も", u"歩けば", u"棒に当たる"},       {u"猿も", u"木から", u"落ちる"},
-        {u"石の", u"上にも", u"三年"},             {u"ちりも", u"積もれば", u"山となる"},
-        {u"百聞は", u"一見に", u"しかず"},         {u"早起きは", u"三文の", u"徳"},
-        {u"笑う門には", u"福", u"来たる"},         {u"良薬は", u"口に", u"苦し"},
-        {u"案ずるより", u"産むが", u"易し"},       {u"二兎を追う者は", u"一兎をも", u"得ず"},
-        {u"能ある鷹は", u"爪を", u"隠す"},         {u"三人寄れば", u"文殊の", u"知恵"},
-        {u"雨降って", u"地", u"固まる"},           {u"失敗は", u"成功の", u"もと"},
-        {u"帯に短し", u"たすきに", u"長し"},       {u"石橋を", u"たたいて", u"渡る"},
-        {u"果報は", u"寝て", u"待て"},             {u"好きこそ", u"物の", u"上手なれ"},
-        {u"鬼に", u"金", u"棒"},                   {u"覆水", u"盆に", u"返らず"},
+        {u"犬も", u"歩けば", u"棒に当たる"},
+        {u"猿も", u"木から", u"落ちる"},
+        {u"石の", u"上にも", u"三年"},
+        {u"ちりも", u"積もれば", u"山となる"},
+        {u"百聞は", u"一見に", u"しかず"},
+        {u"早起きは", u"三文の", u"徳"},
+        {u"笑う門には", u"福", u"来たる"},
+        {u"良薬は", u"口に", u"苦し"},
+        {u"案ずるより", u"産むが", u"易し"},
+        {u"二兎を追う者は", u"一兎をも", u"得ず"},
+        {u"能ある鷹は", u"爪を", u"隠す"},
+        {u"三人寄れば", u"文殊の", u"知恵"},
+        {u"雨降って", u"地", u"固まる"},
+        {u"失敗は", u"成功の", u"もと"},
+        {u"帯に短し", u"たすきに", u"長し"},
+        {u"石橋を", u"たたいて", u"渡る"},
+        {u"果報は", u"寝て", u"待て"},
+        {u"好きこそ", u"物の", u"上手なれ"},
+        {u"鬼に", u"金", u"棒"},
+        {u"覆水", u"盆に", u"返らず"},
     };
     int i = 0;
     for (const auto &p : proverbs)
-        rows.append({QString::number(5 + i++ / 5), QString::fromUtf16(p[0]), QString::fromUtf16(p[1]),
-                     QString::fromUtf16(p[2]), {}, {}, {}, {}, {}});
+        rows.append({QString::number(5 + i++ / 5),
+                     QString::fromUtf16(p[0]),
+                     QString::fromUtf16(p[1]),
+                     QString::fromUtf16(p[2]),
+                     {},
+                     {},
+                     {},
+                     {},
+                     {}});
     return lines(rows);
 }
 
@@ -273,8 +322,7 @@ Diagnostics create(const QString &root, QDate today)
             diagnostics.append({Diagnostic::Severity::Fatal, folder, Diagnostic::fileLocation(),
                                 u"cannot create the folder"_s});
     }
-    if (!diagnostics.isEmpty())
-        return diagnostics;
+    if (!diagnostics.isEmpty()) return diagnostics;
     writeIfMissing(install.root + u"/パスデータ.txt"_s, pathFileText(), diagnostics);
     writeIfMissing(install.dataRoot() + u"共通データ.txt"_s, commonSettingsText(), diagnostics);
     writeIfMissing(install.dataRoot() + u"新名簿.txt"_s, rosterText(today), diagnostics);
@@ -282,10 +330,12 @@ Diagnostics create(const QString &root, QDate today)
     writeIfMissing(install.dataFolder() + u"タイム回数データ.txt"_s, criteriaText(), diagnostics);
     for (const Cue &cue : cues())
         for (const auto &file : cue.files)
-            writeIfMissing(install.soundFolder() + file.first + u".wav"_s, toneWav(file.second, 300), diagnostics);
+            writeIfMissing(install.soundFolder() + file.first + u".wav"_s, toneWav(file.second, 300),
+                           diagnostics);
     writeIfMissing(install.soundFolder() + u"最高1.wav"_s, toneWav(1319, 600), diagnostics);
     writeIfMissing(install.soundFolder() + u"合格.wav"_s, toneWav(1175, 600), diagnostics);
-    writeIfMissing(install.programDir() + u"/"_s + worksheetFileName(), worksheetQuestionsText(), diagnostics);
+    writeIfMissing(install.programDir() + u"/"_s + worksheetFileName(), worksheetQuestionsText(),
+                   diagnostics);
     writeIfMissing(install.dataFolder() + explanationPageName(), explanationPageText(), diagnostics);
     writeIfMissing(install.dataFolder() + explanationPictureName(), dotsPng(3, 4), diagnostics);
     return diagnostics;

@@ -21,8 +21,7 @@ int main(int argc, char *argv[])
     const kemoro::Diagnostics problems = kemoro::demo::create(args.at(1), QDate::currentDate());
     for (const kemoro::Diagnostic &d : problems)
         std::fputs(qPrintable(d.toLine() + u'\n'), stderr);
-    if (!problems.isEmpty())
-        return 1;
+    if (!problems.isEmpty()) return 1;
     const kemoro::demo::Installation install{QDir(args.at(1)).absolutePath()};
     std::fputs(qPrintable(install.programDir() + u'\n'), stdout);
     return 0;

@@ -26,11 +26,9 @@ public:
     QVariant loadResource(int type, const QUrl &name) override
     {
         const QUrl url = name.isRelative() ? source().resolved(name) : name;
-        if (!url.isLocalFile())
-            return {};
+        if (!url.isLocalFile()) return {};
         const QVariant content = QTextBrowser::loadResource(type, url);
-        if (content.isValid())
-            loaded.append(url);
+        if (content.isValid()) loaded.append(url);
         if (type == QTextDocument::HtmlResource && content.userType() == QMetaType::QByteArray)
             return decodeHtml(content.toByteArray());
         return content;
@@ -44,16 +42,12 @@ private:
         QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
         if (decoder.isValid()) {
             QString text = decoder(bytes);
-            if (!decoder.hasError() || hasCharset(bytes))
-                return text;
+            if (!decoder.hasError() || hasCharset(bytes)) return text;
         }
         return cp932::decode(bytes).text;
     }
 
-    static bool hasCharset(const QByteArray &bytes)
-    {
-        return bytes.left(1024).toLower().contains("charset");
-    }
+    static bool hasCharset(const QByteArray &bytes) { return bytes.left(1024).toLower().contains("charset"); }
 };
 
 BrowserWindow::BrowserWindow(const QString &explanationFile, const QString &dataFolder, QWidget *parent)
@@ -75,14 +69,19 @@ BrowserWindow::BrowserWindow(const QString &explanationFile, const QString &data
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
 
     m_startingAddress = explanationFile;
-    if (m_startingAddress.isEmpty())
-        return;
+    if (m_startingAddress.isEmpty()) return;
     navigate(resolveExplanationFile(m_startingAddress, dataFolder));
 }
 
-QList<QUrl> BrowserWindow::loadedResources() const { return m_browser->loaded; }
+QList<QUrl> BrowserWindow::loadedResources() const
+{
+    return m_browser->loaded;
+}
 
-QString BrowserWindow::cannotShowText(const QString &address) { return u"表示できません："_s + address; }
+QString BrowserWindow::cannotShowText(const QString &address)
+{
+    return u"表示できません："_s + address;
+}
 
 void BrowserWindow::navigate(const QUrl &address)
 {
@@ -91,8 +90,8 @@ void BrowserWindow::navigate(const QUrl &address)
     // A movie for a browser plug-in ("swf") plays nowhere any more, and a web
     // address would go to the network: the teacher reads why instead of a
     // blank page.
-    const bool showable = address.isLocalFile() && !text.endsWith(u"swf"_s, Qt::CaseInsensitive) && file.isFile()
-                          && file.isReadable();
+    const bool showable = address.isLocalFile() && !text.endsWith(u"swf"_s, Qt::CaseInsensitive) &&
+                          file.isFile() && file.isReadable();
     if (showable) {
         m_browser->setSource(address);
         return;

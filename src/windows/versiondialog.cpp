@@ -1,7 +1,7 @@
 #include "windows/versiondialog.h"
 
-#include "state/context.h"
 #include "platform/widgets.h"
+#include "state/context.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -61,7 +61,8 @@ void VersionDialog::showEvent(QShowEvent *event)
     ui::letEventsRun();
     ui::letEventsRun();
     findChild<QLabel *>(u"Label1"_s)->setText(m_context.session.programTitle);
-    findChild<QLabel *>(u"Label2"_s)->setText(versionLine(KEMORO_VERSION_MAJOR, KEMORO_VERSION_MINOR, KEMORO_VERSION_PATCH));
+    findChild<QLabel *>(u"Label2"_s)
+        ->setText(versionLine(KEMORO_VERSION_MAJOR, KEMORO_VERSION_MINOR, KEMORO_VERSION_PATCH));
     findChild<QLabel *>(u"Label4"_s)->setText(u"Quorvex"_s);
     findChild<QLabel *>(u"Label5"_s)->setText(u"教室のコンピューター用　九九の逆算ドリル"_s);
 }

@@ -55,8 +55,7 @@ VideoWindow::VideoWindow(const QString &explanationFile, const QString &dataFold
         // A set button for every pair from the start, so the first bookmark
         // can be reached at all.
         m_jump[i]->hide();
-        if (i > 0)
-            number->setText(QString::number(i + 1));
+        if (i > 0) number->setText(QString::number(i + 1));
     }
 
     auto *back = ui::named(new QPushButton(u"戻る"_s, this), u"Command1"_s);
@@ -88,7 +87,10 @@ void VideoWindow::setBookmark(int i)
     m_jump[i]->show();
 }
 
-void VideoWindow::jumpTo(int i) { m_player->seek(m_bookmarks[i]); }
+void VideoWindow::jumpTo(int i)
+{
+    m_player->seek(m_bookmarks[i]);
+}
 
 void VideoWindow::freeBookmark(int i)
 {
@@ -98,7 +100,8 @@ void VideoWindow::freeBookmark(int i)
 
 bool VideoWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
         for (int i = 0; i < bookmarkCount; ++i) {
             if (watched == m_jump[i]) {
                 freeBookmark(i);

@@ -35,8 +35,9 @@ void TestFlow::pupilPlaysADrillAndSeesItCounted()
 {
     // Level 1's target is 30 s; pupil 8 is one of three third graders, the
     // only one whose name holds 工藤.
-    test::Classroom classroom{.pupils = {{7, u"木村　めい"_s, 3}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}},
-                              .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}}};
+    test::Classroom classroom{
+        .pupils = {{7, u"木村　めい"_s, 3}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}},
+        .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}}};
     const test::Installation install(classroom);
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     test::FakeClock clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0))};

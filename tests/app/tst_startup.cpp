@@ -31,8 +31,12 @@ using namespace kemoro;
 // Six pupils, numbered in roster order (pupil 5 on line 5), and a teacher.
 test::Classroom classroom()
 {
-    return {.pupils = {{1, u"青木　さくら"_s, 1}, {2, u"石井　はると"_s, 1}, {3, u"江藤　そうた"_s, 2},
-                       {4, u"大野　ひな"_s, 2}, {5, u"工藤　ゆうと"_s, 3}, {6, u"小林　あおい"_s, 3},
+    return {.pupils = {{1, u"青木　さくら"_s, 1},
+                       {2, u"石井　はると"_s, 1},
+                       {3, u"江藤　そうた"_s, 2},
+                       {4, u"大野　ひな"_s, 2},
+                       {5, u"工藤　ゆうと"_s, 3},
+                       {6, u"小林　あおい"_s, 3},
                        {7, u"山田先生"_s, 20}},
             .today = QDate(2027, 1, 5)};
 }
@@ -225,7 +229,7 @@ void TestStartup::badByteInANameKeepsEveryPupil()
     clean.startAndConfigure();
     QVERIFY(test::openScreen<NameSelectionScreen>());
     const int pupils = test::openScreen<NameSelectionScreen>()->findChild<QListWidget *>()->count();
-    QVERIFY(pupils >= 7); // every pupil, and the lines between the grades
+    QVERIFY(pupils >= 7);     // every pupil, and the lines between the grades
     clean.navigator->quit(0); // its screens close: the next run's are the open ones
 
     Run run;

@@ -107,7 +107,7 @@ void TestCriteria::shortLineShiftsLaterLevels()
     Diagnostics d;
     loadCriteria(write(header + u"40,60,100,5,1,20,300,7,1,,\r\n50,70,100,5,1,20,300,7,1,,,\r\n"_s), t, d);
     QCOMPARE(t[1].spare3.text, u"50"_s); // the 12th field comes from the next line
-    QCOMPARE(t[2].targetTime, 0);         // and the next level runs short at the end
+    QCOMPARE(t[2].targetTime, 0);        // and the next level runs short at the end
     QCOMPARE(d.size(), 2);
     QCOMPARE(d.at(0).severity, Diagnostic::Severity::Check);
     QCOMPARE(d.at(1).severity, Diagnostic::Severity::Warning);
@@ -177,8 +177,8 @@ void TestCriteria::saveWritesNPlusOneLines()
 {
     CriteriaGrid grid{QStringList{u"レベル"_s} + criteriaHeaderTitles()};
     for (int i = 1; i <= 4; ++i)
-        grid.append({QString::number(i), u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u""_s, u""_s, u"7"_s, u"1"_s,
-                     u""_s, u""_s, u""_s});
+        grid.append({QString::number(i), u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u""_s, u""_s, u"7"_s,
+                     u"1"_s, u""_s, u""_s, u""_s});
     CriteriaTable t;
     Diagnostics d;
     QVERIFY(!saveCriteria(m_path, grid, t, d));
@@ -201,8 +201,9 @@ void TestCriteria::saveRefusesWhatCannotBeStored()
 {
     QFETCH(QString, cell);
     const QByteArray before = (write(header + u"40,60,100,5,1,20,300,7,1,,,\r\n"_s), test::readBytes(m_path));
-    CriteriaGrid grid{QStringList{u"レベル"_s} + criteriaHeaderTitles(),
-                      {u"1"_s, u"40"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u""_s, u""_s, u""_s, u""_s, cell, u""_s, u""_s}};
+    CriteriaGrid grid{
+        QStringList{u"レベル"_s} + criteriaHeaderTitles(),
+        {u"1"_s, u"40"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u""_s, u""_s, u""_s, u""_s, cell, u""_s, u""_s}};
     CriteriaTable t;
     Diagnostics d;
     const std::optional<Diagnostic> refused = saveCriteria(m_path, grid, t, d);
@@ -246,7 +247,8 @@ void TestCriteria::numericCells()
     const std::optional<Diagnostic> refused = saveCriteria(m_path, grid, t, d);
     if (stored.isNull()) {
         QVERIFY(refused);
-        QVERIFY2(refused->text.contains(u"レベル1の「%1」"_s.arg(criteriaColumnTitle(column))), qPrintable(refused->text));
+        QVERIFY2(refused->text.contains(u"レベル1の「%1」"_s.arg(criteriaColumnTitle(column))),
+                 qPrintable(refused->text));
         QCOMPARE(test::readBytes(m_path), before);
         return;
     }
@@ -329,10 +331,12 @@ void TestCriteria::timesOfTheLevelsInUse()
     QStringList lines;
     for (const Diagnostic &one : criteriaTimeChecks(m_path, t, rows, timed))
         lines.append(one.toLine());
-    QCOMPARE(lines, (QStringList{
-                        u"タイム回数データ.txt:line 2: level 1 minTime (最低Time) is 0: every drill of the level times out at once"_s,
-                        u"タイム回数データ.txt:line 3: level 2 targetTime (目標Time) is -5: every drill of the level times out at once"_s,
-                        u"タイム回数データ.txt:file: level 5 has no line: its targetTime and minTime are 0, so every drill of the level times out at once"_s}));
+    QCOMPARE(
+        lines,
+        (QStringList{
+            u"タイム回数データ.txt:line 2: level 1 minTime (最低Time) is 0: every drill of the level times out at once"_s,
+            u"タイム回数データ.txt:line 3: level 2 targetTime (目標Time) is -5: every drill of the level times out at once"_s,
+            u"タイム回数データ.txt:file: level 5 has no line: its targetTime and minTime are 0, so every drill of the level times out at once"_s}));
 }
 
 QTEST_APPLESS_MAIN(TestCriteria)

@@ -28,8 +28,8 @@ namespace {
 test::Classroom classroom()
 {
     return {.pupils = {{1, u"山田先生"_s, 20}},
-            .criteria = QList<QStringList>(3, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s,
-                                               u"1"_s})};
+            .criteria = QList<QStringList>(
+                3, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s})};
 }
 
 struct Run

@@ -37,7 +37,7 @@ void TestDistribution::distribution_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("allHeader");
     QTest::addColumn<QString>("bestHeader");
-    QTest::addColumn<QStringList>("allBars");  // "bucket:stars" lines that must be there
+    QTest::addColumn<QStringList>("allBars"); // "bucket:stars" lines that must be there
     QTest::addColumn<QStringList>("bestBars");
     // clang-format off
     QTest::newRow("no results: empty count, unit 1")

@@ -24,8 +24,7 @@ bool writeAll(const QString &path, const QByteArray &bytes)
 // What writing 5000 zero records in place into `old` leaves.
 QByteArray inPlace(QByteArray old)
 {
-    if (old.size() < 40000)
-        old.resize(40000);
+    if (old.size() < 40000) old.resize(40000);
     std::fill(old.begin(), old.begin() + 40000, '\0');
     return old;
 }
@@ -56,8 +55,7 @@ private slots:
         const QString live = dir.filePath(u"ステップ.dat"_s);
         const QByteArray progress("\x03\x00\x01\x00\x02\x00\x01\x00", 8);
         QVERIFY(writeAll(live, progress));
-        if (exists)
-            QVERIFY(writeAll(path, old));
+        if (exists) QVERIFY(writeAll(path, old));
 
         QVERIFY(!writeBlankStepTemplate(path));
 

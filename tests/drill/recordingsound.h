@@ -26,8 +26,7 @@ public:
     // Ends the oldest pending play.
     void release()
     {
-        if (pending.empty())
-            return;
+        if (pending.empty()) return;
         Done done = std::move(pending.front());
         pending.pop_front();
         done(next());
@@ -48,8 +47,7 @@ public:
 private:
     SoundResult next()
     {
-        if (codes.empty())
-            return {};
+        if (codes.empty()) return {};
         const int code = codes.front();
         codes.pop_front();
         return {code, code ? QStringLiteral("no device") : QString()};

@@ -8,7 +8,6 @@
 using namespace Qt::StringLiterals;
 using namespace kemoro;
 
-
 class TestDrillResult : public QObject
 {
     Q_OBJECT
@@ -197,8 +196,7 @@ void TestDrillResult::bannerAndPassCue()
     QFETCH(bool, banner);
     QFETCH(bool, passCue);
     CriteriaTable criteria;
-    if (levelWith9999)
-        criteria[size_t(levelWith9999)].clearCount = 9999;
+    if (levelWith9999) criteria[size_t(levelWith9999)].clearCount = 9999;
     QCOMPARE(showGoalBanner(cleared, goalLevel, criteria), banner);
     QCOMPARE(playPassCue(cleared, goalLevel, clearedBefore), passCue);
 }

@@ -35,7 +35,8 @@ constexpr int pupil = 3;
 // after 20 drills or 300 points.
 test::Classroom classroom()
 {
-    QList<QStringList> criteria(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
+    QList<QStringList> criteria(
+        24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
     criteria[5] = {u"35"_s, u"70"_s, u"100"_s, u"5"_s, u"1.5"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s};
     return {.pupils = {{pupil, u"山田　花子"_s, 3}},
             .criteria = criteria,

@@ -9,16 +9,21 @@ using namespace kemoro;
 
 namespace {
 // The random number that draws digit d (1..9) by int(random x 9 + 1).
-double digit(int d) { return (d - 1) / 9.0 + 0.01; }
+double digit(int d)
+{
+    return (d - 1) / 9.0 + 0.01;
+}
 // ... and factor f (2..9) by int(random x 8 + 2).
-double factor(int f) { return (f - 2) / 8.0 + 0.01; }
+double factor(int f)
+{
+    return (f - 2) / 8.0 + 0.01;
+}
 
 QString shown(const std::array<bool, 10> &visible)
 {
     QString s;
     for (int d = 1; d <= 9; ++d)
-        if (visible[size_t(d)])
-            s += QString::number(d);
+        if (visible[size_t(d)]) s += QString::number(d);
     return s;
 }
 } // namespace
@@ -45,7 +50,8 @@ void TestQuestions::kind_data()
     QTest::addColumn<double>("random");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("draws");
-    const int none = int(QuestionKind::None), drawn = int(QuestionKind::Drawn), kept = int(QuestionKind::Kept);
+    const int none = int(QuestionKind::None), drawn = int(QuestionKind::Drawn),
+              kept = int(QuestionKind::Kept);
     // clang-format off
     QTest::newRow("level 1 always draws")               << 1  << 0.9  << drawn << 0;
     QTest::newRow("level 2 keeps the product")          << 2  << 0.1  << kept  << 0;
@@ -187,8 +193,7 @@ void TestQuestions::netCount()
     int c = 0, at = 0;
     for (int i = 0; i < answers.size(); ++i) {
         c = afterJudgement(c, answers[i] == u'r' ? Judgement::Right : Judgement::Wrong);
-        if (c >= 10 && at == 0)
-            at = i + 1;
+        if (c >= 10 && at == 0) at = i + 1;
     }
     QCOMPARE(c, count);
     QCOMPARE(at, reachesTenAt);

@@ -20,8 +20,7 @@ QByteArray le32(quint32 v)
 QByteArray chunk(const QByteArray &id, const QByteArray &body, quint32 declared = 0)
 {
     QByteArray c = id + le32(declared ? declared : quint32(body.size())) + body;
-    if (body.size() % 2)
-        c += '\0';
+    if (body.size() % 2) c += '\0';
     return c;
 }
 
@@ -32,7 +31,7 @@ QByteArray fmt(quint32 rate)
     b += QByteArray::fromHex("0100"); // PCM
     b += QByteArray::fromHex("0100"); // one channel
     b += le32(rate);
-    b += le32(rate * 2); // byte rate
+    b += le32(rate * 2);              // byte rate
     b += QByteArray::fromHex("0200"); // block align
     b += QByteArray::fromHex("1000"); // bits
     return chunk("fmt ", b);
@@ -122,8 +121,7 @@ void TestSoundCues::failureMonitor()
     int ended = 0;
     for (int i = 0; i < codes.size() && ended == 0; ++i) {
         const int code = codes[i].digitValue();
-        if (monitor.record({code, code ? u"device"_s : QString()}))
-            ended = i + 1;
+        if (monitor.record({code, code ? u"device"_s : QString()})) ended = i + 1;
     }
     QCOMPARE(ended, endsAt);
     QCOMPARE(monitor.failures(), failuresAfter);
@@ -139,7 +137,7 @@ void TestSoundCues::failureMessage()
 void TestSoundCues::wavLength_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<qint64>("ms"); // -1: not a wave file
+    QTest::addColumn<qint64>("ms");     // -1: not a wave file
     const QByteArray tenth(1600, '\0'); // 0.1 s at 8000 Hz, 16 bits
     // clang-format off
     QTest::newRow("plain PCM")                       << riff(fmt(8000) + chunk("data", tenth)) << qint64(100);

@@ -31,16 +31,14 @@ QString enabledLevels(const hub::Unlocking &u)
 {
     QStringList out;
     for (size_t i = 1; i < u.enabled.size(); ++i)
-        if (u.enabled[i])
-            out.append(QString::number(i));
+        if (u.enabled[i]) out.append(QString::number(i));
     return out.join(u',');
 }
 QString barredLevels(const hub::Unlocking &u)
 {
     QStringList out;
     for (size_t i = 1; i < u.notice.size(); ++i)
-        if (u.notice[i].value_or(false))
-            out.append(QString::number(i));
+        if (u.notice[i].value_or(false)) out.append(QString::number(i));
     return out.join(u',');
 }
 } // namespace
@@ -86,12 +84,9 @@ void TestHubRules::unlocking()
     QFETCH(QString, enabled);
     QFETCH(QString, barred);
     Session s = sixLevels();
-    if (setup == u"all"_s)
-        s.allLevelsSelectable = 1;
-    if (setup == u"teacher"_s)
-        s.curPupilName = u" 先生 "_s;
-    if (setup == u"teacherish"_s)
-        s.curPupilName = u"山田先生"_s;
+    if (setup == u"all"_s) s.allLevelsSelectable = 1;
+    if (setup == u"teacher"_s) s.curPupilName = u" 先生 "_s;
+    if (setup == u"teacherish"_s) s.curPupilName = u"山田先生"_s;
     if (setup == u"gap"_s)
         for (int i : {1, 2, 3, 5})
             pass(s, i);
@@ -99,10 +94,8 @@ void TestHubRules::unlocking()
         s.levels.levelName[2] = u"レベル２練習"_s;
         pass(s, 1);
     }
-    if (setup == u"practice2"_s)
-        s.levels.levelName[3] = u"レベル３練習"_s;
-    if (setup == u"9999"_s)
-        s.criteria[2].clearPoints = 9999;
+    if (setup == u"practice2"_s) s.levels.levelName[3] = u"レベル３練習"_s;
+    if (setup == u"9999"_s) s.criteria[2].clearPoints = 9999;
     if (setup == u"over"_s || setup == u"overgoal"_s || setup == u"nolimit"_s || setup == u"allover"_s) {
         pass(s, 1);
         pass(s, 2);
@@ -112,8 +105,7 @@ void TestHubRules::unlocking()
             s.goalLevel = 3;
             pass(s, 3);
         }
-        if (setup == u"allover"_s)
-            s.allLevelsSelectable = 1;
+        if (setup == u"allover"_s) s.allLevelsSelectable = 1;
     }
     const hub::Unlocking u = hub::unlockLevels(s);
     QCOMPARE(enabledLevels(u), enabled);

@@ -36,11 +36,16 @@ constexpr int teacher = 30;
 // cleared by 5 drills or 100 points, rate 1, barred after 20 drills a day.
 test::Classroom classroom()
 {
-    return {.pupils = {{1, u"青木　さくら"_s, 1}, {2, u"石井　はると"_s, 1}, {3, u"上田　ゆい"_s, 1},
-                       {4, u"江藤　そうた"_s, 2}, {8, u"工藤　ゆうと"_s, 3}, {16, u"中村　いつき"_s, 4, 2},
-                       {20, u"林　そうすけ"_s, 5, 1}, {teacher, u"山田先生"_s, 20}},
-            .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s,
-                                                u"7"_s, u"1"_s})};
+    return {.pupils = {{1, u"青木　さくら"_s, 1},
+                       {2, u"石井　はると"_s, 1},
+                       {3, u"上田　ゆい"_s, 1},
+                       {4, u"江藤　そうた"_s, 2},
+                       {8, u"工藤　ゆうと"_s, 3},
+                       {16, u"中村　いつき"_s, 4, 2},
+                       {20, u"林　そうすけ"_s, 5, 1},
+                       {teacher, u"山田先生"_s, 20}},
+            .criteria = QList<QStringList>(
+                24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s})};
 }
 constexpr int listedPupils = 6; // status 0
 

@@ -38,7 +38,8 @@ void TestRankings::sortKeepsEqualKeysInOrder()
 
 void TestRankings::timeRankingLines()
 {
-    const Roster roster = test::rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"江藤"_s, u"大野"_s, u"加藤"_s}, {3, 3, 3, 3, 3, 3});
+    const Roster roster = test::rosterOf({u"青木"_s, u"石井"_s, u"上田"_s, u"江藤"_s, u"大野"_s, u"加藤"_s},
+                                         {3, 3, 3, 3, 3, 3});
     ResultTables t;
     t.best(1, 1) = 20;
     t.best(1, 2) = 10;
@@ -50,13 +51,13 @@ void TestRankings::timeRankingLines()
     o.currentPupil = 3;
     const Ranking r = buildRanking(roster, t, 1, o);
     QCOMPARE(r.lines, (QStringList{
-                            u" 1③石井　　　    10 　"_s,
-                            u" 2③青木　　　    20 　"_s,
-                            u" 2●上田　　　    20 ●"_s,
-                            u" 4③江藤　　　    30 　"_s,
-                            u" 5③大野　　　*失敗* 　"_s,
-                            u"--③加藤　　　------ 　"_s,
-                        }));
+                          u" 1③石井　　　    10 　"_s,
+                          u" 2③青木　　　    20 　"_s,
+                          u" 2●上田　　　    20 ●"_s,
+                          u" 4③江藤　　　    30 　"_s,
+                          u" 5③大野　　　*失敗* 　"_s,
+                          u"--③加藤　　　------ 　"_s,
+                      }));
     QCOMPARE(r.scrollRow, 1); // the line before the current pupil's
 }
 
@@ -84,10 +85,10 @@ void TestRankings::pointsRanking()
     o.gradeFilter = u"全学年"_s;
     o.currentPupil = 1;
     QCOMPARE(buildRanking(roster, t, 1, o).lines, (QStringList{
-                                                        u" 1①b　　　　  5/   25"_s,
-                                                        u" 2●a　　　　  0/    0"_s,
-                                                        u" 2①c　　　　  0/    0"_s,
-                                                    }));
+                                                      u" 1①b　　　　  5/   25"_s,
+                                                      u" 2●a　　　　  0/    0"_s,
+                                                      u" 2①c　　　　  0/    0"_s,
+                                                  }));
     t.totalPoints(1, 2) = 0;
     t.todayPoints(1, 2) = 0;
     // Nobody has points: no line shows a rank.
@@ -107,7 +108,7 @@ void TestRankings::pointsBeyondAThousandADay()
     o.view = RankView::Points;
     o.gradeFilter = u"全学年"_s;
     const Ranking r = buildRanking(roster, t, 1, o);
-    QCOMPARE(r.pupils[0], 2); // equal totals: more today first
+    QCOMPARE(r.pupils[0], 2);         // equal totals: more today first
     QCOMPARE(r.ranks.at(1), u" 1"_s); // same points so far, same rank
 }
 
@@ -163,7 +164,8 @@ void TestRankings::reportStyle()
     t.todayPoints(1, 3) = 0;
     t.totalPoints(1, 3) = 0;
     o.pointRankPeriod = 1;
-    QCOMPARE(buildRanking(roster, t, 1, o).ranks.first(), u"  1"_s); // the first place is 1 even with no points
+    QCOMPARE(buildRanking(roster, t, 1, o).ranks.first(),
+             u"  1"_s); // the first place is 1 even with no points
     o.view = RankView::Time;
     QCOMPARE(buildRanking(roster, t, 1, o).lines.first(), u"---①a　　　　------ 　"_s);
 }

@@ -94,7 +94,8 @@ void TestRecordLists::periodList_data()
     QTest::newRow("time view") << int(RankView::Time)
                                << QStringList{u"1234秒 12/04③山田太郎　③0"_s, u"　　× 12/10●林　　　　●"_s};
     QTest::newRow("points view") << int(RankView::Points)
-                                 << QStringList{u"    0 12/04③山田太郎　③1234秒"_s, u"    0 12/10●林　　　　●99999秒"_s};
+                                 << QStringList{u"    0 12/04③山田太郎　③1234秒"_s,
+                                                u"    0 12/10●林　　　　●99999秒"_s};
 }
 
 void TestRecordLists::periodList()
@@ -129,11 +130,11 @@ void TestRecordLists::unusableRecordsAreNotListed()
 {
     Records r;
     const double today = ole::fromDate(now.date());
-    r.addRaw(today + 0.5, 0.4, 1, 1, 10); // not a whole day
-    r.addRaw(today, 1.0, 1, 1, 10);       // not a time of day
-    r.addRaw(today, 0.4, 1, 3, 10);       // level beyond the level count
-    r.addRaw(today, 0.4, 5001, 1, 10);    // pupil beyond the tables
-    r.addRaw(today, 0.4, 2, 1, -5);       // crossed midnight on an old computer: a failure
+    r.addRaw(today + 0.5, 0.4, 1, 1, 10);  // not a whole day
+    r.addRaw(today, 1.0, 1, 1, 10);        // not a time of day
+    r.addRaw(today, 0.4, 1, 3, 10);        // level beyond the level count
+    r.addRaw(today, 0.4, 5001, 1, 10);     // pupil beyond the tables
+    r.addRaw(today, 0.4, 2, 1, -5);        // crossed midnight on an old computer: a failure
     r.window.bytes += QByteArray(20, 'x'); // a torn tail is no record
     const LevelLists lists = buildRecordLists(r.window, twoPupils(), criteria(), options(RecordList::Today));
     QCOMPARE(lists.lines[1], QStringList{u"　　× 09:36●林　　　　●"_s});
@@ -170,7 +171,7 @@ void TestRecordLists::tint()
     QCOMPARE(tintFor(121, c[1]), Tint::Silver);
     Records r;
     r.add(0, QTime(9, 0), 1, 1, 30);
-    r.add(0, QTime(9, 1), 1, 1, 200);  // newest drill that is no failure decides
+    r.add(0, QTime(9, 1), 1, 1, 200); // newest drill that is no failure decides
     r.add(0, QTime(9, 2), 1, 1, 99999);
     QCOMPARE(buildRecordLists(r.window, twoPupils(), c, options(RecordList::Today)).tintTime[1],
              std::optional<qint32>(200));

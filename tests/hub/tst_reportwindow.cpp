@@ -91,8 +91,12 @@ constexpr int teacher = 30;
 // them off.
 test::Classroom classroom()
 {
-    return {.pupils = {{3, u"上田　ゆい"_s, 1}, {5, u"大野　ひな"_s, 2}, {8, u"工藤　ゆうと"_s, 3},
-                       {16, u"中村　いつき"_s, 4, 2}, {20, u"林　そうすけ"_s, 5, 1}, {teacher, u"山田先生"_s, 20}}};
+    return {.pupils = {{3, u"上田　ゆい"_s, 1},
+                       {5, u"大野　ひな"_s, 2},
+                       {8, u"工藤　ゆうと"_s, 3},
+                       {16, u"中村　いつき"_s, 4, 2},
+                       {20, u"林　そうすけ"_s, 5, 1},
+                       {teacher, u"山田先生"_s, 20}}};
 }
 constexpr int listedPupils = 4; // status 0
 } // namespace

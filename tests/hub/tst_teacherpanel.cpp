@@ -35,8 +35,7 @@ struct Run : test::HubRun
 {
     explicit Run(int pupil = teacher) : HubRun(classroom(), pupil)
     {
-        if (isValid())
-            navigator->showHub();
+        if (isValid()) navigator->showHub();
     }
     HubScreen *hub() const { return test::openScreen<HubScreen>(); }
     template <typename T> T *child(const QString &name) const { return hub()->findChild<T *>(name); }

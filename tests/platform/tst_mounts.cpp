@@ -93,16 +93,17 @@ void TestMounts::localLocks()
     QFETCH(QString, fsType);
     QFETCH(QString, option);
     const std::optional<LocalLockMount> found = localLockMount(mountInfo, folder);
-    const QStringList got = found ? QStringList{found->mountPoint, found->fsType, found->option} : QStringList();
-    const QStringList expected = mountPoint.isEmpty() ? QStringList() : QStringList{mountPoint, fsType, option};
+    const QStringList got =
+        found ? QStringList{found->mountPoint, found->fsType, found->option} : QStringList();
+    const QStringList expected =
+        mountPoint.isEmpty() ? QStringList() : QStringList{mountPoint, fsType, option};
     QCOMPARE(got, expected);
 }
 
 // The kernel's file reports a size of 0, so a reader that trusts the size gets nothing.
 void TestMounts::readsTheKernelsTable()
 {
-    if (!QFile::exists(u"/proc/self/mountinfo"_s))
-        QSKIP("no /proc/self/mountinfo here");
+    if (!QFile::exists(u"/proc/self/mountinfo"_s)) QSKIP("no /proc/self/mountinfo here");
     bool root = false;
     for (const QString &line : readMountInfo().split(u'\n', Qt::SkipEmptyParts))
         root = root || line.section(u' ', 4, 4) == u"/"_s;

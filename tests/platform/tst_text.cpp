@@ -28,8 +28,8 @@ void TestText::integerFields_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("value");
     QTest::addColumn<int>("status");
-    const int ok = int(NumberStatus::Ok), empty = int(NumberStatus::Empty), nan = int(NumberStatus::NotANumber),
-              range = int(NumberStatus::OutOfRange);
+    const int ok = int(NumberStatus::Ok), empty = int(NumberStatus::Empty),
+              nan = int(NumberStatus::NotANumber), range = int(NumberStatus::OutOfRange);
     // clang-format off
     QTest::newRow("plain")            << u"123"_s    << qint64(123)  << ok;
     QTest::newRow("blanks and sign")  << u" -42 "_s  << qint64(-42)  << ok;

@@ -91,8 +91,8 @@ void TestTextFile::decoding()
 void TestTextFile::secretBytesAreNotShown()
 {
     Diagnostics diagnostics;
-    const QString text = decodeTextFile("4\r\nschool\r\n0\r\n0\r\n\r\npass\xFFword\r\n", u"共通データ.txt"_s, diagnostics,
-                                        TextFileKind::secretSettings());
+    const QString text = decodeTextFile("4\r\nschool\r\n0\r\n0\r\n\r\npass\xFFword\r\n", u"共通データ.txt"_s,
+                                        diagnostics, TextFileKind::secretSettings());
     QVERIFY(text.contains(u"pass\uFFFDword"_s));
     QCOMPARE(diagnostics.size(), 1);
     QCOMPARE(diagnostics.first().location, Diagnostic::lineLocation(6));

@@ -46,8 +46,7 @@ public:
     {
         QList<Op> found;
         for (const Op &op : ops)
-            if (op.kind == kind)
-                found.append(op);
+            if (op.kind == kind) found.append(op);
         return found;
     }
     QStringList texts() const
@@ -59,7 +58,10 @@ public:
     }
 
 protected:
-    void drawText(QPointF topLeft, const QString &text) override { record(Kind::Text, QRectF(topLeft, topLeft), text); }
+    void drawText(QPointF topLeft, const QString &text) override
+    {
+        record(Kind::Text, QRectF(topLeft, topLeft), text);
+    }
     void drawLine(QPointF from, QPointF to) override { record(Kind::Line, QRectF(from, to), {}); }
     void drawPoint(QPointF) override {}
     void drawRectangle(QRectF box) override { record(Kind::Rect, box, {}); }

@@ -43,16 +43,14 @@ public:
     {
         QList<Op> found;
         for (const Op &op : ops)
-            if (op.kind == kind)
-                found.append(op);
+            if (op.kind == kind) found.append(op);
         return found;
     }
     // The first text op showing exactly `text`; kind NewPage when there is none.
     Op textOp(const QString &text) const
     {
         for (const Op &op : ops)
-            if (op.kind == Kind::Text && op.text == text)
-                return op;
+            if (op.kind == Kind::Text && op.text == text) return op;
         return {Kind::NewPage, {}, {}, {}, {}, 0, 0};
     }
 
@@ -65,7 +63,10 @@ protected:
     {
         ops.append({Kind::Line, from, to, {}, colour(), lineWidth(), fontSize()});
     }
-    void drawPoint(QPointF at) override { ops.append({Kind::Point, at, at, {}, colour(), lineWidth(), fontSize()}); }
+    void drawPoint(QPointF at) override
+    {
+        ops.append({Kind::Point, at, at, {}, colour(), lineWidth(), fontSize()});
+    }
 
 private:
     QSizeF m_size;

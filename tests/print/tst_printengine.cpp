@@ -130,8 +130,7 @@ private slots:
                 d.engine.label2(1000, 1000, 2000, 1000, 0, 0xffffff, 1, 1, u"こたえ"_s, colour, 20, 1);
             QCOMPARE(d.surface.of(Kind::Rect).size(), 1);
             QCOMPARE(d.surface.of(Kind::Text).size(), textDrawn ? 1 : 0);
-            if (textDrawn)
-                QCOMPARE(d.surface.of(Kind::Text).first().colour, colourFromNumber(colour));
+            if (textDrawn) QCOMPARE(d.surface.of(Kind::Text).first().colour, colourFromNumber(colour));
         }
     }
 
@@ -183,8 +182,7 @@ private slots:
         d.engine.label(3000, 4000, 0, 0xffffff, 1, 1, u"３．１４"_s, 0, 20, mode);
         QCOMPARE(d.surface.of(Kind::Rect).size(), rects);
         QCOMPARE(d.surface.of(Kind::Text).size(), texts);
-        if (texts == 0)
-            return;
+        if (texts == 0) return;
         const EngineSurface::Op text = d.surface.of(Kind::Text).first();
         const double w = text.text.size() * text.fontSize * 20;
         const double h = text.fontSize * 20;

@@ -35,8 +35,15 @@ test::Classroom classroom()
     QList<QStringList> questions;
     for (int level = 1; level <= 2; ++level)
         for (int a = 2; a <= (level == 1 ? 6 : 3); ++a)
-            questions.append({QString::number(level), QString::number(a), u"×"_s + QString::number(level + 1),
-                              u"＝"_s + QString::number(a * (level + 1)), {}, {}, {}, {}, {}});
+            questions.append({QString::number(level),
+                              QString::number(a),
+                              u"×"_s + QString::number(level + 1),
+                              u"＝"_s + QString::number(a * (level + 1)),
+                              {},
+                              {},
+                              {},
+                              {},
+                              {}});
     return {.pupils = {{teacher, u"山田先生"_s, 20}}, .password = u"1234"_s, .worksheet = questions};
 }
 

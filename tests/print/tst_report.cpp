@@ -32,8 +32,8 @@ ResultWindow fileOf(const QList<Drill> &drills)
 {
     ResultWindow file;
     for (const Drill &d : drills)
-        file.bytes += encodeRecord(drillRecord(QDateTime(d.date, QTime(9, 30)), qint16(d.pupil), qint16(d.level),
-                                               d.time, u"12345"_s));
+        file.bytes += encodeRecord(drillRecord(QDateTime(d.date, QTime(9, 30)), qint16(d.pupil),
+                                               qint16(d.level), d.time, u"12345"_s));
     file.totalRecords = file.count();
     return file;
 }
@@ -180,12 +180,11 @@ void TestReport::figureRows()
     QFETCH(QStringList, rows);
     BlockFigures f;
     f.count = count;
-    f.sum = sum;           // 101 / 4 = 25.25: cut to 25
-    f.schoolSum = 25;      // 25 / 2 = 12.5: rounded to 13
+    f.sum = sum;      // 101 / 4 = 25.25: cut to 25
+    f.schoolSum = 25; // 25 / 2 = 12.5: rounded to 13
     f.schoolCount = 2;
     f.schoolBest = schoolBest;
-    if (!lastBest.isEmpty())
-        f.bests.push_back({0, 0, 0, lastBest, u"2026/12/01"_s});
+    if (!lastBest.isEmpty()) f.bests.push_back({0, 0, 0, lastBest, u"2026/12/01"_s});
     LevelRanks r;
     r.timeRank = timeRank;
     r.pointsRank = 1;
@@ -198,8 +197,8 @@ void TestReport::figureRows()
 void TestReport::chartPositionsAndBests()
 {
     // Pupil 8 on level 1: 30, 20, 20 (equal: no best), 25, 10; others around.
-    const ResultWindow file = fileOf({{8, 1, 30}, {9, 1, 7}, {8, 1, 20}, {8, 2, 5}, {8, 1, 20}, {8, 1, 25},
-                                      {8, 1, 10}, {9, 2, 3}});
+    const ResultWindow file =
+        fileOf({{8, 1, 30}, {9, 1, 7}, {8, 1, 20}, {8, 2, 5}, {8, 1, 20}, {8, 1, 25}, {8, 1, 10}, {9, 2, 3}});
     const BlockFigures f = blockFigures(file, inputFor());
     QCOMPARE(f.count, 5);
     QCOMPARE(f.sum, 105);
@@ -369,9 +368,9 @@ void TestReport::blocksAndPages()
     QCOMPARE(title.fontSize, paper ? 18.0 : 12.0);
     const auto row1 = s.textOp(u"回数"_s + fw(7) + u"  1回"_s);
     const double step = (paper ? 0.06 : 0.08) * 3000;
-    if (items.first() == 1)
-        QCOMPARE(row1.from, QPointF(1.05 * 6000, 0.05 * 9000 + 0.05 * 3000 + step));
-    QCOMPARE(s.textOp(fw(12) + u" (塾平均)"_s).from.y() - s.textOp(u"ポイント  "_s + fw(3)).from.y(), 3.5 * step);
+    if (items.first() == 1) QCOMPARE(row1.from, QPointF(1.05 * 6000, 0.05 * 9000 + 0.05 * 3000 + step));
+    QCOMPARE(s.textOp(fw(12) + u" (塾平均)"_s).from.y() - s.textOp(u"ポイント  "_s + fw(3)).from.y(),
+             3.5 * step);
 }
 
 void TestReport::bestLabels()
@@ -478,7 +477,8 @@ void TestReport::pupilLines()
     Diagnostics d;
     readRoster(text, u"新名簿.txt"_s, 0, roster, d);
     const QStringList lines = report::pupilLines(roster);
-    QCOMPARE(lines, (QStringList{u"小２ /  あべ/3"_s, u"小３ /  やまだはなこさん/1"_s, u"小３ /  やまだはなこちゃん/2"_s}));
+    QCOMPARE(lines, (QStringList{u"小２ /  あべ/3"_s, u"小３ /  やまだはなこさん/1"_s,
+                                 u"小３ /  やまだはなこちゃん/2"_s}));
     QCOMPARE(pupilOfLine(lines.at(2)), 2);
 
     // The long names' places are found by number, not by their first five characters.

@@ -81,12 +81,14 @@ void TestReportData::showReport()
     QFETCH(int, code);
     QFETCH(QString, out);
     // Pupil 8 in grade 3 and a first grader; target 30 s on every level.
-    const test::Installation install({.pupils = {{3, u"上田　ゆい"_s, 1}, {8, u"工藤　ゆうと"_s, 3}},
-                                      .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s,
-                                                                          u"20"_s, u"300"_s, u"7"_s, u"1"_s}),
-                                      .today = testNow.date()});
+    const test::Installation install(
+        {.pupils = {{3, u"上田　ゆい"_s, 1}, {8, u"工藤　ゆうと"_s, 3}},
+         .criteria = QList<QStringList>(
+             24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}),
+         .today = testNow.date()});
     QVERIFY2(install.isValid(), qPrintable(install.error()));
-    QVERIFY(test::writeBytes(install.dataFolder() + u"成績累積データ.dat"_s, drill(3, 8, 1, 200) + drill(0, 8, 1, 25)));
+    QVERIFY(test::writeBytes(install.dataFolder() + u"成績累積データ.dat"_s,
+                             drill(3, 8, 1, 200) + drill(0, 8, 1, 25)));
     QByteArray outBytes, errBytes;
     QTextStream outStream(&outBytes), errStream(&errBytes);
     DataToolEnvironment env{install.programDir(), testNow, [](int) { return true; }};

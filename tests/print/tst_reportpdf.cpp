@@ -22,8 +22,8 @@ ResultWindow drills()
     ResultWindow file;
     for (int level = 1; level <= 4; ++level)
         for (int k = 0; k < 12; ++k)
-            file.bytes += encodeRecord(drillRecord(QDateTime(QDate(2026, 11, 1 + k), QTime(9, 0)), 8, qint16(level),
-                                                   60 - 4 * k + (k % 3) * 7, u"12345"_s));
+            file.bytes += encodeRecord(drillRecord(QDateTime(QDate(2026, 11, 1 + k), QTime(9, 0)), 8,
+                                                   qint16(level), 60 - 4 * k + (k % 3) * 7, u"12345"_s));
     file.totalRecords = file.count();
     return file;
 }
@@ -82,7 +82,7 @@ class FakePrinters final : public PrinterService
 {
 public:
     QStringList printers;
-    QString answer;        // the PDF file name the user gives
+    QString answer; // the PDF file name the user gives
     int asked = 0;
     bool failStart = false;
     QStringList jobFiles;
@@ -153,7 +153,9 @@ void TestReportPdf::pagesAndBands()
     std::unique_ptr<PrintSurface> pdf = service.startPdf(path, u"ケモロ"_s, error);
     QVERIFY2(pdf, qPrintable(error));
     // The whole A4 page, in twips (Qt rounds A4 to whole points).
-    QVERIFY2(qAbs(pdf->width() - 11906) < 10, qPrintable(u"%1 x %2 / %3"_s.arg(pdf->width()).arg(pdf->height()).arg(pdf->twipsPerDevicePixel())));
+    QVERIFY2(
+        qAbs(pdf->width() - 11906) < 10,
+        qPrintable(u"%1 x %2 / %3"_s.arg(pdf->width()).arg(pdf->height()).arg(pdf->twipsPerDevicePixel())));
     QVERIFY(qAbs(pdf->height() - 16838) < 10);
     QVERIFY(!report::drawReport(*pdf, requestFor(levels), hooks()));
     QVERIFY(pdf->end());
@@ -166,7 +168,8 @@ void TestReportPdf::pagesAndBands()
         for (int b = 0; b < 3; ++b) {
             const double top = 0.05 + 0.3 * b;
             const int ink = inkIn(page, top + 0.01, top + 0.29);
-            QVERIFY2((ink > 50) == inked.at(p).at(b), qPrintable(u"page %1 block %2: %3"_s.arg(p + 1).arg(b + 1).arg(ink)));
+            QVERIFY2((ink > 50) == inked.at(p).at(b),
+                     qPrintable(u"page %1 block %2: %3"_s.arg(p + 1).arg(b + 1).arg(ink)));
         }
         QVERIFY(inkIn(page, 0, 0.04) > 0); // the name above the first block
     }
@@ -211,17 +214,19 @@ void TestReportPdf::printing()
     service.failStart = failStart;
     service.folder = dir.path();
     QList<int> drawnPupils;
-    const PrintOutcome outcome = printDocuments(service, nullptr, 3, u"ケモロ"_s, [&](PrintSurface &s, int i) {
-        drawnPupils.append(i);
-        report::Request r = requestFor(1);
-        r.pupil = 8 + i;
-        return !report::drawReport(s, r, hooks());
-    });
+    const PrintOutcome outcome =
+        printDocuments(service, nullptr, 3, u"ケモロ"_s, [&](PrintSurface &s, int i) {
+            drawnPupils.append(i);
+            report::Request r = requestFor(1);
+            r.pupil = 8 + i;
+            return !report::drawReport(s, r, hooks());
+        });
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(service.asked, asked);
     QCOMPARE(outcome.message, message);
-    const QStringList files = printers.isEmpty() ? (answer.isEmpty() ? QStringList() : QStringList{service.answer})
-                                                 : service.jobFiles;
+    const QStringList files = printers.isEmpty()
+                                  ? (answer.isEmpty() ? QStringList() : QStringList{service.answer})
+                                  : service.jobFiles;
     QList<int> pages;
     for (const QString &f : files)
         pages.append(int(rasterise(f).size()));

@@ -98,8 +98,7 @@ private slots:
         for (const Diagnostic &d : file.diagnostics) {
             QCOMPARE(d.severity, Diagnostic::Severity::Check);
             QCOMPARE(d.fileName(), u"プロト.csv"_s);
-            if (!locations.contains(d.location))
-                locations.append(d.location);
+            if (!locations.contains(d.location)) locations.append(d.location);
         }
         QCOMPARE(locations, reported);
     }
@@ -150,8 +149,8 @@ private slots:
         QFETCH(QStringList, rows);
         FakeRandom random(std::deque<double>(draws.begin(), draws.end()));
         Worksheet sheet;
-        rebuildWorksheet(sheet, parseQuestionFile(threeAndOne, {}).questions, levelsOnly({1}, option, shuffle),
-                         random);
+        rebuildWorksheet(sheet, parseQuestionFile(threeAndOne, {}).questions,
+                         levelsOnly({1}, option, shuffle), random);
         QCOMPARE(sheet.loaded, 3);
         QCOMPARE(sheet.rows, 15);
         QCOMPARE(sheet.cols, cols);
@@ -210,17 +209,17 @@ private slots:
         QFETCH(int, selectedLevel);
         FakeRandom random({}, 0.5);
         Worksheet sheet;
-        if (before > 0)
-            rebuildWorksheet(sheet, questionsOf(before, 3), levelsOnly({3}), random);
-        rebuildWorksheet(sheet, questionsOf(count), selectedLevel ? levelsOnly({selectedLevel}) : WorksheetChoice(),
-                         random);
+        if (before > 0) rebuildWorksheet(sheet, questionsOf(before, 3), levelsOnly({3}), random);
+        rebuildWorksheet(sheet, questionsOf(count),
+                         selectedLevel ? levelsOnly({selectedLevel}) : WorksheetChoice(), random);
         const int kept = selectedLevel ? count : 0;
         QCOMPARE(sheet.loaded, kept);
         const QString numbers = u"①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮"_s;
         for (int r = 1; r <= 15; ++r) {
             QCOMPARE(sheet.cell(r, 1), numbers.mid(r - 1, 1));
             QCOMPARE(sheet.cell(r, 2).isEmpty(), r > kept);
-            QCOMPARE(sheet.cell(r, 2).isEmpty() ? QString() : sheet.cell(r, 2), r > kept ? QString() : u"一%1"_s.arg(r));
+            QCOMPARE(sheet.cell(r, 2).isEmpty() ? QString() : sheet.cell(r, 2),
+                     r > kept ? QString() : u"一%1"_s.arg(r));
         }
     }
 
@@ -256,8 +255,7 @@ private slots:
         const auto texts = surface.of(Kind::Text);
         auto findText = [&](const QString &t) {
             for (const auto &op : texts)
-                if (op.text == t)
-                    return op.at.topLeft();
+                if (op.text == t) return op.at.topLeft();
             return QPointF(-1, -1);
         };
         QVERIFY(std::abs(findText(u"１列目"_s).y() - engine.mapY(400)) < 0.5);

@@ -196,7 +196,8 @@ void TestAggregation::unusableRecords()
 
 void TestAggregation::levelBestOnlyFromFirstThousandPupils()
 {
-    const ResultTables t = aggregated({{today, 0.2, 1001, 1, 10}, {today, 0.2, 1000, 1, 25}, {today, 0.2, 4, 3, 99999}});
+    const ResultTables t =
+        aggregated({{today, 0.2, 1001, 1, 10}, {today, 0.2, 1000, 1, 25}, {today, 0.2, 4, 3, 99999}});
     QCOMPARE(t.best(1, 1001), 10);
     QCOMPARE(t.totalTries(1, 1001), 1);
     QCOMPARE(t.levelBest[1], 25);
@@ -257,11 +258,10 @@ void TestAggregation::onePassAgreesWithLoadThenAdd()
         QCOMPARE(onePass.levelBest[size_t(level)], twoSteps.levelBest[size_t(level)]);
         for (int pupil = 0; pupil < pupilSlots; ++pupil) {
             const auto cells = [&](const ResultTables &t) {
-                return std::array<qint32, 9>{t.todayTries(level, pupil), t.todayPoints(level, pupil),
-                                             t.totalTries(level, pupil), t.totalPoints(level, pupil),
-                                             t.judgeTries(level, pupil), t.judgePoints(level, pupil),
-                                             t.limitTries(level, pupil), t.limitPoints(level, pupil),
-                                             t.best(level, pupil)};
+                return std::array<qint32, 9>{
+                    t.todayTries(level, pupil),  t.todayPoints(level, pupil), t.totalTries(level, pupil),
+                    t.totalPoints(level, pupil), t.judgeTries(level, pupil),  t.judgePoints(level, pupil),
+                    t.limitTries(level, pupil),  t.limitPoints(level, pupil), t.best(level, pupil)};
             };
             if (cells(onePass) != cells(twoSteps))
                 QFAIL(qPrintable(u"level %1 pupil %2 differ"_s.arg(level).arg(pupil)));
@@ -333,8 +333,7 @@ void TestAggregation::recordFinishedDrill()
     QList<Rec> recs;
     for (int i = 0; i < earlierDrills; ++i)
         recs.append({today - 1, 0.5, 7, 1, 30});
-    if (otherPupilBest != 99999)
-        recs.append({today - 1, 0.5, 8, 1, otherPupilBest});
+    if (otherPupilBest != 99999) recs.append({today - 1, 0.5, 8, 1, otherPupilBest});
     QVERIFY(test::writeBytes(path, bytesOf(recs)));
 
     Session session;

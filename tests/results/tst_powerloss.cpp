@@ -27,13 +27,19 @@ constexpr qint64 sector = 512;
 constexpr int orderedUpTo = 6;
 
 const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 30, 15));
-QByteArray original(int i) { return encodeRecord(drillRecord(stamp, qint16(i + 1), 1, 30 + i, u"12345"_s)); }
+QByteArray original(int i)
+{
+    return encodeRecord(drillRecord(stamp, qint16(i + 1), 1, 30 + i, u"12345"_s));
+}
 // A teacher corrects the pupil and the time.
 QByteArray corrected(int i)
 {
     return encodeRecord(drillRecord(stamp, qint16(i + 1001), 1, 7777, u"12345"_s));
 }
-QByteArray appended(int i) { return encodeRecord(drillRecord(stamp, qint16(500 + i), 2, 60, u"12345"_s)); }
+QByteArray appended(int i)
+{
+    return encodeRecord(drillRecord(stamp, qint16(500 + i), 2, 60, u"12345"_s));
+}
 
 struct Disk
 {
@@ -78,13 +84,11 @@ void apply(Disk &disk, File file, const Op &op)
             disk.journal.clear();
             return;
         }
-        if (!disk.journalExists)
-            return; // the file these bytes went to is not on the disk
+        if (!disk.journalExists) return; // the file these bytes went to is not on the disk
     }
     QByteArray &bytes = file == File::Results ? disk.results : disk.journal;
     const qint64 end = op.kind == Op::Kind::Resize ? op.at : op.at + op.data.size();
-    if (bytes.size() < end)
-        bytes.append(QByteArray(end - bytes.size(), '\0'));
+    if (bytes.size() < end) bytes.append(QByteArray(end - bytes.size(), '\0'));
     if (op.kind == Op::Kind::Resize)
         bytes.truncate(op.at);
     else
@@ -115,22 +119,19 @@ public:
 
     bool size(File file, std::int64_t &size) override
     {
-        if (!present(file))
-            return false;
+        if (!present(file)) return false;
         size = bytes(file).size();
         return true;
     }
     bool read(File file, std::int64_t offset, std::int64_t count, Bytes &out) override
     {
-        if (!present(file))
-            return false;
+        if (!present(file)) return false;
         out = bytes(file).mid(offset, count).toStdString();
         return true;
     }
     bool write(File file, std::int64_t offset, const Bytes &written) override
     {
-        if (!present(file))
-            return false;
+        if (!present(file)) return false;
         const QByteArray data = QByteArray::fromStdString(written);
         for (qint64 from = offset; from < offset + data.size();) {
             const qint64 to = std::min(offset + data.size(), (from / sector + 1) * sector);
@@ -142,16 +143,14 @@ public:
     }
     bool resize(File file, std::int64_t size) override
     {
-        if (!present(file))
-            return false;
+        if (!present(file)) return false;
         log(file, {Op::Kind::Resize, size, {}});
         noteInstant(u"resize %1"_s.arg(size), file);
         return true;
     }
     bool flush(File file) override
     {
-        if (!present(file))
-            return false;
+        if (!present(file)) return false;
         for (const Op &op : pending(file))
             apply(m_durable, file, op);
         pending(file).clear();
@@ -233,11 +232,10 @@ QList<Kept> keptStates(const Disk &durable, File file, const QList<Op> &ops)
     const int n = int(ops.size());
     if (n <= orderedUpTo) {
         const std::function<void(const Disk &, const QList<int> &)> extend = [&](const Disk &disk,
-                                                                               const QList<int> &order) {
+                                                                                 const QList<int> &order) {
             keep(disk, order);
             for (int i = 0; i < n; ++i) {
-                if (order.contains(i))
-                    continue;
+                if (order.contains(i)) continue;
                 Disk next = disk;
                 apply(next, file, ops.at(i));
                 extend(next, order + QList<int>{i});
@@ -293,10 +291,9 @@ QString describe(const Instant &at, const Loss &loss)
             kept.append(describe(at.pending[f].at(i)));
         QStringList lost;
         for (int i = 0; i < at.pending[f].size(); ++i)
-            if (!orders[f].contains(i))
-                lost.append(describe(at.pending[f].at(i)));
+            if (!orders[f].contains(i)) lost.append(describe(at.pending[f].at(i)));
         files.append(u"%1 kept [%2] lost [%3]"_s.arg(f == 0 ? u"results"_s : u"journal"_s, kept.join(u", "_s),
-                                                      lost.join(u", "_s)));
+                                                     lost.join(u", "_s)));
     }
     return u"after %1: %2"_s.arg(at.call, files.join(u"; "_s));
 }
@@ -321,8 +318,7 @@ QString describe(const QByteArray &results)
         else
             parts.append(u"?"_s);
     }
-    if (at < results.size())
-        parts.append(u"+%1 bytes"_s.arg(results.size() - at));
+    if (at < results.size()) parts.append(u"+%1 bytes"_s.arg(results.size() - at));
     return u"["_s + parts.join(u" "_s) + u"]"_s;
 }
 
@@ -353,8 +349,7 @@ Recovered recoverDisk(const Disk &disk, QList<Instant> *instants = nullptr)
         result.failure = u"recovery failed on the %1 (code %2)"_s.arg(
             failure->file == File::Results ? u"result file"_s : u"journal"_s, QString::number(failure->code));
     result.end = io.now();
-    if (instants)
-        *instants = io.instants();
+    if (instants) *instants = io.instants();
     return result;
 }
 } // namespace
@@ -378,8 +373,7 @@ private:
 const Recovered &TestPowerLoss::recovered(const Disk &disk)
 {
     auto found = m_recovered.constFind(disk);
-    if (found == m_recovered.constEnd())
-        found = m_recovered.insert(disk, recoverDisk(disk));
+    if (found == m_recovered.constEnd()) found = m_recovered.insert(disk, recoverDisk(disk));
     return *found;
 }
 
@@ -390,8 +384,7 @@ QString TestPowerLoss::checkInterruptedRecovery(const Disk &disk)
     QList<Instant> instants;
     const Recovered first = recoverDisk(disk, &instants);
     m_recovered.insert(disk, first);
-    if (!first.failure.isEmpty())
-        return first.failure;
+    if (!first.failure.isEmpty()) return first.failure;
     for (const Instant &at : instants) {
         for (const Loss &loss : lossesAt(at)) {
             const Recovered &again = recovered(loss.disk);
@@ -486,7 +479,7 @@ void TestPowerLoss::everyLoss()
             const QString expected =
                 returned ? describe(edited) : describe(untouched) + u" or "_s + describe(edited);
             QVERIFY2(ok, qPrintable(u"%1: recovery left %2, not %3"_s.arg(describe(instants.at(n), loss),
-                                                                         describe(end.results), expected)));
+                                                                          describe(end.results), expected)));
         }
     }
 }

@@ -132,8 +132,7 @@ void TestRecordLines::timeBox()
     QFETCH(int, stored);
     const std::optional<qint32> got = readResultTimeBox(text);
     QCOMPARE(got.has_value(), stored >= 0);
-    if (got)
-        QCOMPARE(*got, stored);
+    if (got) QCOMPARE(*got, stored);
 }
 
 void TestRecordLines::pupilBox_data()
@@ -156,8 +155,7 @@ void TestRecordLines::pupilBox()
     QFETCH(int, pupil);
     const std::optional<qint16> got = readPupilBox(text);
     QCOMPARE(got.has_value(), pupil >= 0);
-    if (got)
-        QCOMPARE(int(*got), pupil);
+    if (got) QCOMPARE(int(*got), pupil);
 }
 
 QTEST_APPLESS_MAIN(TestRecordLines)

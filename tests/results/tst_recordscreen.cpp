@@ -1,8 +1,8 @@
-#include "state/context.h"
 #include "app/navigator.h"
 #include "results/recordscreen.h"
-#include "results/resultstore.h"
 #include "results/resultrecord.h"
+#include "results/resultstore.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
@@ -64,8 +64,7 @@ struct Run
         QByteArray bytes;
         for (int i = 0; i < records; ++i)
             bytes += encodeRecord(testRecord(i, i == timeOutAt ? 99999 : -1));
-        if (!test::writeBytes(path(), bytes))
-            error += u"cannot write "_s + path();
+        if (!test::writeBytes(path(), bytes)) error += u"cannot write "_s + path();
         screen = std::make_unique<RecordScreen>(context);
         screen->show();
         screen->activate();
@@ -79,11 +78,7 @@ struct Run
             list.append(decodeRecord(bytes.constData() + i));
         return list;
     }
-    template<typename T>
-    T *child(const QString &name) const
-    {
-        return screen->findChild<T *>(name);
-    }
+    template <typename T> T *child(const QString &name) const { return screen->findChild<T *>(name); }
 };
 } // namespace
 
@@ -220,8 +215,7 @@ void TestRecordScreen::deletion()
     }
     QList<ResultRecord> expected;
     for (int i = 0; i < records; ++i)
-        if (i != row)
-            expected.append(testRecord(i));
+        if (i != row) expected.append(testRecord(i));
     QCOMPARE(run.records(), expected);
     QCOMPARE(run.screen->lines().size(), records - 1);
     QCOMPARE(run.screen->selectedRow(), selected);
@@ -239,7 +233,9 @@ void TestRecordScreen::changedElsewhereWritesNothing()
     elsewhere.record = 0;
     elsewhere.expected = (encodeRecord(testRecord(0))).toStdString();
     RewriteOutcome outcome;
-    QVERIFY(!ResultStore(run.path()).rewrite(elsewhere, [](int) { return true; }, outcome));
+    QVERIFY(!ResultStore(run.path())
+                 .rewrite(
+                     elsewhere, [](int) { return true; }, outcome));
     const QByteArray afterElsewhere = test::readBytes(run.path());
     run.screen->remove();
     QCOMPARE(run.messages.shown.size(), 2);
@@ -274,7 +270,8 @@ void TestRecordScreen::journalOfAnotherFileIsKeptAndNamed()
     QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
     const QByteArray restored = test::readBytes(run.path());
     const QString journalPath = run.context.results().journalPath();
-    const QByteArray stale = test::interruptedDeletion(restored.left(3 * record::size) + encodeRecord(testRecord(7)));
+    const QByteArray stale =
+        test::interruptedDeletion(restored.left(3 * record::size) + encodeRecord(testRecord(7)));
     QVERIFY(test::writeBytes(journalPath, stale));
     run.screen->rebuild();
     QCOMPARE(run.screen->lines().size(), 5);
@@ -286,7 +283,8 @@ void TestRecordScreen::journalOfAnotherFileIsKeptAndNamed()
     QCoreApplication::sendPostedEvents();
     QCOMPARE(run.messages.shown.size(), 1);
     const QString text = run.messages.shown.first().text;
-    QVERIFY2(text.contains(QDir::toNativeSeparators(run.path())) && text.contains(QDir::toNativeSeparators(aside)),
+    QVERIFY2(text.contains(QDir::toNativeSeparators(run.path())) &&
+                 text.contains(QDir::toNativeSeparators(aside)),
              qPrintable(text));
 }
 

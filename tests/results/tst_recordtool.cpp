@@ -115,7 +115,8 @@ void TestRecordTool::checkReports()
     else if (setup == u"unmarked"_s)
         QVERIFY(test::writeBytes(journalPath, QByteArray::fromStdString(journal::header())));
     else if (setup == u"filler"_s)
-        QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) + QByteArray::fromStdString(journal::filler())));
+        QVERIFY(test::writeBytes(resultFile(), test::readBytes(resultFile()) +
+                                                   QByteArray::fromStdString(journal::filler())));
     else if (setup == u"pending"_s || setup == u"stale"_s) {
         QVERIFY(test::writeBytes(journalPath, test::interruptedDeletion(test::readBytes(resultFile()))));
         if (setup == u"stale"_s)
@@ -133,8 +134,7 @@ void TestRecordTool::checkReports()
     const Result r = run({u"check"_s});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.out.contains(reported), qPrintable(r.out));
-    if (setup == u"filler"_s)
-        QCOMPARE(r.out.count(u"record 3:"_s), 1);
+    if (setup == u"filler"_s) QCOMPARE(r.out.count(u"record 3:"_s), 1);
     // The records as the recovery will leave them: record 1 deleted.
     if (setup == u"pending"_s) {
         const Result shown = run({u"show"_s, u"records"_s});

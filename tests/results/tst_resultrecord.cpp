@@ -79,7 +79,8 @@ void TestResultRecord::schoolCodeField()
 {
     QFETCH(QString, code);
     QFETCH(QByteArray, field);
-    const QByteArray bytes = encodeRecord(drillRecord(QDateTime(QDate(2026, 1, 5), QTime(8, 0)), 1, 1, 30, code));
+    const QByteArray bytes =
+        encodeRecord(drillRecord(QDateTime(QDate(2026, 1, 5), QTime(8, 0)), 1, 1, 30, code));
     QCOMPARE(bytes.size(), record::size);
     QCOMPARE(bytes.mid(record::schoolCodeOffset, 5), field);
 }

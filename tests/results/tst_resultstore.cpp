@@ -26,7 +26,8 @@ const QDateTime stamp(QDate(2026, 12, 10), QTime(9, 30, 15));
 // The storm encodes (process, sequence) into pupil, level and time.
 ResultRecord stormRecord(int process, int seq)
 {
-    return drillRecord(stamp, qint16(process * 1000 + seq), qint16(process + 1), process * 100000 + seq, u"12345"_s);
+    return drillRecord(stamp, qint16(process * 1000 + seq), qint16(process + 1), process * 100000 + seq,
+                       u"12345"_s);
 }
 
 QByteArray records(int count)
@@ -60,8 +61,7 @@ int holdLock(const QString &path, int ms)
     struct flock fl = {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
-    if (fd < 0 || ::fcntl(fd, F_SETLK, &fl) != 0)
-        return 1;
+    if (fd < 0 || ::fcntl(fd, F_SETLK, &fl) != 0) return 1;
     std::fputs("locked\n", stdout);
     std::fflush(stdout);
     QThread::msleep(ulong(ms));
@@ -137,7 +137,8 @@ void TestResultStore::appendOverwritesTornTail()
 void TestResultStore::appendToUnreachableFolderFails()
 {
     const QString path = m_dir.filePath(u"not-mounted/成績累積データ.dat"_s);
-    const std::optional<ResultFileError> error = ResultStore(path).append(drillRecord(stamp, 1, 1, 30, {}), {});
+    const std::optional<ResultFileError> error =
+        ResultStore(path).append(drillRecord(stamp, 1, 1, 30, {}), {});
     QVERIFY(error);
     QCOMPARE(error->path, path);
     QVERIFY(error->appendMessage().startsWith(u"成績ランダムファイル記録"_s));
@@ -257,17 +258,22 @@ void TestResultStore::readWaitsForWriter()
     QVERIFY(holder.waitForReadyRead(30000));
     for (const ResultStore::Access access : {ResultStore::Access::Program, ResultStore::Access::ReadOnly}) {
         ResultWindow window;
-        const std::optional<ResultFileError> busy = ResultStore(m_path, access).read(-1, [](int) { return false; }, window);
+        const std::optional<ResultFileError> busy = ResultStore(m_path, access)
+                                                        .read(
+                                                            -1, [](int) { return false; }, window);
         QVERIFY(busy);
         QCOMPARE(busy->kind, ResultFileError::Kind::Busy);
     }
     int waits = 0;
     ResultWindow window;
-    QVERIFY(!ResultStore(m_path).read(-1, [&](int) {
-        ++waits;
-        QThread::msleep(100);
-        return true;
-    }, window));
+    QVERIFY(!ResultStore(m_path).read(
+        -1,
+        [&](int) {
+            ++waits;
+            QThread::msleep(100);
+            return true;
+        },
+        window));
     QVERIFY(waits > 0);
     QCOMPARE(window.bytes, records(3));
     QVERIFY(holder.waitForFinished(30000));
@@ -294,8 +300,7 @@ void TestResultStore::wrongTypeInPlace()
     const QString journalPath = store.journalPath();
     const QString target = where == u"results"_s ? m_path : journalPath;
     QFile::remove(journalPath);
-    if (where == u"journal"_s)
-        QVERIFY(test::writeBytes(m_path, records(2)));
+    if (where == u"journal"_s) QVERIFY(test::writeBytes(m_path, records(2)));
     if (what == u"folder"_s)
         QVERIFY(QDir().mkpath(target));
     else
@@ -310,7 +315,8 @@ void TestResultStore::wrongTypeInPlace()
     RewriteOutcome outcome;
 
     if (where == u"results"_s) {
-        for (const ResultStore::Access access : {ResultStore::Access::Program, ResultStore::Access::ReadOnly}) {
+        for (const ResultStore::Access access :
+             {ResultStore::Access::Program, ResultStore::Access::ReadOnly}) {
             const std::optional<ResultFileError> read = ResultStore(m_path, access).read(-1, {}, window);
             QVERIFY(read);
             QCOMPARE(read->kind, ResultFileError::Kind::WrongType);

@@ -1,9 +1,9 @@
 #include "results/journal.h"
 #include "results/resultstore.h"
 
-#include <QDir>
 #include "results/rewrite.h"
 #include "tools/datatool.h"
+#include <QDir>
 
 #include "testsupport/fixtures.h"
 
@@ -31,7 +31,10 @@ constexpr int initialRecords = 10;
 constexpr int appendersPerRound = 3;
 constexpr int appendsPerProcess = 50;
 
-ResultRecord initialRecord(int i) { return drillRecord(stamp, qint16(i + 1), 1, 30 + i, u"12345"_s); }
+ResultRecord initialRecord(int i)
+{
+    return drillRecord(stamp, qint16(i + 1), 1, 30 + i, u"12345"_s);
+}
 // Records of "other computers" encode (process, sequence) in pupil and time.
 ResultRecord appendedRecord(int process, int seq)
 {
@@ -52,11 +55,23 @@ QByteArray initialBytes(int count)
     return bytes;
 }
 
-bool quickWait(int) { return true; }
+bool quickWait(int)
+{
+    return true;
+}
 
-QString journalOf(const QString &path) { return ResultStore(path).journalPath(); }
-Bytes bytesOf(const QByteArray &bytes) { return bytes.toStdString(); }
-QByteArray qbytes(const Bytes &bytes) { return QByteArray::fromStdString(bytes); }
+QString journalOf(const QString &path)
+{
+    return ResultStore(path).journalPath();
+}
+Bytes bytesOf(const QByteArray &bytes)
+{
+    return bytes.toStdString();
+}
+QByteArray qbytes(const Bytes &bytes)
+{
+    return QByteArray::fromStdString(bytes);
+}
 const WaitFunction shortWait = [](int) {
     QThread::msleep(2);
     return true;
@@ -70,7 +85,10 @@ public:
     explicit PowerLossIo(RecordIo &inner) : m_inner(inner) {}
 
     bool size(File f, std::int64_t &s) override { return m_inner.size(f, s); }
-    bool read(File f, std::int64_t o, std::int64_t n, Bytes &out) override { return m_inner.read(f, o, n, out); }
+    bool read(File f, std::int64_t o, std::int64_t n, Bytes &out) override
+    {
+        return m_inner.read(f, o, n, out);
+    }
     bool write(File f, std::int64_t o, const Bytes &data) override
     {
         Undo u{f, o, {}, 0};
@@ -83,8 +101,7 @@ public:
     {
         Undo u{f, s, {}, 0};
         m_inner.size(f, u.sizeBefore);
-        if (u.sizeBefore > s)
-            m_inner.read(f, s, u.sizeBefore - s, u.bytes);
+        if (u.sizeBefore > s) m_inner.read(f, s, u.sizeBefore - s, u.bytes);
         m_log.append(u);
         return m_inner.resize(f, s);
     }
@@ -129,7 +146,10 @@ private:
         Bytes bytes;
         std::int64_t sizeBefore;
     };
-    void forget(File f) { m_log.removeIf([f](const Undo &u) { return u.file == f; }); }
+    void forget(File f)
+    {
+        m_log.removeIf([f](const Undo &u) { return u.file == f; });
+    }
 
     RecordIo &m_inner;
     QList<Undo> m_log;
@@ -146,10 +166,8 @@ void crashAt(const QString &step, bool powerLoss)
         return io;
     });
     rewrite::setStepHook([step = step.toStdString(), powerLoss](const std::string &reached) {
-        if (reached != step)
-            return;
-        if (powerLoss && g_powerLoss)
-            g_powerLoss->loseUnflushed();
+        if (reached != step) return;
+        if (powerLoss && g_powerLoss) g_powerLoss->loseUnflushed();
         ::_exit(3);
     });
 }
@@ -163,8 +181,7 @@ int editChild(const QString &path, const QString &kind, int k, const QString &st
     edit.expected = bytesOf(encodeRecord(initialRecord(k)));
     edit.replacement = bytesOf(encodeRecord(correctedRecord(k)));
     RewriteOutcome outcome;
-    if (auto error = ResultStore(path).rewrite(edit, shortWait, outcome))
-        return 1;
+    if (auto error = ResultStore(path).rewrite(edit, shortWait, outcome)) return 1;
     return outcome == RewriteOutcome::Done ? 0 : 2;
 }
 
@@ -180,8 +197,7 @@ int recoverChild(const QString &path, const QString &step, bool powerLoss)
 int plainAppendChild(const QString &path, int process, int count)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT, 0666);
-    if (fd < 0)
-        return 1;
+    if (fd < 0) return 1;
     for (int seq = 0; seq < count; ++seq) {
         struct flock fl = {};
         fl.l_type = F_WRLCK;
@@ -204,15 +220,17 @@ int appendChild(const QString &path, int process, int count)
 {
     ResultStore file(path);
     for (int seq = 0; seq < count; ++seq)
-        if (file.append(appendedRecord(process, seq), shortWait))
-            return 1;
+        if (file.append(appendedRecord(process, seq), shortWait)) return 1;
     return 0;
 }
 
 // The storm of editsWhileOthersAppend: originals are pupils 30000.., the
 // even ones 0, 2 .. 8 deleted in turn, then 10 .. 18 corrected in turn.
 constexpr int stormOriginals = 20;
-ResultRecord stormOriginal(int i) { return drillRecord(stamp, qint16(30000 + i), 1, 500 + i, u"12345"_s); }
+ResultRecord stormOriginal(int i)
+{
+    return drillRecord(stamp, qint16(30000 + i), 1, 500 + i, u"12345"_s);
+}
 
 // Why `bytes` is no state the storm's files went through, or nothing.
 QString stormSnapshotProblem(const QByteArray &bytes)
@@ -222,8 +240,7 @@ QString stormSnapshotProblem(const QByteArray &bytes)
     QMap<int, qint32> times;
     for (qsizetype at = 0; at + record::size <= bytes.size(); at += record::size) {
         const char *data = bytes.constData() + at;
-        if (journal::isFiller(data))
-            return u"a filler at record %1"_s.arg(at / record::size + 1);
+        if (journal::isFiller(data)) return u"a filler at record %1"_s.arg(at / record::size + 1);
         const ResultRecord rec = decodeRecord(data);
         if (rec.pupil >= 30000) {
             originals.append(rec.pupil - 30000);
@@ -240,18 +257,16 @@ QString stormSnapshotProblem(const QByteArray &bytes)
         ++deleted;
     QList<int> expected;
     for (int i = 0; i < stormOriginals; ++i)
-        if (i % 2 == 1 || i >= 2 * deleted)
-            expected.append(i);
-    if (originals != expected)
-        return u"the originals are no state between two edits"_s;
+        if (i % 2 == 1 || i >= 2 * deleted) expected.append(i);
+    if (originals != expected) return u"the originals are no state between two edits"_s;
     int corrected = 0;
     while (corrected < 5 && times.value(2 * (5 + corrected)) == 9000 + 5 + corrected)
         ++corrected;
     for (int i = 0; i < stormOriginals; ++i)
-        if (times.contains(i) && times.value(i) != 500 + i && !(i >= 10 && i % 2 == 0 && (i / 2 - 5) < corrected))
+        if (times.contains(i) && times.value(i) != 500 + i &&
+            !(i >= 10 && i % 2 == 0 && (i / 2 - 5) < corrected))
             return u"original %1 has time %2"_s.arg(i).arg(times.value(i));
-    if (corrected > 0 && deleted < 5)
-        return u"a correction before the deletions"_s;
+    if (corrected > 0 && deleted < 5) return u"a correction before the deletions"_s;
     return QString();
 }
 
@@ -304,8 +319,7 @@ int checkChild(const QString &programDir, const QString &stopFile)
         ++runs;
         bool busy = false;
         for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
-            if (!line.startsWith(u"成績累積データ"_s) || line.contains(u"is outside 1..5000"_s))
-                continue;
+            if (!line.startsWith(u"成績累積データ"_s) || line.contains(u"is outside 1..5000"_s)) continue;
             if (line.endsWith(u"locked by another computer for 10 s"_s)) {
                 busy = true;
                 continue;
@@ -380,8 +394,7 @@ int TestRewrite::runChild(const QStringList &args)
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QCoreApplication::applicationFilePath(), args);
-    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit)
-        return -1;
+    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit) return -1;
     return child.exitCode();
 }
 
@@ -404,8 +417,7 @@ void TestRewrite::appendRound(int firstProcess)
 
 QString TestRewrite::verify(const QByteArray &bytes, const QString &kind, int k, int rounds, bool ownAppend)
 {
-    if (bytes.size() % record::size != 0)
-        return u"size %1 is no multiple of 44"_s.arg(bytes.size());
+    if (bytes.size() % record::size != 0) return u"size %1 is no multiple of 44"_s.arg(bytes.size());
     QList<ResultRecord> oldList, newList;
     for (int i = 0; i < initialRecords; ++i) {
         oldList.append(initialRecord(i));
@@ -442,14 +454,14 @@ QString TestRewrite::verify(const QByteArray &bytes, const QString &kind, int k,
                 continue;
             }
             const QPair<int, int> key{rec.pupil / 1000, rec.pupil % 1000};
-            if (rec != appendedRecord(key.first, key.second) || !expected.contains(key) || seen.contains(key)) {
+            if (rec != appendedRecord(key.first, key.second) || !expected.contains(key) ||
+                seen.contains(key)) {
                 ok = false;
                 why = u"record %1 is no expected append, or a second copy"_s.arg(i + 1);
             }
             seen.insert(key);
         }
-        if (!ok)
-            continue;
+        if (!ok) continue;
         if (seen != expected)
             why = u"%1 of %2 appends survived"_s.arg(seen.size()).arg(expected.size());
         else if (own != (ownAppend ? 1 : 0))
@@ -471,10 +483,10 @@ void TestRewrite::crashTable_data()
     QTest::addColumn<QString>("recoveryStep");
     QTest::addColumn<bool>("ownAppend");
 
-    const QStringList deleteSteps = {u"journal-created"_s, u"journal-written"_s, u"journal-flushed"_s,
-                                     u"records-written"_s, u"records-flushed"_s, u"cutting-written"_s,
-                                     u"cutting-flushed"_s, u"cut"_s,             u"cut-flushed"_s,
-                                     u"journal-removed"_s};
+    const QStringList deleteSteps = {
+        u"journal-created"_s, u"journal-written"_s, u"journal-flushed"_s, u"records-written"_s,
+        u"records-flushed"_s, u"cutting-written"_s, u"cutting-flushed"_s, u"cut"_s,
+        u"cut-flushed"_s,     u"journal-removed"_s};
     for (const QString &step : deleteSteps)
         QTest::addRow("delete, crash at %s", qPrintable(step))
             << u"delete"_s << 3 << step << false << 0 << false << QString() << false;
@@ -521,7 +533,8 @@ void TestRewrite::crashTable()
     QFETCH(bool, ownAppend);
 
     QVERIFY(test::writeBytes(m_path, initialBytes(initialRecords) + QByteArray(tail, '\x55')));
-    const int edited = runChild({u"--edit"_s, m_path, kind, QString::number(record), step, powerLoss ? u"1"_s : u"0"_s});
+    const int edited =
+        runChild({u"--edit"_s, m_path, kind, QString::number(record), step, powerLoss ? u"1"_s : u"0"_s});
     QVERIFY2(edited == 3 || edited == 0, qPrintable(u"the edit child ended with %1"_s.arg(edited)));
 
     const QString journalPath = journalOf(m_path);
@@ -566,8 +579,7 @@ void TestRewrite::crashTable()
     const QByteArray after = test::readBytes(m_path);
     const QString problem = verify(after, kind, record, rounds, ownAppend);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    if (!ownAppend)
-        QCOMPARE(after, preview.bytes);
+    if (!ownAppend) QCOMPARE(after, preview.bytes);
 
     rewrite::Recovery again;
     QVERIFY(!ResultStore(m_path).recover(quickWait, again));
@@ -599,8 +611,7 @@ void TestRewrite::refusals()
     QFETCH(int, outcome);
     const QByteArray before = initialBytes(initialRecords);
     QVERIFY(test::writeBytes(m_path, before));
-    if (!journalBytes.isEmpty())
-        QVERIFY(test::writeBytes(journalOf(m_path), journalBytes));
+    if (!journalBytes.isEmpty()) QVERIFY(test::writeBytes(journalOf(m_path), journalBytes));
     RecordEdit edit;
     edit.kind = RecordEdit::Kind::Delete;
     edit.record = record;
@@ -690,9 +701,9 @@ void TestRewrite::editsWhileOthersAppend()
         const int pupil = 30000 + 2 * n;
         for (;;) {
             const QList<ResultRecord> now = recordsOf(test::readBytes(m_path));
-            const qsizetype at = std::find_if(now.begin(), now.end(), [&](const ResultRecord &r) {
-                                     return r.pupil == pupil;
-                                 }) - now.begin();
+            const qsizetype at = std::find_if(now.begin(), now.end(),
+                                              [&](const ResultRecord &r) { return r.pupil == pupil; }) -
+                                 now.begin();
             QVERIFY(at < now.size());
             RecordEdit edit;
             edit.kind = n < 5 ? RecordEdit::Kind::Delete : RecordEdit::Kind::Replace;
@@ -703,8 +714,7 @@ void TestRewrite::editsWhileOthersAppend()
             edit.replacement = bytesOf(encodeRecord(corrected));
             RewriteOutcome outcome;
             QVERIFY(!ResultStore(m_path).rewrite(edit, shortWait, outcome));
-            if (outcome == RewriteOutcome::Done)
-                break;
+            if (outcome == RewriteOutcome::Done) break;
             QCOMPARE(outcome, RewriteOutcome::Changed);
         }
     }
@@ -786,7 +796,8 @@ void TestRewrite::journalForAnotherFile()
     QCOMPARE(test::readBytes(m_path), restored + encodeRecord(own));
     QCOMPARE(test::readBytes(aside), journalBytes);
     QCOMPARE(notices.size(), 1);
-    QVERIFY(notices.first().toMessage().contains(m_path) || notices.first().toMessage().contains(journalPath));
+    QVERIFY(notices.first().toMessage().contains(m_path) ||
+            notices.first().toMessage().contains(journalPath));
     QVERIFY(notices.first().text.contains(QDir::toNativeSeparators(aside)));
 
     // A second stale journal gets the next free name.
@@ -794,7 +805,8 @@ void TestRewrite::journalForAnotherFile()
     rewrite::Recovery recovery;
     QVERIFY(!store.recover(quickWait, recovery));
     QVERIFY(recovery.setAside);
-    QCOMPARE(QString::fromStdString(recovery.asidePath), m_dir.filePath(u"成績累積データtemp-別ファイル用2.dat"_s));
+    QCOMPARE(QString::fromStdString(recovery.asidePath),
+             m_dir.filePath(u"成績累積データtemp-別ファイル用2.dat"_s));
     QCOMPARE(test::readBytes(m_path), restored + encodeRecord(own));
 }
 

@@ -1,9 +1,9 @@
+#include "classroom.h"
 #include "platform/diagnostic.h"
 #include "results/resultrecord.h"
 #include "roster/namelist.h"
 #include "state/session.h"
 #include "state/startup.h"
-#include "classroom.h"
 #include "testsupport/fixtures.h"
 
 #include <QFile>
@@ -34,7 +34,6 @@ QString pupilsOf(const NameList &list)
 }
 
 } // namespace
-
 
 class TestNameList : public QObject
 {
@@ -170,8 +169,10 @@ void TestNameList::listsBelongTogether()
     tables->todayTries(35, 11) = 2;
     tables->totalTries(4, 11) = 9;
     const NameList list = buildNameList(*roster, *tables, RankingKind::Counts, u"全学年"_s);
-    QCOMPARE(list.list1, (QStringList{u"－－－－－－"_s, u"小3 星*野　　　  3回/    9回"_s, u"小3 上田　　　　     /     　"_s}));
-    QCOMPARE(list.list3, (QStringList{u"小3 星*野　　　  3回/    9回*11"_s, u"小3 上田　　　　     /     　*3"_s}));
+    QCOMPARE(list.list1, (QStringList{u"－－－－－－"_s, u"小3 星*野　　　  3回/    9回"_s,
+                                      u"小3 上田　　　　     /     　"_s}));
+    QCOMPARE(list.list3,
+             (QStringList{u"小3 星*野　　　  3回/    9回*11"_s, u"小3 上田　　　　     /     　*3"_s}));
     QCOMPARE(pupilsOf(list), u"11,3"_s);
 }
 

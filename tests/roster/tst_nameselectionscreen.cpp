@@ -1,9 +1,9 @@
 #include "app/navigator.h"
+#include "classroom.h"
 #include "results/resultrecord.h"
 #include "roster/nameselectionscreen.h"
 #include "state/context.h"
 #include "state/soundcues.h"
-#include "classroom.h"
 #include "testsupport/fakes.h"
 #include "testsupport/fixtures.h"
 #include "testsupport/manualtimers.h"
@@ -38,7 +38,6 @@ public:
 };
 
 const QDateTime startTime(QDate(2027, 1, 5), QTime(9, 0, 0));
-
 
 // The program against the classroom above, where 佐藤　みお played level 1 in
 // 15 seconds this morning (11 points).
@@ -76,12 +75,10 @@ struct Run
     {
         navigator->start();
         timers.advance(100);
-        if (!test::openScreen<NameSelectionScreen>() || cover()->isVisible())
-            return nullptr;
+        if (!test::openScreen<NameSelectionScreen>() || cover()->isVisible()) return nullptr;
         for (const test::ScriptedMessages::Shown &shown : std::as_const(messages.shown))
             qWarning("start-up message: %s", qPrintable(shown.text));
-        if (!messages.shown.isEmpty())
-            return nullptr;
+        if (!messages.shown.isEmpty()) return nullptr;
         return names();
     }
     // The name screen, also while it is closed but not yet deleted: a

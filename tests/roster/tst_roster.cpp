@@ -160,8 +160,9 @@ void TestRoster::reported()
 void TestRoster::cleanFileReportsNothing()
 {
     Diagnostics diagnostics;
-    read(pupilLine(1, 2016, u"青木"_s) + pupilLine(2, 2015, u"石井"_s, 1) + u"3,2014,0,0,\"上田, ゆい\",0,a,b\r\n"_s, 0,
-         diagnostics);
+    read(pupilLine(1, 2016, u"青木"_s) + pupilLine(2, 2015, u"石井"_s, 1) +
+             u"3,2014,0,0,\"上田, ゆい\",0,a,b\r\n"_s,
+         0, diagnostics);
     QCOMPARE(diagnostics.size(), 0);
 }
 

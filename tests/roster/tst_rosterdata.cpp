@@ -43,12 +43,17 @@ void TestRosterData::init()
 {
     // The five third graders, a first grader and a teacher; criteria of
     // every level: target 30 s.
-    m_install = std::make_unique<test::Installation>(test::Classroom{
-        .pupils = {{3, u"上田　ゆい"_s, 1}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3}, {10, u"佐藤　みお"_s, 3},
-                   {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}, {30, u"山田先生"_s, 20}},
-        .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s,
-                                            u"1"_s}),
-        .today = testNow.date()});
+    m_install = std::make_unique<test::Installation>(
+        test::Classroom{.pupils = {{3, u"上田　ゆい"_s, 1},
+                                   {8, u"工藤　ゆうと"_s, 3},
+                                   {9, u"小林　あおい"_s, 3},
+                                   {10, u"佐藤　みお"_s, 3},
+                                   {11, u"清水　かいと"_s, 3},
+                                   {12, u"鈴木　りこ"_s, 3},
+                                   {30, u"山田先生"_s, 20}},
+                        .criteria = QList<QStringList>(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s,
+                                                            u"20"_s, u"300"_s, u"7"_s, u"1"_s}),
+                        .today = testNow.date()});
     QVERIFY2(m_install->isValid(), qPrintable(m_install->error()));
     // 佐藤　みお (pupil 10, grade 3): level 1 in 15 s today (11 points), 30 s yesterday (5 points).
     QVERIFY(test::writeBytes(m_install->dataFolder() + u"成績累積データ.dat"_s,
@@ -126,12 +131,11 @@ void TestRosterData::kindOutsideTheRangeIsAUsageError()
 
 void TestRosterData::checkReportsTheRoster()
 {
-    QVERIFY(test::writeCp932(m_install->dataRoot() + u"新名簿.txt"_s,
-                             u"1,2016,0,0,青木,0,,\r\n"
-                             u"0,2016,0,0,誰か,0,,\r\n"
-                             u"5001,2016,0,0,石井,0,,\r\n"
-                             u"1,16,0,0,上田,0,,\r\n"
-                             u"2,2016,0,0,加藤,0,,,x\r\n"_s));
+    QVERIFY(test::writeCp932(m_install->dataRoot() + u"新名簿.txt"_s, u"1,2016,0,0,青木,0,,\r\n"
+                                                                      u"0,2016,0,0,誰か,0,,\r\n"
+                                                                      u"5001,2016,0,0,石井,0,,\r\n"
+                                                                      u"1,16,0,0,上田,0,,\r\n"
+                                                                      u"2,2016,0,0,加藤,0,,,x\r\n"_s));
     const Output r = run({u"check"_s});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out, u"新名簿.txt:line 2: pupil number 0 is listed, but drills of pupil 0 are never counted\n"

@@ -76,13 +76,13 @@ void TestConfig::seasonColour()
 
 void TestConfig::installationConfigures()
 {
-    const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}},
-                                      .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s,
-                                                    u"7"_s, u"1"_s}},
-                                      .sounds = {{u"正解音2"_s, {u"ピンポン1"_s, u"ピンポン2"_s}}},
-                                      .school = u"12345ケモロ算数教室"_s,
-                                      .password = u"1234"_s,
-                                      .yearStartMonth = 4});
+    const test::Installation install(
+        {.pupils = {{1, u"青木　さくら"_s, 1}},
+         .criteria = {{u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s}},
+         .sounds = {{u"正解音2"_s, {u"ピンポン1"_s, u"ピンポン2"_s}}},
+         .school = u"12345ケモロ算数教室"_s,
+         .password = u"1234"_s,
+         .yearStartMonth = 4});
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     Session session;
     Diagnostics diagnostics;
@@ -179,12 +179,13 @@ void TestConfig::localLockMountIsWarnedOf()
     const test::Installation install({.pupils = {{1, u"青木　さくら"_s, 1}}});
     QVERIFY2(install.isValid(), qPrintable(install.error()));
     const QString mountPoint = QFileInfo(install.dataFolder()).canonicalFilePath();
-    const QString mountInfo = u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-                              u"41 29 0:45 / %1 rw,relatime shared:140 - cifs //srv/school rw,vers=3.1.1,nobrl\n"_s
-                                  .arg(mountPoint);
+    const QString mountInfo =
+        u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        u"41 29 0:45 / %1 rw,relatime shared:140 - cifs //srv/school rw,vers=3.1.1,nobrl\n"_s.arg(mountPoint);
     Session session;
     Diagnostics diagnostics;
-    QVERIFY(configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics, [&] { return mountInfo; }));
+    QVERIFY(configure(session, install.programDir(), QDate(2026, 12, 10), diagnostics,
+                      [&] { return mountInfo; }));
     QCOMPARE(diagnostics.size(), 1);
     const Diagnostic &warning = diagnostics.first();
     QCOMPARE(warning.severity, Diagnostic::Severity::Warning);
@@ -196,7 +197,7 @@ void TestConfig::localLockMountIsWarnedOf()
 void TestConfig::noMessageShowsThePassword_data()
 {
     QTest::addColumn<QString>("content");
-    QTest::addColumn<QString>("secret");        // a field that may be the password
+    QTest::addColumn<QString>("secret");         // a field that may be the password
     QTest::addColumn<bool>("passwordReadEmpty"); // the door then stays closed, with a warning
     // clang-format off
     QTest::newRow("a lost line: the password in field 4")  << u"4\r\n12345教室\r\n0\r\nSecret7\r\n\r\n\r\n"_s << u"Secret7"_s << true;
@@ -224,7 +225,8 @@ void TestConfig::noMessageShowsThePassword()
     }
     QCOMPARE(settings.teacherPassword.isEmpty(), passwordReadEmpty);
     const bool warned = std::any_of(diagnostics.cbegin(), diagnostics.cend(), [](const Diagnostic &d) {
-        return d.severity == Diagnostic::Severity::Warning && d.text.startsWith(u"パスワードが設定されていません"_s);
+        return d.severity == Diagnostic::Severity::Warning &&
+               d.text.startsWith(u"パスワードが設定されていません"_s);
     });
     QCOMPARE(warned, passwordReadEmpty);
 }

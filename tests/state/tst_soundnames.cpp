@@ -61,7 +61,7 @@ void TestSoundNames::moreThanTwentyNames()
     const SoundTable t = load(text, d);
     QCOMPARE(t.count(SoundTable::Right2), 0); // count stays unset
     QCOMPARE(t.name(SoundTable::Right2, 20), u"n20"_s);
-    QCOMPARE(t.count(SoundTable::Wrong2), 1);  // reading goes on after the 21st field
+    QCOMPARE(t.count(SoundTable::Wrong2), 1); // reading goes on after the 21st field
     QCOMPARE(d.size(), 1);
 }
 

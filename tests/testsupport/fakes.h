@@ -43,8 +43,7 @@ public:
     }
     double next() override
     {
-        if (m_values.empty())
-            return m_fallback;
+        if (m_values.empty()) return m_fallback;
         const double v = m_values.front();
         m_values.pop_front();
         return v;

@@ -1,8 +1,8 @@
 #include "testsupport/fixtures.h"
 
 #include "platform/cp932.h"
-#include "results/journal.h"
 #include "platform/fieldreader.h"
+#include "results/journal.h"
 
 #include <QFile>
 

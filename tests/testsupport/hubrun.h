@@ -1,11 +1,11 @@
 #pragma once
 
-#include "state/context.h"
 #include "app/navigator.h"
-#include "results/resultstore.h"
 #include "results/resultrecord.h"
+#include "results/resultstore.h"
 #include "roster/grades.h"
 #include "roster/roster.h"
+#include "state/context.h"
 #include "state/startup.h"
 #include "testsupport/fakes.h"
 #include "testsupport/installation.h"
@@ -72,8 +72,8 @@ struct HubRun
     // A drill of `pupil` stamped `daysAgo` days before the clock's now.
     void append(int pupil, int level, int seconds, int daysAgo = 0)
     {
-        const ResultRecord rec = drillRecord(clock.now().addDays(-daysAgo), qint16(pupil), qint16(level), seconds,
-                                             QStringLiteral("12345"));
+        const ResultRecord rec = drillRecord(clock.now().addDays(-daysAgo), qint16(pupil), qint16(level),
+                                             seconds, QStringLiteral("12345"));
         QVERIFY(!ResultStore(context.session.folders.resultFile()).append(rec, [](int) { return true; }));
     }
 

@@ -1,8 +1,8 @@
 #include "testsupport/installation.h"
 
 #include "platform/cp932.h"
-#include "platform/sound.h"
 #include "platform/fieldreader.h"
+#include "platform/sound.h"
 #include "roster/grades.h"
 
 #include <QDir>

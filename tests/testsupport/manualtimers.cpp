@@ -39,8 +39,7 @@ FlowTimer *ManualTimers::create(int intervalMs, bool singleShot, QObject *parent
 
 void ManualTimers::moveTo(qint64 at)
 {
-    if (m_clock && at > m_now)
-        m_clock->advanceMs(at - m_now);
+    if (m_clock && at > m_now) m_clock->advanceMs(at - m_now);
     m_now = std::max(m_now, at);
 }
 
@@ -51,10 +50,8 @@ void ManualTimers::advance(qint64 ms)
         m_timers.removeIf([](const QPointer<Timer> &t) { return t.isNull(); });
         Timer *next = nullptr;
         for (const QPointer<Timer> &t : std::as_const(m_timers))
-            if (t->m_active && t->m_due <= target && (!next || t->m_due < next->m_due))
-                next = t;
-        if (!next)
-            break;
+            if (t->m_active && t->m_due <= target && (!next || t->m_due < next->m_due)) next = t;
+        if (!next) break;
         moveTo(next->m_due);
         if (next->m_singleShot)
             next->m_active = false;
@@ -73,8 +70,7 @@ int ManualTimers::active() const
 {
     int n = 0;
     for (const QPointer<Timer> &t : m_timers)
-        if (t && t->m_active)
-            ++n;
+        if (t && t->m_active) ++n;
     return n;
 }
 

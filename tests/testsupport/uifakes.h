@@ -39,23 +39,19 @@ public:
 
 // The control of a screen by its control name, with a warning naming it when
 // it is missing (a QCOMPARE on a null pointer would only crash).
-template<typename T>
-T *child(QWidget *screen, const QString &name)
+template <typename T> T *child(QWidget *screen, const QString &name)
 {
     T *found = screen ? screen->findChild<T *>(name) : nullptr;
-    if (!found)
-        qWarning("no control %s", qPrintable(name));
+    if (!found) qWarning("no control %s", qPrintable(name));
     return found;
 }
 
 // The open screen of type T: a top-level window of that class that is shown
 // (a screen the navigator closed is hidden at once and deleted later).
-template<typename T>
-T *openScreen()
+template <typename T> T *openScreen()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (T *screen = qobject_cast<T *>(w); screen && screen->isVisible())
-            return screen;
+        if (T *screen = qobject_cast<T *>(w); screen && screen->isVisible()) return screen;
     return nullptr;
 }
 

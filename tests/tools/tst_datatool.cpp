@@ -23,7 +23,8 @@ struct Run
     QByteArray err;
 };
 
-ResultRecord rec(double date, double timeOfDay, int pupil, int level, int time, const QByteArray &school = "12345")
+ResultRecord rec(double date, double timeOfDay, int pupil, int level, int time,
+                 const QByteArray &school = "12345")
 {
     ResultRecord r;
     r.date = date;
@@ -49,10 +50,8 @@ QByteArray awkwardFile()
     const double nan = std::numeric_limits<double>::quiet_NaN();
     return bytesOf({rec(today, 0.375, 12, 1, 45),
                     rec(today - 1, (12 * 3600 + 0.4) / 86400, 3, 0, 99999, "     "),
-                    rec(nan, 86399.6 / 86400, -1, 36, -5, "1,2  "),
-                    rec(today + 0.5, 1.0, 4, 2, 30),
-                    rec(today + 2, 0.5, 4, 2, 30),
-                    rec(today + 1, 0.5, 4, 2, 30)}) +
+                    rec(nan, 86399.6 / 86400, -1, 36, -5, "1,2  "), rec(today + 0.5, 1.0, 4, 2, 30),
+                    rec(today + 2, 0.5, 4, 2, 30), rec(today + 1, 0.5, 4, 2, 30)}) +
            QByteArray(10, '\0');
 }
 } // namespace
@@ -89,14 +88,19 @@ void TestDataTool::init()
     // line 5). Every level of the default level table has criteria (check
     // would name a level without), all with target 30 s and minimum 60 s,
     // 7 days judged and 1 day barred; level 3's points rate is 1.5.
-    QList<QStringList> criteria(24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
+    QList<QStringList> criteria(
+        24, {u"30"_s, u"60"_s, u"100"_s, u"5"_s, u"1"_s, u"20"_s, u"300"_s, u"7"_s, u"1"_s});
     criteria[2][4] = u"1.5"_s;
-    m_install = std::make_unique<test::Installation>(test::Classroom{
-        .pupils = {{3, u"上田　ゆい"_s, 1}, {7, u"木村　めい"_s, 2}, {8, u"工藤　ゆうと"_s, 3}, {9, u"小林　あおい"_s, 3},
-                   {10, u"佐藤　みお"_s, 3}, {11, u"清水　かいと"_s, 3}, {12, u"鈴木　りこ"_s, 3}},
-        .criteria = criteria,
-        .school = u"12345ケモロ算数教室"_s,
-        .today = testNow.date()});
+    m_install = std::make_unique<test::Installation>(test::Classroom{.pupils = {{3, u"上田　ゆい"_s, 1},
+                                                                                {7, u"木村　めい"_s, 2},
+                                                                                {8, u"工藤　ゆうと"_s, 3},
+                                                                                {9, u"小林　あおい"_s, 3},
+                                                                                {10, u"佐藤　みお"_s, 3},
+                                                                                {11, u"清水　かいと"_s, 3},
+                                                                                {12, u"鈴木　りこ"_s, 3}},
+                                                                     .criteria = criteria,
+                                                                     .school = u"12345ケモロ算数教室"_s,
+                                                                     .today = testNow.date()});
     QVERIFY2(m_install->isValid(), qPrintable(m_install->error()));
 }
 
@@ -104,7 +108,8 @@ Run TestDataTool::run(const QStringList &args, const QString &mountInfo)
 {
     Run result;
     QTextStream out(&result.out), err(&result.err);
-    DataToolEnvironment env{m_install->programDir(), testNow, [](int) { return true; }, [=] { return mountInfo; }};
+    DataToolEnvironment env{m_install->programDir(), testNow, [](int) { return true; },
+                            [=] { return mountInfo; }};
     result.code = runDataTool(args, env, out, err);
     out.flush();
     err.flush();
@@ -172,13 +177,13 @@ void TestDataTool::summaryIsTheAggregation()
     // judging 7 days, over-practice 1 day.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     QVERIFY(test::writeBytes(resultPath(), bytesOf({
-                                               rec(today, 0.3, 12, 1, 15),      // 11 points
-                                               rec(today - 3, 0.3, 12, 1, 30),  // 5 points, judged only
-                                               rec(today, 0.3, 12, 3, 15),      // 11 x 1.5 = 16
+                                               rec(today, 0.3, 12, 1, 15),        // 11 points
+                                               rec(today - 3, 0.3, 12, 1, 30),    // 5 points, judged only
+                                               rec(today, 0.3, 12, 3, 15),        // 11 x 1.5 = 16
                                                rec(today - 10, 0.3, 7, 1, 99999), // nothing at all
-                                               rec(today, 0.3, 7, 1, -5),       // read as a time-out
-                                               rec(today, 0.3, 5001, 1, 20),    // skipped
-                                               rec(nan, 0.3, 3, 2, 40),         // only its best counts
+                                               rec(today, 0.3, 7, 1, -5),         // read as a time-out
+                                               rec(today, 0.3, 5001, 1, 20),      // skipped
+                                               rec(nan, 0.3, 3, 2, 40),           // only its best counts
                                            })));
     const Run r = run({u"summary"_s, u"--now"_s, u"2026-12-10T09:00:00"_s});
     QCOMPARE(r.err, QByteArray());
@@ -228,8 +233,7 @@ void TestDataTool::usageErrors()
 {
     QFETCH(QStringList, args);
     QFETCH(bool, breakInstallation);
-    if (breakInstallation)
-        QVERIFY(QDir(m_install->dataFolder()).removeRecursively());
+    if (breakInstallation) QVERIFY(QDir(m_install->dataFolder()).removeRecursively());
     const Run r = run(args);
     QCOMPARE(r.code, 2);
     QCOMPARE(r.out, QByteArray());
@@ -270,17 +274,22 @@ void TestDataTool::checkWarnsOfLocalLockMount()
 {
     QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today, 0.375, 12, 1, 45)})));
     const QString mountPoint = QFileInfo(m_install->dataRoot()).canonicalFilePath();
-    const QString mountInfo = u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-                              u"52 29 0:52 / %1 rw,relatime shared:150 - nfs 192.168.1.5:/export rw,vers=3,hard,"
-                              u"nolock,proto=tcp,local_lock=all,addr=192.168.1.5\n"_s.arg(mountPoint);
+    const QString mountInfo =
+        u"29 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        u"52 29 0:52 / %1 rw,relatime shared:150 - nfs 192.168.1.5:/export rw,vers=3,hard,"
+        u"nolock,proto=tcp,local_lock=all,addr=192.168.1.5\n"_s.arg(mountPoint);
     const Run r = run({u"check"_s}, mountInfo);
     QCOMPARE(r.err, QByteArray());
-    QCOMPARE(QString::fromUtf8(r.out),
-             u"成績累積データ.dat:file: データフォルダーのマウント %1 (nfs, nolock) では、ロックがこのコンピューターの"
-             u"中だけで効きます。二台のコンピューターが同時に成績を書き込み、あるドリルの記録が別の記録で上書きされる"
-             u"ことがあります。nolock を付けずにマウントしてください (locks on the mount %1 (nfs, nolock) stay on "
-             u"this computer: two computers can write the result file at the same moment and one drill's record can "
-             u"overwrite another's; mount it without nolock)\n"_s.arg(mountPoint));
+    QCOMPARE(
+        QString::fromUtf8(r.out),
+        u"成績累積データ.dat:file: データフォルダーのマウント %1 (nfs, nolock) "
+        u"では、ロックがこのコンピューターの"
+        u"中だけで効きます。二台のコンピューターが同時に成績を書き込み、あるドリルの記録が別の記録で上書きさ"
+        u"れる"
+        u"ことがあります。nolock を付けずにマウントしてください (locks on the mount %1 (nfs, nolock) stay on "
+        u"this computer: two computers can write the result file at the same moment and one drill's record "
+        u"can "
+        u"overwrite another's; mount it without nolock)\n"_s.arg(mountPoint));
     // Every line of check is a problem, and this one is a real risk.
     QCOMPARE(r.code, 1);
 }
@@ -294,7 +303,7 @@ void TestDataTool::checkGoesOnPastEveryProblem()
                              u"4\r\n12345ケモロ算数教室\r\n0\r\nSecret7\r\n\r\n\r\n"_s));
     QString criteria = u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"_s;
     for (int level = 1; level <= 24; ++level)
-        criteria += level == 2 ? u"30,0,100,5,1,20,300,7,1,,,\r\n"_s
+        criteria += level == 2   ? u"30,0,100,5,1,20,300,7,1,,,\r\n"_s
                     : level == 3 ? u"３０,60,100,5,1,20,300,7,1,,,\r\n"_s
                                  : u"30,60,100,5,1,20,300,7,1,,,\r\n"_s;
     QVERIFY(test::writeCp932(m_install->dataFolder() + u"タイム回数データ.txt"_s, criteria));
@@ -309,17 +318,22 @@ void TestDataTool::checkGoesOnPastEveryProblem()
     const Run r = run({u"check"_s});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.err, QByteArray());
-    QCOMPARE(QString::fromUtf8(r.out),
-             u"タイム回数データ.txt:line 3: level 2 minTime (最低Time) is 0: every drill of the level times out at once\n"
-             u"タイム回数データ.txt:line 4: level 3 column 1 (目標Time) \"３０\" is written in full-width digits, which "
-             u"read as 0 (type half-width digits, or save the level again in the criteria editor)\n"
-             u"タイム回数データ.txt:line 4: level 3 targetTime (目標Time) is 0: every drill of the level times out at once\n"
-             u"共通データ.txt:line 4: field 4 (name selection option) is not a number; read as 0\n"
-             u"共通データ.txt:line 6: パスワードが設定されていません。先生の画面は開けません (field 6, the teacher "
-             u"password, is empty: the teacher screens stay closed)\n"
-             u"新名簿.txt:line 5: Shift-JIS でない文字があります。「\uFFFD」として読みました (bytes 0xFF are not "
-             u"Shift-JIS (CP932) text, read as U+FFFD)\n"
-             u"新音ファイル.txt:file: missing\n"_s);
+    QCOMPARE(
+        QString::fromUtf8(r.out),
+        u"タイム回数データ.txt:line 3: level 2 minTime (最低Time) is 0: every drill of the level times out "
+        u"at once\n"
+        u"タイム回数データ.txt:line 4: level 3 column 1 (目標Time) \"３０\" is written in full-width digits, "
+        u"which "
+        u"read as 0 (type half-width digits, or save the level again in the criteria editor)\n"
+        u"タイム回数データ.txt:line 4: level 3 targetTime (目標Time) is 0: every drill of the level times "
+        u"out at once\n"
+        u"共通データ.txt:line 4: field 4 (name selection option) is not a number; read as 0\n"
+        u"共通データ.txt:line 6: パスワードが設定されていません。先生の画面は開けません (field 6, the "
+        u"teacher "
+        u"password, is empty: the teacher screens stay closed)\n"
+        u"新名簿.txt:line 5: Shift-JIS でない文字があります。「\uFFFD」として読みました (bytes 0xFF are not "
+        u"Shift-JIS (CP932) text, read as U+FFFD)\n"
+        u"新音ファイル.txt:file: missing\n"_s);
     QVERIFY(!r.out.contains("Secret7"));
 }
 
@@ -354,7 +368,8 @@ void TestDataTool::showsTheScreensLists()
 {
     QFETCH(QStringList, args);
     QFETCH(QString, out);
-    QVERIFY(test::writeBytes(resultPath(), bytesOf({rec(today - 3, 0.375, 8, 1, 200), rec(today, 0.375, 8, 1, 25)})));
+    QVERIFY(test::writeBytes(resultPath(),
+                             bytesOf({rec(today - 3, 0.375, 8, 1, 200), rec(today, 0.375, 8, 1, 25)})));
     const Run r = run(args);
     QCOMPARE(QString::fromUtf8(r.err), QString());
     QCOMPARE(r.code, 0);

@@ -16,8 +16,7 @@ public:
     FakeMediaPlayer() : m_surface(new QWidget) {}
     ~FakeMediaPlayer() override
     {
-        if (m_surface && !m_surface->parent())
-            delete m_surface.data();
+        if (m_surface && !m_surface->parent()) delete m_surface.data();
     }
 
     QWidget *videoSurface() override { return m_surface; }

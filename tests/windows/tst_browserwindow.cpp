@@ -1,6 +1,6 @@
+#include "platform/cp932.h"
 #include "testsupport/fixtures.h"
 #include "tools/demoinstall.h"
-#include "platform/cp932.h"
 #include "windows/browserwindow.h"
 
 #include <QPushButton>
@@ -42,7 +42,7 @@ void TestBrowserWindow::initTestCase()
 void TestBrowserWindow::opening_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("text");      // the browser's plain text
+    QTest::addColumn<QString>("text");       // the browser's plain text
     QTest::addColumn<QStringList>("loaded"); // files read, by name
     const QString data = folder();
     // clang-format off
@@ -74,7 +74,8 @@ void TestBrowserWindow::opening()
     QCOMPARE(window.startingAddress(), file);
     auto *browser = window.findChild<QTextBrowser *>(u"brwWebBrowser"_s);
     QVERIFY(browser);
-    QCOMPARE(browser->toPlainText().remove(QChar::ObjectReplacementCharacter).trimmed(), text); // pictures aside
+    QCOMPARE(browser->toPlainText().remove(QChar::ObjectReplacementCharacter).trimmed(),
+             text);              // pictures aside
     browser->document()->size(); // lays the page out, which asks for its pictures
     QStringList names;
     for (const QUrl &url : window.loadedResources()) {

@@ -65,7 +65,8 @@ void TestVideoWindow::bookmarkNumbersAndButtonsAtLoad()
         QVERIFY(button(window, u"Command3"_s, i)->isVisible());
         QVERIFY(!button(window, u"Command4"_s, i)->isVisible());
     }
-    QCOMPARE(numbers, (QStringList{u"１"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s}));
+    QCOMPARE(numbers,
+             (QStringList{u"１"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s}));
     QCOMPARE(window.findChild<QLabel *>(u"VideoBaseLabel"_s)->geometry(),
              window.findChild<QWidget *>(u"VideoMediaPlayer"_s)->geometry());
 }
