@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
     }
 
     kemoro::ui::installFontSubstitutions();
+    kemoro::ui::installEnterPressesFocusedButton();
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -2,12 +2,43 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
 
 namespace kemoro::ui {
+
+namespace {
+// Qt presses a focused button on Enter only in dialogs (autoDefault); the
+// program's screens are plain windows.
+class EnterPressesFocusedButton final : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (!button || !button->hasFocus() || !button->isEnabled() || !button->isVisible()) return false;
+        if (!key->isAutoRepeat()) button->click();
+        return true;
+    }
+};
+} // namespace
+
+void installEnterPressesFocusedButton()
+{
+    static EnterPressesFocusedButton *filter = nullptr;
+    if (filter || !QCoreApplication::instance()) return;
+    filter = new EnterPressesFocusedButton(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(filter);
+}
 
 void placeTw(QWidget *widget, int left, int top, int width, int height)
 {

@@ -32,6 +32,9 @@ void setBackground(QWidget *widget, const QColor &colour);
 
 // Maps the Windows face names used by the screens to the IPA fonts of Debian.
 void installFontSubstitutions();
+// Return and the keypad's Enter press the focused button of every window, as
+// Space does: pupils press Enter. Installed once on the application.
+void installEnterPressesFocusedButton();
 QFont gothicFont(double pointSize);  // "ＭＳ ゴシック", fixed pitch
 QFont pGothicFont(double pointSize); // "ＭＳ Ｐゴシック"
 QFont minchoFont(double pointSize);  // "ＭＳ 明朝"
