@@ -65,7 +65,7 @@ struct Services
     Reporter *reporter = nullptr;
     PrinterService *printers = nullptr;
     // Makes the video window's player; the caller owns what it returns.
-    std::function<MediaPlayer *()> mediaPlayers;
+    std::function<MediaPlayer *()> mediaPlayers = {};
 };
 
 // Everything a screen needs: the session state, the services and the one
