@@ -164,6 +164,8 @@ void HubScreen::buildTopBand()
     m_periods = ui::named(new QComboBox(this), u"Combo2"_s);
     m_periods->addItems(periodItems());
     m_periods->setEditable(true);
+    // The boxes offer their own entries only: Enter never adds the typed text.
+    m_periods->setInsertPolicy(QComboBox::NoInsert);
     m_periods->setEditText(u"　　１ヶ月間の全成績"_s);
     ui::placeTw(m_periods, 6150, 1260, 3345, 405);
     m_periods->hide();
@@ -172,13 +174,26 @@ void HubScreen::buildTopBand()
     m_grades = ui::named(new QComboBox(this), u"Combo1"_s);
     m_grades->addItems(gradeFilterTexts());
     m_grades->setEditable(true);
+    m_grades->setInsertPolicy(QComboBox::NoInsert);
     m_grades->setEditText(m_context.session.gradeFilter);
+    // Text that names no entry is no filter: Enter puts the last grade that
+    // did back instead of emptying every list.
+    m_lastGrade = m_context.session.gradeFilter;
+    connect(m_grades, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        if (m_grades->findText(text) >= 0) m_lastGrade = text;
+    });
+    connect(m_grades->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_grades->findText(m_grades->currentText()) < 0) m_grades->setEditText(m_lastGrade);
+    });
     m_grades->setToolTip(u"表示する学年を選びます"_s);
     ui::placeTw(m_grades, 13440, 1260, 1305, 405);
     connect(m_grades, &QComboBox::activated, this, &HubScreen::chooseGrade);
 
     m_scroll = ui::named(new QScrollBar(Qt::Horizontal, this), u"HScroll1"_s);
     ui::placeTw(m_scroll, 120, 10680, 15045, 330);
+    // A click in the track moves one column, as the arrows do; Qt's page of
+    // ten would jump past levels a pupil wanted to see.
+    m_scroll->setPageStep(1);
     m_scroll->hide();
     connect(m_scroll, &QScrollBar::valueChanged, this, &HubScreen::onScroll);
 

@@ -143,6 +143,7 @@ private:
     QLabel *m_listTitle;
     QComboBox *m_periods;
     QComboBox *m_grades;
+    QString m_lastGrade; // the last text of m_grades that named an entry
     QScrollBar *m_scroll;
     QList<Column> m_columns; // level i at index i - 1
     hub::RankedPupils m_rankedPupils;

@@ -132,6 +132,10 @@ void TestHubScreen::manyLevelsScrollAndKeys()
     QCOMPARE(run.context.session.criteria[4].minTime, 600);
     scroll->setValue(2);
     QCOMPARE(test::child<QLabel>(&hub, u"Label1(1)"_s)->x(), hub.width()); // scrolled out to the right
+    // A click in the track, right of the handle, moves one column, as an arrow does.
+    QTest::mouseClick(scroll, Qt::LeftButton, {}, QPoint(scroll->width() - 40, scroll->height() / 2));
+    QCOMPARE(scroll->value(), 3);
+    QCOMPARE(run.context.session.firstColumn, 3);
     // "a" starts level 10 (a practice level: the timed-task dispatch of even levels).
     QTest::keyClick(&hub, Qt::Key_A);
     QCOMPARE(run.context.session.curLevel, qint16(10));
@@ -221,6 +225,25 @@ void TestHubScreen::viewsAndLists()
     QCOMPARE(hub.listLines(1).size(), 0); // the period list: no first grader drilled
     QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(1)"_s), Qt::LeftButton);
     QCOMPARE(hub.listLines(1).size(), 3); // the three first graders of the classroom
+    // Typed text that names no grade, then Enter: no new entry, the lists stay.
+    auto *grades = test::child<QComboBox>(&hub, u"Combo1"_s);
+    const int entries = grades->count();
+    const QString chosen = grades->currentText();
+    grades->lineEdit()->setFocus();
+    grades->lineEdit()->selectAll();
+    QTest::keyClicks(grades->lineEdit(), u"xyz"_s);
+    QTest::keyClick(grades->lineEdit(), Qt::Key_Return);
+    QCOMPARE(grades->count(), entries);
+    QCOMPARE(grades->currentText(), chosen);
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option1(1)"_s), Qt::LeftButton);
+    QCOMPARE(hub.listLines(1).size(), 3);
+    // The period box adds nothing either.
+    auto *periods = test::child<QComboBox>(&hub, u"Combo2"_s);
+    const int periodEntries = periods->count();
+    periods->lineEdit()->selectAll();
+    QTest::keyClicks(periods->lineEdit(), u"xyz"_s);
+    QTest::keyClick(periods->lineEdit(), Qt::Key_Return);
+    QCOMPARE(periods->count(), periodEntries);
     QVERIFY(test::child<QPushButton>(&hub, u"Command4(1)"_s)->isEnabled());
     QVERIFY(test::child<QListView>(&hub, u"List5(1)"_s)->isVisible());
 }
