@@ -243,6 +243,9 @@ void HubScreen::buildColumns()
         c.list->setFont(ui::gothicFont(10));
         // Every line has the same height: the view then never measures thousands of them.
         c.list->setUniformItemSizes(true);
+        // The hub's keys work while a list has the focus (a click in it or on
+        // its scroll bar): the list's own type-ahead search would eat them.
+        c.list->installEventFilter(this);
         ui::setBackground(c.list, lightYellow);
         c.criteria = label(this, ui::controlName(u"Label7"_s, i));
         c.criteria->setFont(ui::pGothicFont(8));
@@ -711,6 +714,20 @@ void HubScreen::onScroll(int value)
 {
     m_context.session.firstColumn = value > levelCount() ? 1 : value;
     placeColumns();
+}
+
+bool HubScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && qobject_cast<QListView *>(watched)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (typed) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void HubScreen::keyPressEvent(QKeyEvent *event)
