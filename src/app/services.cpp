@@ -23,15 +23,10 @@ void toStandardError(const QString &line)
 
 Reporting::Reporting(AppContext &context, QuitFunction quit) : m_context(context), m_quit(std::move(quit)) {}
 
-QString Reporting::title() const
-{
-    return messageTitle(m_context.session);
-}
-
 void Reporting::report(const Diagnostic &diagnostic, QWidget *parent)
 {
     toStandardError(diagnostic.toPathLine());
-    m_context.services.messages->inform(parent, title(), diagnostic.toMessage());
+    m_context.services.messages->inform(parent, messageTitle(m_context.session), diagnostic.toMessage());
 }
 
 void Reporting::stop(QWidget *parent, const QString &text, const ResultFileError &cause)
@@ -48,7 +43,7 @@ void Reporting::stop(QWidget *parent, const Diagnostic &diagnostic)
 
 void Reporting::stop(QWidget *parent, const QString &text)
 {
-    m_context.services.messages->show(parent, title(), text, Messages::Buttons::Ok);
+    m_context.services.messages->show(parent, messageTitle(m_context.session), text, Messages::Buttons::Ok);
     m_quit(1);
 }
 

@@ -24,9 +24,6 @@ public:
     void stop(QWidget *parent, const Diagnostic &diagnostic) override;
     void stop(QWidget *parent, const QString &text, const ResultFileError &cause) override;
 
-    // The title of every message box.
-    QString title() const;
-
 private:
     AppContext &m_context;
     QuitFunction m_quit;
