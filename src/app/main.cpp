@@ -6,30 +6,56 @@
 #include "platform/programstarter.h"
 #include "platform/soundplayer.h"
 #include "platform/widgets.h"
+#include "platform/zoom.h"
 #include "state/context.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 
 #include <cstdio>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// The zoom is Qt's scale factor, which an application reads when it starts.
+// So a first application reads the command line (without Qt's own options,
+// which it takes out) and the screen's free area, and goes again; a factor
+// the user gave Qt himself is kept unless --zoom is given.
+kemoro::ProgramOptions readOptionsAndSetZoom(int argc, char *argv[])
+{
+    std::vector<char *> arguments(argv, argv + argc);
+    arguments.push_back(nullptr);
+    int count = argc;
+    const QGuiApplication probe(count, arguments.data());
+    kemoro::ProgramOptions options = kemoro::parseProgramOptions(QCoreApplication::arguments());
+    if (!options.error.isEmpty()) return options;
+    if (!options.zoom && qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) return options;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double zoom =
+        options.zoom.value_or(screen ? kemoro::ui::chooseZoom(screen->availableGeometry().size()) : 1.0);
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+    return options;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(u"kemoro"_s);
-
-    const kemoro::ProgramOptions options = kemoro::parseProgramOptions(QCoreApplication::arguments());
+    const kemoro::ProgramOptions options = readOptionsAndSetZoom(argc, argv);
     if (!options.error.isEmpty()) {
         std::fputs(qPrintable(options.error + u'\n'), stderr);
         return 2;
     }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"kemoro"_s);
 
     kemoro::ui::installFontSubstitutions();
     kemoro::ui::installEnterPressesFocusedButton();
+    kemoro::ui::installCentredWindows();
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), u"qtbase"_s, u"_"_s,
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "platform/zoom.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,6 +27,11 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     const QCommandLineOption printTest(u"print-test"_s,
                                        u"Show only the print preview with its test pages."_s);
     parser.addOption(printTest);
+    const QCommandLineOption zoom(u"zoom"_s,
+                                  u"auto (default): the largest size up to 2 that fits the screen; "
+                                  u"or a factor from 0.5 to 3."_s,
+                                  u"FACTOR"_s);
+    parser.addOption(zoom);
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -62,6 +69,18 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
             return options;
         }
         options.printTest = true;
+    }
+    if (parser.isSet(zoom)) {
+        if (parser.values(zoom).size() > 1) {
+            options.error = u"--zoom given more than once"_s;
+            return options;
+        }
+        const ui::ZoomOption chosen = ui::parseZoom(parser.value(zoom));
+        if (!chosen.error.isEmpty()) {
+            options.error = chosen.error;
+            return options;
+        }
+        options.zoom = chosen.factor;
     }
     options.programDir = parser.isSet(programDir) ? QFileInfo(parser.value(programDir)).absoluteFilePath()
                                                   : QCoreApplication::applicationDirPath();

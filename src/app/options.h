@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kemoro {
 
 // The program's command line: only the options the README lists.
@@ -12,8 +14,9 @@ struct ProgramOptions
     bool soundOff = false; // --sound=off: cues succeed at once without a sound
     bool explain = false;  // --explain FILE: only the explanation window for FILE
     QString explanationFile;
-    bool printTest = false; // --print-test: only the print preview with its test pages
-    QString error;          // set when the command line is not usable
+    bool printTest = false;     // --print-test: only the print preview with its test pages
+    std::optional<double> zoom; // --zoom FACTOR; unset (--zoom=auto): fitted to the screen
+    QString error;              // set when the command line is not usable
 };
 
 ProgramOptions parseProgramOptions(const QStringList &arguments);

@@ -1,10 +1,13 @@
 #include "platform/widgets.h"
 
+#include "platform/zoom.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +41,40 @@ void installEnterPressesFocusedButton()
     if (filter || !QCoreApplication::instance()) return;
     filter = new EnterPressesFocusedButton(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(filter);
+}
+
+namespace {
+// A window a window manager places lands somewhere else on every change of
+// screen; every screen of the program opens centred on the screen that shows it.
+class CentredWindows final : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            if (auto *window = qobject_cast<QWidget *>(watched); window && window->windowType() == Qt::Window)
+                centreOnScreen(window);
+        return false;
+    }
+};
+} // namespace
+
+void installCentredWindows()
+{
+    static CentredWindows *filter = nullptr;
+    if (filter || !QCoreApplication::instance()) return;
+    filter = new CentredWindows(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(filter);
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen) return;
+    // The usual frame is assumed even where the window knows its own: a window
+    // opens in the same place on every change, whether shown before or not.
+    window->move(centredPosition(window->size(), windowFrameAllowance, screen->availableGeometry()));
 }
 
 void placeTw(QWidget *widget, int left, int top, int width, int height)

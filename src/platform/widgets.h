@@ -11,7 +11,7 @@ class QWidget;
 namespace kemoro::ui {
 
 // Screens are laid out in twips, 15 to a pixel. Every conversion goes through
-// these, so a zoom could be applied in one place.
+// these; the zoom chosen at start scales the whole program after them.
 inline constexpr int twipsPerPixel = 15;
 constexpr int px(int twips)
 {
@@ -35,6 +35,10 @@ void installFontSubstitutions();
 // Return and the keypad's Enter press the focused button of every window, as
 // Space does: pupils press Enter. Installed once on the application.
 void installEnterPressesFocusedButton();
+// Every main window opens centred on the screen that shows it, in the same
+// place on every change of screen. Installed once on the application.
+void installCentredWindows();
+void centreOnScreen(QWidget *window);
 QFont gothicFont(double pointSize);  // "ＭＳ ゴシック", fixed pitch
 QFont pGothicFont(double pointSize); // "ＭＳ Ｐゴシック"
 QFont minchoFont(double pointSize);  // "ＭＳ 明朝"
