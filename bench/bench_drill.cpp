@@ -31,6 +31,14 @@ public:
     qint64 monotonicMs() const override { return 1000000; }
 };
 
+// A cue that has ended as soon as it starts. Not silent: a silent answer cue
+// lasts its wave file's length, and the drill would wait for it.
+class InstantSound final : public SoundPlayer
+{
+public:
+    void play(const QString &, Done done) override { done(SoundResult{}); }
+};
+
 // The drill screen the navigator opened: the one shown among the windows.
 DrillForm *openDrill()
 {
@@ -48,7 +56,7 @@ struct DrillOnScreen
     SystemRandom random{20270105};
     AnsweringMessages messages;
     SystemProgramStarter programs;
-    SilentSoundPlayer sound;
+    InstantSound sound;
     std::unique_ptr<AppContext> context = std::make_unique<AppContext>();
     std::unique_ptr<Navigator> navigator;
 

@@ -11,7 +11,7 @@ namespace kemoro {
 struct ProgramOptions
 {
     QString programDir;    // --program-dir DIR; default: the executable's folder
-    bool soundOff = false; // --sound=off: cues succeed at once without a sound
+    bool soundOff = false; // --sound=off: cues play silently, for as long as they last
     bool explain = false;  // --explain FILE: only the explanation window for FILE
     QString explanationFile;
     bool printTest = false;     // --print-test: only the print preview with its test pages

@@ -1,10 +1,12 @@
 #include "app/services.h"
 
 #include "platform/messages.h"
+#include "platform/timers.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -59,7 +61,12 @@ void CuePlayback::play(Cue cue, QObject *guard, std::function<void()> then)
     QPointer<QObject> alive(guard);
     QPointer<CuePlayback> self(this);
     const bool monitored = isMonitored(cue);
-    player->play(file, [self, alive, monitored, then = std::move(then)](const SoundResult &result) {
+    // A silent answer cue still lasts as long as its sound would: the drill
+    // holds the pupil's input until the cue has ended, so that a double click
+    // on "判定" cannot judge the next question too. A wave file that cannot be
+    // read has no length and ends at once.
+    const qint64 silentMs = monitored && playsSilently(player) ? wavFileDurationMs(file).value_or(0) : 0;
+    player->play(file, [self, alive, monitored, silentMs, then = std::move(then)](const SoundResult &result) {
         if (!self || self->m_halted) return;
         if (monitored && self->m_failures.record(result)) {
             self->m_context.services.messages->show(qobject_cast<QWidget *>(alive.data()),
@@ -69,7 +76,15 @@ void CuePlayback::play(Cue cue, QObject *guard, std::function<void()> then)
             self->m_quit(1);
             return;
         }
-        if (alive) then();
+        if (!alive) return;
+        if (silentMs <= 0) {
+            then();
+            return;
+        }
+        self->m_context.services.timers->singleShot(int(std::min<qint64>(silentMs, maxSilentMs)), alive,
+                                                    [self, then] {
+                                                        if (self && !self->m_halted) then();
+                                                    });
     });
 }
 

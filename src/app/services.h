@@ -31,12 +31,17 @@ private:
 
 // Plays the cues through the context's sound player (silently without one)
 // and watches the answer cues: the fourth failure in a row ends the program.
+// Played silently, an answer cue ends after its wave file's length, through
+// the context's timers.
 class CuePlayback final : public QObject, public CuePlayer
 {
 public:
     CuePlayback(AppContext &context, QuitFunction quit);
 
     void play(Cue cue, QObject *guard, std::function<void()> then) override;
+    // The longest a silent answer cue lasts, whatever its file's header says
+    // (as the Qt player's own limit).
+    static constexpr qint64 maxSilentMs = 600000;
     // The program is ending: no cue's continuation runs any more.
     void halt() { m_halted = true; }
 

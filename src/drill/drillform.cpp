@@ -2,6 +2,7 @@
 
 #include "platform/busywait.h"
 #include "platform/clock.h"
+#include "platform/sound.h"
 #include "platform/text.h"
 #include "platform/timers.h"
 #include "platform/widgets.h"
@@ -234,11 +235,14 @@ void DrillForm::judgeAnswer(Judgement judgement)
     const AnswerOutcome answer = m_run.answered(judgement);
     if (!answer.taken) return;
     syncClock();
+    if (playsSilently(m_context.services.sound))
+        showJudgement(answer.cue == Cue::Right ? Judgement::Right : Judgement::Wrong);
     m_context.services.cues->play(answer.cue, this, [this] { answerCounted(); });
 }
 
 void DrillForm::answerCounted()
 {
+    showJudgement(Judgement::None);
     const AnswerCount count = m_run.cueEnded();
     if (!count.taken) return;
     m_remaining->setText(QString::number(count.remaining));

@@ -64,6 +64,9 @@ protected:
     void judgeAnswer(Judgement judgement);
     // The timed task's finish button.
     void finishByPupil();
+    // Without sound, the judged answer shows on the screen while its cue
+    // holds the input (Right or Wrong), and goes when the hold ends (None).
+    virtual void showJudgement(Judgement) {}
 
     QWidget *workArea() const { return m_workArea; }
     AppContext &m_context;

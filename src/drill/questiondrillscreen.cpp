@@ -69,6 +69,27 @@ QuestionDrillScreen::QuestionDrillScreen(AppContext &context, QWidget *parent)
     // Commandkakunin "確認" belongs to the form but is never shown.
     auto *confirm = ui::named(new QPushButton(u"確認"_s, area), u"Commandkakunin"_s);
     confirm->hide();
+
+    // Made last, so it lies over the product and the factors. Clicks go
+    // through it; the input is held while it shows anyway.
+    m_judgement = ui::boldLabel(area, u"Judgement"_s, QString(), 320, 945, 0, 12975, 6885, Qt::AlignCenter);
+    m_judgement->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_judgement->hide();
+}
+
+void QuestionDrillScreen::showJudgement(Judgement judgement)
+{
+    if (judgement == Judgement::None) {
+        m_judgement->hide();
+        return;
+    }
+    const bool right = judgement == Judgement::Right;
+    m_judgement->setText(right ? u"○"_s : u"×"_s);
+    QPalette palette = m_judgement->palette();
+    palette.setColor(QPalette::WindowText, right ? QColor(0xE0, 0, 0) : QColor(0, 0, 0xC0));
+    m_judgement->setPalette(palette);
+    m_judgement->show();
+    m_judgement->raise();
 }
 
 void QuestionDrillScreen::pick(int keypad, int digit)

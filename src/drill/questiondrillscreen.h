@@ -21,6 +21,7 @@ public:
 
 protected:
     void makeQuestion() override;
+    void showJudgement(Judgement judgement) override;
 
 private:
     void pick(int keypad, int digit);
@@ -32,6 +33,7 @@ private:
     std::array<ui::ClickLabel *, 10> m_keypad1{}; // Label1(1..9)
     std::array<ui::ClickLabel *, 10> m_keypad2{}; // Label2(1..9)
     QPushButton *m_judge;                         // Command1
+    QLabel *m_judgement;                          // "○" or "×" over the question, without sound
 };
 
 } // namespace kemoro

@@ -1,5 +1,6 @@
 #include "platform/sound.h"
 
+#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -26,6 +27,13 @@ std::optional<qint64> wavDurationMs(const QByteArray &bytes)
         at += 8 + qsizetype(size) + (size & 1);
     }
     return std::nullopt;
+}
+
+std::optional<qint64> wavFileDurationMs(const QString &file)
+{
+    QFile wav(file);
+    if (!wav.open(QIODevice::ReadOnly)) return std::nullopt;
+    return wavDurationMs(wav.readAll());
 }
 
 QByteArray monoWav(const QByteArray &samples, int sampleRate)

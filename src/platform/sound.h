@@ -35,6 +35,9 @@ public:
     using Done = std::function<void(const SoundResult &result)>;
     virtual ~SoundPlayer() = default;
     virtual void play(const QString &file, Done done) = 0;
+    // Nothing is heard (--sound=off): the pupil needs another sign of a
+    // judgement, and the answer cues last as long as their wave files would.
+    virtual bool isSilent() const { return false; }
 };
 
 // --sound=off: every sound succeeds at once without a sound.
@@ -42,11 +45,20 @@ class SilentSoundPlayer final : public SoundPlayer
 {
 public:
     void play(const QString &, Done done) override { done(SoundResult{}); }
+    bool isSilent() const override { return true; }
 };
+
+// No player at all plays as silently as SilentSoundPlayer.
+inline bool playsSilently(const SoundPlayer *player)
+{
+    return !player || player->isSilent();
+}
 
 // The playing time of a PCM wave file: the data chunk's size divided by the
 // byte rate of its format chunk. Nothing when the bytes are not such a file.
 std::optional<qint64> wavDurationMs(const QByteArray &bytes);
+// The same for a file; nothing when it cannot be read either.
+std::optional<qint64> wavFileDurationMs(const QString &file);
 
 // A PCM wave file of 16-bit mono `samples` (little-endian) at `sampleRate`.
 QByteArray monoWav(const QByteArray &samples, int sampleRate);

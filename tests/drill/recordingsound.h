@@ -10,10 +10,12 @@ namespace kemoro::test {
 
 // Remembers every file it is asked to play. Answers at once with the queued
 // codes (then 0), or, while `hold` is set, keeps the plays pending until the
-// test releases them, like a cue that is still sounding.
+// test releases them, like a cue that is still sounding. With `silent` set it
+// stands for --sound=off.
 class RecordingSound final : public SoundPlayer
 {
 public:
+    bool isSilent() const override { return silent; }
     void play(const QString &file, Done done) override
     {
         played.append(file);
@@ -42,6 +44,7 @@ public:
     QStringList played;
     std::deque<int> codes;
     bool hold = false;
+    bool silent = false;
     std::deque<Done> pending;
 
 private:

@@ -3,6 +3,7 @@
 #include "drill/endofdrillscreen.h"
 #include "hub/hubscreen.h"
 #include "platform/messages.h"
+#include "platform/sound.h"
 #include "recordingsound.h"
 #include "results/aggregation.h"
 #include "results/resultstore.h"
@@ -14,6 +15,7 @@
 #include "testsupport/uifakes.h"
 #include "windows/waitwindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
@@ -154,6 +156,13 @@ struct Drill
         return false;
     }
 
+    // How long the cue played last would sound: the installation's waves
+    // all have one length.
+    qint64 cueMs() const
+    {
+        return sound.played.isEmpty() ? -1 : wavFileDurationMs(sound.played.last()).value_or(-1);
+    }
+
     QList<ResultRecord> records() const
     {
         QList<ResultRecord> list;
@@ -173,6 +182,10 @@ private slots:
     void tenRightRecordOnceAndPlayAgain();
     void aWrongAnswerTakesOneBack();
     void secondJudgeDuringTheCueIsHeld();
+    void soundOffHoldsTheAnswerForItsCue_data();
+    void soundOffHoldsTheAnswerForItsCue();
+    void cueEndsWithoutSound_data();
+    void cueEndsWithoutSound();
     void timeOutStoresOnce();
     void lastAnswerAndTimeOutMeet();
     void headerLampsAndBars();
@@ -269,6 +282,7 @@ void TestDrillScreens::secondJudgeDuringTheCueIsHeld()
     d.sound.hold = true;
     QVERIFY(d.answer(true));
     QVERIFY(screen->cuePlaying());
+    QVERIFY(d.on(screen, u"Judgement"_s)->isHidden()); // the sound tells right from wrong
     auto *judgeButton = d.on<QPushButton>(screen, u"Command1"_s);
     QTest::mouseClick(judgeButton, Qt::LeftButton);
     QTest::mouseClick(judgeButton, Qt::LeftButton);
@@ -279,6 +293,114 @@ void TestDrillScreens::secondJudgeDuringTheCueIsHeld()
     QVERIFY(!screen->cuePlaying());
     QCOMPARE(d.text(screen, u"sLabel9"_s), u"9"_s);
     QCOMPARE(d.session().drill.correctCount, 1);
+}
+
+void TestDrillScreens::soundOffHoldsTheAnswerForItsCue_data()
+{
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<QString>("mark");
+    QTest::addColumn<QString>("remaining"); // from 8 left
+    // clang-format off
+    QTest::newRow("right: one counted, the next question not judged") << true  << u"○"_s << u"7"_s;
+    QTest::newRow("wrong: one taken back, not two")                   << false << u"×"_s << u"9"_s;
+    // clang-format on
+}
+
+// With --sound=off nothing ends the cue but its length: a double click on
+// "判定" must not judge the next question with nothing picked.
+void TestDrillScreens::soundOffHoldsTheAnswerForItsCue()
+{
+    QFETCH(bool, right);
+    QFETCH(QString, mark);
+    QFETCH(QString, remaining);
+    Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
+    d.sound.silent = true;
+    DrillForm *screen = d.start(1);
+    auto *judgement = d.on(screen, u"Judgement"_s);
+    auto *judgeButton = d.on<QPushButton>(screen, u"Command1"_s);
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(d.answer(true));
+        d.timers.advance(d.cueMs());
+    }
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"8"_s);
+    QVERIFY(judgement->isHidden());
+
+    QVERIFY(d.answer(right));
+    QTest::mouseClick(judgeButton, Qt::LeftButton); // the double click's second click
+    QCOMPARE(d.sound.played.size(), 3);
+    QVERIFY(judgement->isVisible());
+    QCOMPARE(judgement->text(), mark);
+    const qint64 cueMs = d.cueMs();
+    QVERIFY(cueMs > 1);
+    // The keypads wait as well.
+    const QString picked = d.text(screen, u"Label3"_s);
+    for (int i = 1; i <= 9; ++i)
+        if (auto *key = d.on(screen, u"Label1(%1)"_s.arg(i)); !key->isHidden() && key->text() != picked)
+            QTest::mouseClick(key, Qt::LeftButton);
+    QCOMPARE(d.text(screen, u"Label3"_s), picked);
+
+    d.timers.advance(cueMs - 1);
+    QVERIFY(screen->cuePlaying());
+    QVERIFY(judgement->isVisible());
+    QCOMPARE(d.text(screen, u"sLabel9"_s), u"8"_s); // counted when the cue ends
+    d.timers.advance(1);
+    QVERIFY(!screen->cuePlaying());
+    QVERIFY(judgement->isHidden());
+    QCOMPARE(d.text(screen, u"sLabel9"_s), remaining);
+    QCOMPARE(d.sound.played.size(), 3);
+    QCOMPARE(d.text(screen, u"Label3"_s).isEmpty(), right); // a right answer's next question
+
+    // The keypads and "判定" take the next answer.
+    QVERIFY(d.answer(true));
+    QCOMPARE(d.sound.played.size(), 4);
+    QCOMPARE(judgement->text(), u"○"_s);
+    d.timers.advance(cueMs);
+    QCOMPARE(d.text(screen, u"sLabel9"_s), QString::number(remaining.toInt() - 1));
+    QCOMPARE(d.messages.shown.size(), 0);
+}
+
+void TestDrillScreens::cueEndsWithoutSound_data()
+{
+    QTest::addColumn<int>("cue");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<bool>("wavesThere");
+    QTest::addColumn<bool>("lasts"); // the wave's length, else at once
+    // clang-format off
+    QTest::newRow("sound off: an answer's cue lasts its wave")   << int(Cue::Wrong) << true  << true  << true;
+    QTest::newRow("sound off: a missing wave ends at once")      << int(Cue::Right) << true  << false << false;
+    QTest::newRow("sound off: the end screen's cues do not wait") << int(Cue::Pass)  << true  << true  << false;
+    QTest::newRow("sound on: the player ends the cue")           << int(Cue::Right) << false << true  << false;
+    // clang-format on
+}
+
+void TestDrillScreens::cueEndsWithoutSound()
+{
+    QFETCH(int, cue);
+    QFETCH(bool, silent);
+    QFETCH(bool, wavesThere);
+    QFETCH(bool, lasts);
+    Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
+    d.sound.silent = silent;
+    const QDir folder(d.install.soundFolder());
+    const qint64 cueMs = wavFileDurationMs(folder.filePath(u"合格.wav"_s)).value_or(-1);
+    QVERIFY(cueMs > 1);
+    if (!wavesThere)
+        for (const QString &wave : folder.entryList({u"*.wav"_s}))
+            QVERIFY(QFile::remove(folder.filePath(wave)));
+    QObject guard;
+    int ended = 0;
+    d.context->services.cues->play(Cue(cue), &guard, [&] { ++ended; });
+    if (lasts) {
+        d.timers.advance(cueMs - 1);
+        QCOMPARE(ended, 0);
+        d.timers.advance(1);
+    }
+    QCOMPARE(ended, 1);
+    d.timers.advance(cueMs);
+    QCOMPARE(ended, 1);
+    QCOMPARE(d.messages.shown.size(), 0);
 }
 
 void TestDrillScreens::timeOutStoresOnce()

@@ -55,6 +55,7 @@ private slots:
     void failureMessage();
     void wavLength_data();
     void wavLength();
+    void silentPlayer();
 };
 
 void TestSoundCues::cueFiles_data()
@@ -155,6 +156,20 @@ void TestSoundCues::wavLength()
     QFETCH(qint64, ms);
     const std::optional<qint64> length = wavDurationMs(bytes);
     QCOMPARE(length.value_or(-1), ms);
+}
+
+void TestSoundCues::silentPlayer()
+{
+    SilentSoundPlayer silent;
+    int played = 0;
+    silent.play(u"/no/such/folder/ピンポン1.wav"_s, [&](const SoundResult &result) {
+        QCOMPARE(result.code, soundcode::ok);
+        ++played;
+    });
+    QCOMPARE(played, 1); // at once: how long the cue lasts is the cue player's part
+    QVERIFY(playsSilently(&silent));
+    QVERIFY(playsSilently(nullptr));
+    QVERIFY(!wavFileDurationMs(u"/no/such/folder/ピンポン1.wav"_s));
 }
 
 QTEST_APPLESS_MAIN(TestSoundCues)
