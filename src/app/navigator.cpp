@@ -43,16 +43,18 @@ namespace {
 // A screen handed to closeLater() is hidden at once but deleted only when the
 // event loop next runs; until then its pointer is still set, and showing it
 // again would show a window that is about to go.
-const char *const closingProperty = "kemoroClosing";
-
 bool isOpen(const QWidget *screen)
 {
-    return screen && !screen->property(closingProperty).toBool();
+    return screen && !screen->property(ui::closingProperty).toBool();
 }
 } // namespace
 
 Navigator::Navigator(AppContext &context, QObject *parent) : QObject(parent), m_context(context)
 {
+    // The program ends by its own ways out only (finished). Qt would otherwise
+    // end it behind our back once the last shown window closes, be it a
+    // message box or a screen the window manager closed.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // What the caller leaves empty the program's own fills in.
     Services &services = m_context.services;
     const QuitFunction quit = [this](int exitCode) { this->quit(exitCode); };
@@ -401,7 +403,7 @@ void Navigator::quit(int exitCode)
 void Navigator::closeLater(QWidget *screen)
 {
     if (!screen) return;
-    screen->setProperty(closingProperty, true);
+    screen->setProperty(ui::closingProperty, true);
     screen->hide();
     screen->deleteLater();
 }

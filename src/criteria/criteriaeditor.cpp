@@ -297,11 +297,27 @@ bool CriteriaEditor::save()
 
 void CriteriaEditor::goBack()
 {
-    if (m_changed &&
-        m_context.services.messages->show(this, u"注意"_s, u"データが変更されています。記録しますか？"_s,
-                                          Messages::Buttons::YesNo) == Messages::Answer::Yes &&
-        !save())
-        return; // a refused save keeps the edits on the screen
+    leave(false);
+}
+
+void CriteriaEditor::closeEvent(QCloseEvent *event)
+{
+    // The wait cover stands while a save or the way back runs.
+    ui::closeByOwnWay(this, event, [this] {
+        if (!m_wait->isVisible()) leave(true);
+    });
+}
+
+void CriteriaEditor::leave(bool cancellable)
+{
+    if (m_changed) {
+        const Messages::Answer answer = m_context.services.messages->show(
+            this, u"注意"_s, u"データが変更されています。記録しますか？"_s,
+            cancellable ? Messages::Buttons::YesNoCancel : Messages::Buttons::YesNo);
+        if (answer == Messages::Answer::Cancel) return;
+        // A refused save keeps the edits on the screen.
+        if (answer == Messages::Answer::Yes && !save()) return;
+    }
     m_wait->show();
     m_wait->raise();
     emit back();

@@ -53,8 +53,13 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A close by the window manager is "戻る", whose question may also be
+    // cancelled there: the editor stays with its changes.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The way back; `cancellable` adds Cancel to the question, which keeps the editor.
+    void leave(bool cancellable);
     void textToGrid(); // TextToGrid転送
     void gridToText(); // GridToText転送
     void placeEditor();

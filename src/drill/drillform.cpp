@@ -258,6 +258,18 @@ void DrillForm::finishByPupil()
     endOfDrill();
 }
 
+void DrillForm::abandon()
+{
+    if (!m_run.abandon()) return;
+    syncClock();
+    emit endedUnrecorded();
+}
+
+void DrillForm::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event, [this] { abandon(); });
+}
+
 void DrillForm::endOfDrill()
 {
     // The run marks the end before anything lets events run, so that no tick

@@ -42,14 +42,19 @@ public:
     bool cuePlaying() const { return m_run.awaitingCue(); }
 
 signals:
-    // The drill ended with nothing to record (a practice level, or a level
-    // outside the level set): back to the hub.
+    // The drill ended with nothing to record (a practice level, a level
+    // outside the level set, or a drill whose window was closed before its
+    // end): back to the hub.
     void endedUnrecorded();
     // The drill is stored: the end-of-drill screen comes next.
     void recorded();
 
 protected:
     DrillForm(AppContext &context, const QString &formName, QWidget *parent = nullptr);
+
+    // A close by the window manager gives the drill up, unrecorded, unless
+    // its end has begun.
+    void closeEvent(QCloseEvent *event) override;
 
     // 問題作成表示: the screen's next question (or nothing).
     virtual void makeQuestion() = 0;
@@ -81,6 +86,7 @@ private:
     void syncClock();
     // End of drill: the cover, then where the drill goes.
     void endOfDrill();
+    void abandon();
 
     QWidget *m_header;
     QWidget *m_workArea;

@@ -174,4 +174,12 @@ DrillEnd DrillRun::end()
     return out;
 }
 
+bool DrillRun::abandon()
+{
+    if (m_state.endStarted == 1) return false;
+    m_state.endStarted = 1;
+    m_clockRunning = false;
+    return true;
+}
+
 } // namespace kemoro

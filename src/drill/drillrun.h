@@ -103,6 +103,10 @@ public:
     // End of drill: once only, whichever of the last answer, the finish
     // button and the time-out comes first.
     DrillEnd end();
+    // The drill is given up (its window was closed): nothing is recorded and
+    // nothing more counts. False once the end has begun, which then runs its
+    // course: the drill may be half recorded already.
+    bool abandon();
 
     bool clockRunning() const { return m_clockRunning; }
     // An answer's cue has not ended yet.

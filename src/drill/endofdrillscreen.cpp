@@ -76,6 +76,15 @@ EndOfDrillScreen::EndOfDrillScreen(AppContext &context, QWidget *parent)
     connect(m_timer, &FlowTimer::timeout, this, &EndOfDrillScreen::timerTick);
 }
 
+void EndOfDrillScreen::closeEvent(QCloseEvent *event)
+{
+    // Before the buttons are revealed the evaluation and its cues still run;
+    // after "もう一度" the next drill is on its way.
+    ui::closeByOwnWay(this, event, [this] {
+        if (m_menu->isVisible()) m_menu->click();
+    });
+}
+
 void EndOfDrillScreen::activate()
 {
     Session &s = m_context.session;

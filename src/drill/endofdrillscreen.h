@@ -34,6 +34,10 @@ signals:
     // The evaluation with its cues is over: the wait window has done its work.
     void evaluated();
 
+protected:
+    // A close by the window manager is "メニューへ", once that is offered.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void playCue(Cue cue, std::function<void()> then);
     void afterOutcomeCue();

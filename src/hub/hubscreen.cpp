@@ -703,6 +703,11 @@ void HubScreen::goBack()
     emit backRequested();
 }
 
+void HubScreen::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event, [this] { goBack(); });
+}
+
 void HubScreen::showWaitCover()
 {
     m_waitCover->setGeometry(rect());

@@ -85,6 +85,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A close by the window manager is "戻る(0)", taken when that could be pressed.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct Column

@@ -19,6 +19,9 @@ Messages::Answer QtMessages::show(QWidget *parent, const QString &title, const Q
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel:
@@ -28,6 +31,7 @@ Messages::Answer QtMessages::show(QWidget *parent, const QString &title, const Q
     case QMessageBox::No:
         return Answer::No;
     default:
+        if (buttons == Buttons::YesNoCancel) return Answer::Cancel;
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
 }

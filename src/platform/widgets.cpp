@@ -2,6 +2,7 @@
 
 #include "platform/zoom.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -145,6 +146,16 @@ QString controlName(const QString &name, int index)
 void letEventsRun()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void closeByOwnWay(QWidget *screen, QCloseEvent *event, const std::function<void()> &wayBack)
+{
+    if (screen->property(closingProperty).toBool()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (wayBack) wayBack();
 }
 
 } // namespace kemoro::ui

@@ -5,6 +5,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
+class QCloseEvent;
 class QLabel;
 class QWidget;
 
@@ -63,5 +66,16 @@ template <typename T> T *named(T *widget, const QString &name, int index)
 
 // Lets pending window events run, as long steps do between their parts.
 void letEventsRun();
+
+// Set by the navigator on a screen it closes itself: the screen is hidden at
+// once and deleted later, and a close event on it is the program's own.
+inline constexpr char closingProperty[] = "kemoroClosing";
+
+// The closeEvent of a screen that leaves only by its own way. A close the
+// program did not ask for (the window manager's close button, Alt+F4) is
+// ignored and `wayBack` runs instead: the screen's own way back, whose intent
+// the navigator answers as it answers the button. Without a way back the close
+// is only ignored. A screen the navigator is closing closes.
+void closeByOwnWay(QWidget *screen, QCloseEvent *event, const std::function<void()> &wayBack = {});
 
 } // namespace kemoro::ui

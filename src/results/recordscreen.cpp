@@ -291,6 +291,11 @@ void RecordScreen::remove()
     selectRow(next >= 0 ? int(next) : int(m_numbers.size()) - 1);
 }
 
+void RecordScreen::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event, [this] { goBack(); });
+}
+
 void RecordScreen::goBack()
 {
     if (!m_back->isEnabled()) return;

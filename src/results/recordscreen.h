@@ -49,6 +49,10 @@ signals:
     // "戻る": the teacher is done; a fresh hub takes over.
     void back();
 
+protected:
+    // A close by the window manager is "戻る", taken when that could be pressed.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void selectRow(int row);
     void hideEditPanel();

@@ -325,6 +325,11 @@ void NameSelectionScreen::leave()
     emit leaveRequested();
 }
 
+void NameSelectionScreen::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event, [this] { leave(); });
+}
+
 bool NameSelectionScreen::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress) {

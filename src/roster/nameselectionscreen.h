@@ -54,6 +54,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A close by the window manager leaves to the launcher, as Command7 does.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     bool load();

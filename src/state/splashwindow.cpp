@@ -72,4 +72,9 @@ void SplashWindow::startUp()
     m_timer->start();
 }
 
+void SplashWindow::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event);
+}
+
 } // namespace kemoro

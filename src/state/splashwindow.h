@@ -23,6 +23,10 @@ signals:
     // The first Timer1 tick: the configuration runs now.
     void firstTick();
 
+protected:
+    // Start-up runs its course: a close by the window manager is ignored.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     AppContext &m_context;
     QLabel *m_picture;

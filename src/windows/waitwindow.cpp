@@ -25,4 +25,9 @@ void WaitWindow::showEvent(QShowEvent *event)
     ui::letEventsRun();
 }
 
+void WaitWindow::closeEvent(QCloseEvent *event)
+{
+    ui::closeByOwnWay(this, event);
+}
+
 } // namespace kemoro

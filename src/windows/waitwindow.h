@@ -14,6 +14,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // It has no input: the screen that follows closes it, not the window manager.
+    void closeEvent(QCloseEvent *event) override;
 };
 
 } // namespace kemoro

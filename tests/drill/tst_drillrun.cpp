@@ -205,17 +205,22 @@ void TestDrillRun::answers()
 void TestDrillRun::endsOnce_data()
 {
     // E a tick at 299 s, T the tick at the time-out (300 s), A the last right
-    // answer, C the end of its cue, F the finish button.
+    // answer, C the end of its cue, F the finish button, X the window closed
+    // (the drill given up).
     QTest::addColumn<QString>("steps");
     QTest::addColumn<bool>("timeUp");
     QTest::addColumn<int>("resultTime");
+    QTest::addColumn<bool>("recorded"); // false: given up, nothing ends
     // clang-format off
-    QTest::newRow("last answer, then the time-out")          << u"EACT"_s << false << 299;
-    QTest::newRow("time-out while the last cue still plays") << u"EATC"_s << false << 299;
-    QTest::newRow("time-out before the last answer")         << u"ETAC"_s << true  << int(noTime);
-    QTest::newRow("finish button, then the time-out")        << u"EFT"_s  << false << 299;
-    QTest::newRow("time-out, then the finish button")        << u"ETF"_s  << true  << int(noTime);
-    QTest::newRow("finish button twice before a tick")       << u"FF"_s   << false << 0;
+    QTest::newRow("last answer, then the time-out")          << u"EACT"_s << false << 299         << true;
+    QTest::newRow("time-out while the last cue still plays") << u"EATC"_s << false << 299         << true;
+    QTest::newRow("time-out before the last answer")         << u"ETAC"_s << true  << int(noTime) << true;
+    QTest::newRow("finish button, then the time-out")        << u"EFT"_s  << false << 299         << true;
+    QTest::newRow("time-out, then the finish button")        << u"ETF"_s  << true  << int(noTime) << true;
+    QTest::newRow("finish button twice before a tick")       << u"FF"_s   << false << 0           << true;
+    QTest::newRow("given up: the time-out ends nothing")     << u"EXT"_s  << false << 0           << false;
+    QTest::newRow("given up while the last cue plays")       << u"EAXC"_s << false << 0           << false;
+    QTest::newRow("the end has begun: no give-up")           << u"EFX"_s  << false << 299         << true;
     // clang-format on
 }
 
@@ -224,9 +229,11 @@ void TestDrillRun::endsOnce()
     QFETCH(QString, steps);
     QFETCH(bool, timeUp);
     QFETCH(int, resultTime);
+    QFETCH(bool, recorded);
     Run r;
     r.start();
     r.session.drill.correctCount = 9;
+    bool givenUp = false;
     QList<DrillEnd> ends;
     // What a drill screen does after each step that may end the drill.
     const auto endIf = [&](bool ending) {
@@ -251,14 +258,26 @@ void TestDrillRun::endsOnce()
         case u'F':
             endIf(r.run.finish());
             break;
+        case u'X':
+            givenUp = r.run.abandon();
+            break;
         }
+    }
+    QCOMPARE(givenUp, !recorded && steps.contains(u'X'));
+    QCOMPARE(r.session.drill.timeUp, qint16(timeUp ? 1 : 0));
+    QCOMPARE(r.session.drill.endStarted, qint16(1));
+    QVERIFY(!r.run.clockRunning());
+    if (!recorded) {
+        QCOMPARE(ends.size(), 0);
+        QCOMPARE(r.run.cueEnded().taken, false);
+        QCOMPARE(r.run.end().kind, DrillEnd::Kind::AlreadyEnded);
+        return;
     }
     QCOMPARE(ends.size(), 1);
     QCOMPARE(ends.first().kind, DrillEnd::Kind::Record);
     QCOMPARE(ends.first().timeUp, timeUp);
     QCOMPARE(ends.first().resultTime, resultTime);
     QCOMPARE(r.session.drill.resultTime, resultTime);
-    QCOMPARE(r.session.drill.endStarted, qint16(1));
     QCOMPARE(r.run.end().kind, DrillEnd::Kind::AlreadyEnded);
 }
 

@@ -4,6 +4,7 @@
 #include "hub/hubscreen.h"
 #include "platform/messages.h"
 #include "platform/sound.h"
+#include "platform/widgets.h"
 #include "recordingsound.h"
 #include "results/aggregation.h"
 #include "results/resultstore.h"
@@ -24,6 +25,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace kemoro;
@@ -137,8 +139,9 @@ struct Drill
     }
 
     // Picks a shown pair whose product is (or, for a wrong answer, is not)
-    // the product shown, and presses "判定".
-    bool answer(bool right)
+    // the product shown, and presses "判定": by a click, or by `key` on the
+    // focused button.
+    bool answer(bool right, std::optional<Qt::Key> key = std::nullopt)
     {
         DrillForm *s = screen();
         const int product = text(s, u"Label5"_s).toInt();
@@ -149,7 +152,14 @@ struct Drill
                 if (first->isHidden() || second->isHidden() || (i * j == product) != right) continue;
                 QTest::mouseClick(first, Qt::LeftButton);
                 QTest::mouseClick(second, Qt::LeftButton);
-                QTest::mouseClick(on<QPushButton>(s, u"Command1"_s), Qt::LeftButton);
+                auto *judge = on<QPushButton>(s, u"Command1"_s);
+                if (!key) {
+                    QTest::mouseClick(judge, Qt::LeftButton);
+                    return true;
+                }
+                // A tap on a digit gives "判定" the focus.
+                if (!judge->hasFocus()) return false;
+                QTest::keyClick(judge, *key, *key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
                 return true;
             }
         }
@@ -179,6 +189,8 @@ class TestDrillScreens : public QObject
 {
     Q_OBJECT
 private slots:
+    // As the program's main installs it.
+    void initTestCase() { ui::installEnterPressesFocusedButton(); }
     void tenRightRecordOnceAndPlayAgain();
     void aWrongAnswerTakesOneBack();
     void secondJudgeDuringTheCueIsHeld();
@@ -195,6 +207,8 @@ private slots:
     void endScreenAfterOverPractice_data();
     void endScreenAfterOverPractice();
     void fourthSoundFailureEndsTheProgram();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
 };
 
 void TestDrillScreens::tenRightRecordOnceAndPlayAgain()
@@ -606,6 +620,64 @@ void TestDrillScreens::fourthSoundFailureEndsTheProgram()
     QCOMPARE(d.finished->first().first().toInt(), 1);
     QCOMPARE(d.session().drill.correctCount, 7); // the failed cue's answer is not counted
     QVERIFY(!d.screen());
+}
+
+void TestDrillScreens::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("level"); // 1 the question drill, 2 the timed task
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("endButton"); // pressed by the same key once offered
+    QTest::addColumn<QString>("next");      // the screen that follows it
+    // clang-format off
+    QTest::newRow("判定 and メニューへ by Return")          << 1 << int(Qt::Key_Return) << u"Command4"_s << u"seisekitime1"_s;
+    QTest::newRow("判定 and もう一度 by the keypad's Enter") << 1 << int(Qt::Key_Enter)  << u"Command5"_s << u"MainFrm"_s;
+    QTest::newRow("the timed task's Command1 by Return")   << 2 << int(Qt::Key_Return) << u"Command5"_s << u"MainFrm2"_s;
+    // clang-format on
+}
+
+void TestDrillScreens::enterPressesTheFocusedButton()
+{
+    QFETCH(int, level);
+    QFETCH(int, key);
+    QFETCH(QString, endButton);
+    QFETCH(QString, next);
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    Drill d;
+    QVERIFY2(d.configured, qPrintable(d.setupError));
+    DrillForm *screen = d.start(level);
+    screen->activateWindow();
+    QCoreApplication::processEvents(); // the window manager's activation
+    QVERIFY(screen->isActiveWindow());
+    d.tickAt(20);
+    if (level == 1) {
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(d.answer(true, Qt::Key(key)));
+    } else {
+        auto *done = d.on<QPushButton>(screen, u"Command1"_s);
+        QVERIFY(done->hasFocus()); // its one control has the focus from the start
+        QTest::keyClick(done, Qt::Key(key), modifiers);
+    }
+    const QList<ResultRecord> stored = d.records();
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.first().resultTime, 20);
+    QCOMPARE(stored.first().level, qint16(level));
+
+    EndOfDrillScreen *end = d.afterTheWait();
+    QVERIFY(end);
+    end->activateWindow();
+    QCoreApplication::processEvents();
+    d.timers.advance(500);
+    auto *menu = d.on<QPushButton>(end, u"Command4"_s);
+    QVERIFY(menu->hasFocus()); // the reveal gives it the focus
+    auto *button = d.on<QPushButton>(end, endButton);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key(key), modifiers);
+    d.timers.advance(0);
+    QVERIFY(!d.endScreen());
+    QWidget *shown = next == u"seisekitime1"_s ? static_cast<QWidget *>(d.hub()) : d.screen();
+    QVERIFY(shown);
+    QCOMPARE(shown->objectName(), next);
+    QCOMPARE(d.records().size(), 1);
 }
 
 QTEST_MAIN(TestDrillScreens)

@@ -30,7 +30,7 @@ public:
             answers.pop_front();
             return a;
         }
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     }
 
     QList<Shown> shown;
