@@ -8,6 +8,7 @@
 #include "state/context.h"
 
 #include <QFrame>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QValidator>
 
@@ -43,6 +45,24 @@ public:
             if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') return Invalid;
         return Acceptable;
     }
+};
+
+// Shows its first row on several lines, where `lines` breaks it; the text
+// itself, which the file keeps, stays as it is.
+class FirstRowOnLines final : public QStyledItemDelegate
+{
+public:
+    FirstRowOnLines(QStringList (*lines)(const QString &), QObject *parent)
+        : QStyledItemDelegate(parent), m_lines(lines)
+    {
+    }
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        return m_lines(QStyledItemDelegate::displayText(value, locale)).join(QChar::LineSeparator);
+    }
+
+private:
+    QStringList (*m_lines)(const QString &);
 };
 
 bool isNavigationKey(int key)
@@ -88,6 +108,27 @@ QStringList criteriaColumnHelp(int column)
     return lines;
 }
 
+QStringList criteriaTitleLines(const QString &title)
+{
+    // Where the titles break between their words; the grid's columns are
+    // too narrow for most of them on one line.
+    static const QHash<QString, QStringList> broken = {{u"目標Time"_s, {u"目標"_s, u"Time"_s}},
+                                                       {u"最低Time"_s, {u"最低"_s, u"Time"_s}},
+                                                       {u"ｸﾘｱﾎﾟｲﾝﾄ"_s, {u"ｸﾘｱ"_s, u"ﾎﾟｲﾝﾄ"_s}},
+                                                       {u"ｸﾘｱ回数"_s, {u"ｸﾘｱ"_s, u"回数"_s}},
+                                                       {u"ﾎﾟｲﾝﾄ倍率"_s, {u"ﾎﾟｲﾝﾄ"_s, u"倍率"_s}}};
+    return broken.value(title, {title});
+}
+
+QStringList distributionHeaderLines(const QString &header)
+{
+    // The star unit goes onto a line of its own, so that a narrow list still
+    // shows it.
+    const qsizetype unit = header.indexOf(u"（★="_s);
+    if (unit <= 0) return {header};
+    return {header.left(unit), header.mid(unit)};
+}
+
 CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
     setObjectName(u"FrmTimeData"_s);
@@ -115,6 +156,8 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
     m_grid->setSelectionMode(QAbstractItemView::NoSelection);
     m_grid->setFocusPolicy(Qt::NoFocus);
     m_grid->verticalHeader()->setDefaultSectionSize(ui::px(270));
+    m_grid->setFont(ui::pGothicFont(10));
+    m_grid->setItemDelegateForRow(0, new FirstRowOnLines(criteriaTitleLines, m_grid));
     ui::placeTw(m_grid, 240, 1320, gridWidthTw, 33 * 270 + 60);
     connect(m_grid, &QTableWidget::cellClicked, this, &CriteriaEditor::clickCell);
 
@@ -155,8 +198,10 @@ CriteriaEditor::CriteriaEditor(AppContext &context, QWidget *parent) : QWidget(p
         model = new QStringListModel(list);
         list->setModel(model);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        list->setUniformItemSizes(true);
+        // The header, on two lines, is taller than the bars.
+        list->setUniformItemSizes(false);
         list->setFont(ui::gothicFont(9));
+        list->setItemDelegateForRow(0, new FirstRowOnLines(distributionHeaderLines, list));
         ui::placeTw(list, left, 900, 2460, 7560);
         return list;
     };
@@ -228,6 +273,8 @@ void CriteriaEditor::activate()
     for (int c = 0; c < gridColumns; ++c)
         m_grid->setColumnWidth(c, width);
     m_grid->setColumnWidth(1, int(0.8 * m_grid->columnWidth(2)));
+    // The title row is as tall as its titles on their lines.
+    m_grid->resizeRowToContents(0);
     placeEditor();
     m_editor->setFocus();
     gridToText();
@@ -252,6 +299,8 @@ void CriteriaEditor::reload()
             if (r == 0 || c == 0) m_grid->item(r, c)->setBackground(headerColour);
         }
     }
+    for (int c = 1; c < gridColumns && grid.size() > 0; ++c)
+        m_grid->item(0, c)->setToolTip(criteriaColumnTitle(c));
     m_row = std::clamp(m_row, std::min(1, levelRows()), levelRows());
     m_selectionEnd = m_row;
     m_loading = false;

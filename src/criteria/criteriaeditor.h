@@ -92,5 +92,9 @@ private:
 
 // The help of a grid column (Label3), line by line.
 QStringList criteriaColumnHelp(int column);
+// How the grid shows a column title and the distribution lists their header:
+// the lines, which run together give the text.
+QStringList criteriaTitleLines(const QString &title);
+QStringList distributionHeaderLines(const QString &header);
 
 } // namespace kemoro

@@ -26,6 +26,8 @@ constexpr int windowWidthTw = 15360;
 constexpr int windowHeightTw = 11520;
 const QColor lightYellow(255, 255, 192);
 constexpr int scrollMaximum = 6000;
+// The edit panel's captions stand left of their fields.
+constexpr int captionWidthTw = 1200;
 
 const QString hintText = u"ダブルクリックすると変更、消去できます"_s;
 } // namespace
@@ -47,7 +49,10 @@ RecordScreen::RecordScreen(AppContext &context, QWidget *parent) : QWidget(paren
     m_list->setUniformItemSizes(true);
     m_list->setFont(ui::gothicFont(18));
     ui::setBackground(m_list, lightYellow);
-    ui::placeTw(m_list, 240, 600, 10200, 10560);
+    // A line in 18-point gothic is about 980 pixels wide: the list takes the
+    // window's whole width, and the edit panel lies over its right part only
+    // while a record is open.
+    ui::placeTw(m_list, 60, 600, windowWidthTw - 120, 9240);
     m_list->hide();
     connect(m_list, &QListView::doubleClicked, this,
             [this](const QModelIndex &index) { openLine(index.row()); });
@@ -62,29 +67,45 @@ RecordScreen::RecordScreen(AppContext &context, QWidget *parent) : QWidget(paren
 
     m_editPanel = ui::named(new QFrame(this), u"Picture3"_s);
     m_editPanel->setFrameShape(QFrame::Box);
+    m_editPanel->setAutoFillBackground(true);
+    m_editPanel->setFont(ui::gothicFont(12));
     ui::placeTw(m_editPanel, 10680, 600, 4440, 9000);
     m_number = ui::named(new QLabel(m_editPanel), u"Label1"_s);
-    ui::placeTw(m_number, 120, 120, 4200, 420);
+    ui::placeTw(m_number, captionWidthTw + 240, 120, 4080 - captionWidthTw, 420);
     m_level = ui::named(new QLabel(m_editPanel), u"Label2"_s, 1);
-    ui::placeTw(m_level, 120, 600, 4200, 420);
+    ui::placeTw(m_level, captionWidthTw + 240, 600, 4080 - captionWidthTw, 420);
     m_date = ui::named(new QLabel(m_editPanel), u"Label2"_s, 2);
-    ui::placeTw(m_date, 120, 1080, 4200, 420);
+    ui::placeTw(m_date, captionWidthTw + 240, 1080, 4080 - captionWidthTw, 420);
     m_time = ui::named(new QLineEdit(m_editPanel), u"Text1"_s, 1);
-    ui::placeTw(m_time, 120, 1800, 2400, 480);
+    ui::placeTw(m_time, captionWidthTw + 240, 1800, 1320, 480);
     m_seconds = ui::named(new QLabel(u"秒"_s, m_editPanel), u"Label2"_s, 0);
-    ui::placeTw(m_seconds, 2640, 1800, 600, 480);
+    ui::placeTw(m_seconds, captionWidthTw + 1680, 1800, 480, 480);
     m_timeScroll = ui::named(new QScrollBar(Qt::Vertical, m_editPanel), u"VScroll1"_s);
     m_timeScroll->setRange(0, scrollMaximum);
     ui::placeTw(m_timeScroll, 3480, 1560, 480, 2160);
     connect(m_timeScroll, &QScrollBar::valueChanged, this,
             [this](int value) { m_time->setText(QString::number(value)); });
+    // The pupil box takes the panel's width, so that a long name shows whole;
+    // its caption stands above it.
     m_pupil = ui::named(new QComboBox(m_editPanel), u"Combo1"_s);
     m_pupil->setEditable(true);
     m_pupil->setInsertPolicy(QComboBox::NoInsert);
-    ui::placeTw(m_pupil, 120, 4080, 4200, 480);
+    ui::placeTw(m_pupil, 120, 4440, 4200, 480);
     connect(m_pupil, &QComboBox::activated, this, &RecordScreen::pupilPicked);
     m_grade = ui::named(new QLabel(m_editPanel), u"Label2"_s, 4);
-    ui::placeTw(m_grade, 120, 4680, 4200, 420);
+    ui::placeTw(m_grade, captionWidthTw + 240, 5040, 4080 - captionWidthTw, 420);
+    const struct
+    {
+        QWidget *field;
+        QString caption;
+        int top;
+    } captions[] = {{m_number, u"記録番号"_s, 120}, {m_level, u"レベル"_s, 600}, {m_date, u"日付"_s, 1080},
+                    {m_time, u"タイム"_s, 1800},    {m_pupil, u"生徒"_s, 3960},  {m_grade, u"学年"_s, 5040}};
+    for (const auto &c : captions) {
+        auto *caption = ui::named(new QLabel(c.caption, m_editPanel), c.field->objectName() + u"Caption"_s);
+        caption->setBuddy(c.field);
+        ui::placeTw(caption, 120, c.top, captionWidthTw, c.field == m_time ? 480 : 420);
+    }
     m_correct = ui::named(new QPushButton(u"変更して記録"_s, m_editPanel), u"Command2"_s);
     ui::placeTw(m_correct, 120, 5880, 4200, 840);
     m_correct->setEnabled(false);

@@ -28,6 +28,7 @@ VersionDialog::VersionDialog(AppContext &context, QWidget *parent) : QDialog(par
     ui::placeTw(title, 390, 720, 3840, 465);
 
     auto *version = ui::named(new QLabel(u"Label2"_s, this), u"Label2"_s);
+    version->setFont(ui::pGothicFont(9));
     version->setAlignment(Qt::AlignCenter);
     ui::placeTw(version, 390, 1200, 3840, 270);
 
@@ -65,6 +66,33 @@ void VersionDialog::showEvent(QShowEvent *event)
         ->setText(versionLine(KEMORO_VERSION_MAJOR, KEMORO_VERSION_MINOR, KEMORO_VERSION_PATCH));
     findChild<QLabel *>(u"Label4"_s)->setText(u"Quorvex"_s);
     findChild<QLabel *>(u"Label5"_s)->setText(u"教室のコンピューター用　九九の逆算ドリル"_s);
+    fitLabelsToTexts();
+}
+
+void VersionDialog::fitLabelsToTexts()
+{
+    // Each label grows about its centre until its text fits; a label that
+    // then reaches into the margin widens the dialog and its frame on both
+    // sides, so that everything stays centred.
+    const int margin = ui::px(360); // inside the frame, which stands 240 from the edge
+    int overflow = 0;
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    for (QLabel *label : labels) {
+        const QSize need = label->sizeHint();
+        QRect r = label->geometry();
+        const int wider = std::max(0, need.width() - r.width());
+        const int taller = std::max(0, need.height() - r.height());
+        r.adjust(-wider / 2, -taller / 2, wider - wider / 2, taller - taller / 2);
+        label->setGeometry(r);
+        overflow = std::max({overflow, margin - r.left(), r.right() + 1 - (width() - margin)});
+    }
+    if (overflow <= 0) return;
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->move(child->x() + overflow, child->y());
+    auto *frame = findChild<QFrame *>(u"Shape1"_s);
+    frame->setGeometry(frame->geometry().adjusted(-overflow, 0, overflow, 0));
+    setFixedSize(width() + 2 * overflow, height());
+    move(x() - overflow, y()); // centred where its opener placed it
 }
 
 } // namespace kemoro

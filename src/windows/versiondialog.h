@@ -20,6 +20,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void fitLabelsToTexts();
+
     AppContext &m_context;
 };
 

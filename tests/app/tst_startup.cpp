@@ -1,5 +1,6 @@
 #include "app/navigator.h"
 #include "platform/messages.h"
+#include "platform/widgets.h"
 #include "roster/nameselectionscreen.h"
 #include "state/context.h"
 #include "state/splashwindow.h"
@@ -7,10 +8,12 @@
 #include "testsupport/fixtures.h"
 #include "testsupport/manualtimers.h"
 #include "testsupport/uifakes.h"
+#include "windows/versiondialog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -106,6 +109,7 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ui::installFontSubstitutions(); }
     void splashThenNameSelection();
     void brokenInstallationEndsWithAMessage();
     void warningsAreShownAndStartUpGoesOn_data();
@@ -113,6 +117,8 @@ private slots:
     void resultFileFailureIsOnStandardError();
     void badByteInANameKeepsEveryPupil();
     void titleClickOpensVersionDialog();
+    void versionDialogLabelsShowWhole_data();
+    void versionDialogLabelsShowWhole();
     void zeroKeyLeavesToTheLauncher();
     void missingLauncherIsNamed();
 };
@@ -284,6 +290,41 @@ void TestStartup::titleClickOpensVersionDialog()
     QCOMPARE(maker, u"Quorvex"_s);
     QVERIFY(hiddenCommand2);
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestStartup::versionDialogLabelsShowWhole_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("the program's title") << QString();
+    QTest::newRow("a title wider than the dialog") << u"ケモロ　九九の逆算ドリル教室版"_s;
+}
+
+void TestStartup::versionDialogLabelsShowWhole()
+{
+    QFETCH(QString, title);
+    Run run;
+    QVERIFY2(run.install.isValid(), qPrintable(run.install.error()));
+    run.startAndConfigure();
+    if (!title.isEmpty()) run.context.session.programTitle = title;
+    VersionDialog dialog(run.context, test::openScreen<NameSelectionScreen>());
+    dialog.show(); // its texts come as it is shown
+    const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
+    QCOMPARE(labels.size(), 4);
+    for (const QLabel *label : labels) {
+        QVERIFY2(!label->text().startsWith(u"Label"_s), qPrintable(label->objectName()));
+        const QString measured =
+            u"%1 \"%2\": needs %3x%4, has %5x%6"_s.arg(label->objectName(), label->text())
+                .arg(label->sizeHint().width())
+                .arg(label->sizeHint().height())
+                .arg(label->width())
+                .arg(label->height());
+        QVERIFY2(label->sizeHint().width() <= label->width() && label->sizeHint().height() <= label->height(),
+                 qPrintable(measured));
+        QVERIFY2(dialog.findChild<QWidget *>(u"Shape1"_s)->geometry().contains(label->geometry()),
+                 qPrintable(measured));
+    }
+    QCOMPARE(QFontInfo(dialog.findChild<QLabel *>(u"Label5"_s)->font()).family(), u"IPAGothic"_s);
+    QVERIFY(dialog.rect().contains(dialog.findChild<QWidget *>(u"Shape1"_s)->geometry()));
 }
 
 void TestStartup::zeroKeyLeavesToTheLauncher()

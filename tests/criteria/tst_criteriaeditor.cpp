@@ -1,6 +1,8 @@
 #include "app/navigator.h"
 #include "criteria/criteriaeditor.h"
 #include "platform/cp932.h"
+#include "platform/widgets.h"
+#include "results/resultrecord.h"
 #include "results/resultstore.h"
 #include "state/context.h"
 #include "state/startup.h"
@@ -9,12 +11,17 @@
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringListModel>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTest>
 
@@ -76,7 +83,11 @@ class TestCriteriaEditor : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ui::installFontSubstitutions(); }
     void opensOnLevelOne();
+    void columnTitlesShowWhole();
+    void distributionHeadersShowWhole_data();
+    void distributionHeadersShowWhole();
     void arrowsStopAtTheEdges_data();
     void arrowsStopAtTheEdges();
     void typingAsksOnTheWayBack_data();
@@ -110,6 +121,86 @@ void TestCriteriaEditor::opensOnLevelOne()
     // Column 6 keeps its trailing line of two blanks.
     run.editor->clickCell(1, 6);
     QCOMPARE(run.editor->findChild<QLabel *>(u"Label3"_s)->text().split(u'\n').last(), u"  "_s);
+}
+
+namespace {
+// The lines a view shows for its first row, and the room the style leaves
+// around them.
+QStringList shownLines(const QAbstractItemView *view, const QString &text)
+{
+    const auto *delegate = qobject_cast<const QStyledItemDelegate *>(view->itemDelegateForRow(0));
+    return delegate ? delegate->displayText(text, QLocale()).split(QChar::LineSeparator) : QStringList{text};
+}
+int textMargin(const QWidget *view)
+{
+    return view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+}
+} // namespace
+
+void TestCriteriaEditor::columnTitlesShowWhole()
+{
+    Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    auto *grid = run.editor->findChild<QTableWidget *>(u"MSFlexGrid1"_s);
+    QCOMPARE(QFontInfo(grid->font()).family(), u"IPAPGothic"_s);
+    const QFontMetrics metrics(grid->font());
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const QString title = run.editor->cellText(0, c);
+        const QStringList lines = shownLines(grid, title);
+        QCOMPARE(lines.join(QString()), title);
+        for (const QString &line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) + 2 * textMargin(grid) <= grid->columnWidth(c),
+                     qPrintable(u"%1: %2 px in a column of %3 px"_s.arg(line)
+                                    .arg(metrics.horizontalAdvance(line))
+                                    .arg(grid->columnWidth(c))));
+        QVERIFY2(int(lines.size()) * metrics.height() <= grid->rowHeight(0), qPrintable(title));
+    }
+    // The file's short titles keep their meaning at hand.
+    QCOMPARE(grid->item(0, 1)->toolTip(), u"合格基準タイム"_s);
+}
+
+void TestCriteriaEditor::distributionHeadersShowWhole_data()
+{
+    QTest::addColumn<int>("results");
+    QTest::addColumn<QString>("allHeader");
+    QTest::addColumn<QString>("bestHeader");
+    // clang-format off
+    QTest::newRow("no results")      << 0    << u"レベル1 今まで回  （★=1）"_s      << u"レベル1 （★=1）"_s;
+    QTest::newRow("1200 in a bucket") << 1200 << u"レベル1 今まで1200回  （★=120）"_s << u"レベル1 （★=1）"_s;
+    // clang-format on
+}
+
+void TestCriteriaEditor::distributionHeadersShowWhole()
+{
+    QFETCH(int, results);
+    QFETCH(QString, allHeader);
+    QFETCH(QString, bestHeader);
+    Run run;
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    QByteArray bytes;
+    for (int i = 0; i < results; ++i)
+        bytes += encodeRecord(drillRecord(run.clock.now(), 1, 1, 35, u"12345"_s));
+    QVERIFY(test::writeBytes(run.context.session.folders.resultFile(), bytes));
+    run.editor->clickCell(1, 1);
+    QCoreApplication::processEvents(); // the lists lay out their lines
+    const QStringList headers = {allHeader, bestHeader};
+    const QStringList lists = {u"List3"_s, u"List4"_s};
+    for (int k = 0; k < 2; ++k) {
+        auto *list = run.editor->findChild<QListView *>(lists.at(k));
+        QCOMPARE(list->model()->index(0, 0).data().toString(), headers.at(k));
+        QVERIFY(list->verticalScrollBar()->isVisible());
+        const QFontMetrics metrics(list->font());
+        const QStringList lines = shownLines(list, headers.at(k));
+        QCOMPARE(lines.join(QString()), headers.at(k));
+        for (const QString &line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) + 2 * textMargin(list) <= list->viewport()->width(),
+                     qPrintable(u"%1: %2 px in a list of %3 px"_s.arg(line)
+                                    .arg(metrics.horizontalAdvance(line))
+                                    .arg(list->viewport()->width())));
+        QVERIFY(list->visualRect(list->model()->index(0, 0)).height() >=
+                int(lines.size()) * metrics.height());
+        QVERIFY(lines.last().startsWith(u"（★="_s));
+    }
 }
 
 void TestCriteriaEditor::arrowsStopAtTheEdges_data()

@@ -1,4 +1,5 @@
 #include "app/navigator.h"
+#include "platform/widgets.h"
 #include "results/recordscreen.h"
 #include "results/resultrecord.h"
 #include "results/resultstore.h"
@@ -12,8 +13,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -86,7 +90,11 @@ class TestRecordScreen : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ui::installFontSubstitutions(); }
     void opensALine();
+    void linesShowWhole();
+    void editPanelCaptionsItsFields_data();
+    void editPanelCaptionsItsFields();
     void timeOutOpensAtTheEnd();
     void interruptedDeletionIsFinishedFirst();
     void journalOfAnotherFileIsKeptAndNamed();
@@ -120,6 +128,71 @@ void TestRecordScreen::opensALine()
     run.child<QScrollBar>(u"VScroll1"_s)->setValue(40);
     QCOMPARE(run.child<QLineEdit>(u"Text1(1)"_s)->text(), u"40"_s);
     QCOMPARE(run.records().at(1), testRecord(1));
+}
+
+void TestRecordScreen::linesShowWhole()
+{
+    // Enough lines for the vertical scroll bar, and the widest line there is
+    // for this school: level 35 and a time-out.
+    Run run(40);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    QVERIFY(test::writeBytes(run.path(), test::readBytes(run.path()) +
+                                             encodeRecord(drillRecord(stamp, 3, 35, 99999, u"12345"_s))));
+    run.screen->rebuild();
+    QCoreApplication::processEvents(); // the list lays out its lines
+    auto *list = run.child<QListView>(u"List1"_s);
+    QCOMPARE(QFontInfo(list->font()).family(), u"IPAGothic"_s);
+    QVERIFY(list->verticalScrollBar()->isVisible());
+    const QFontMetrics metrics(list->font());
+    QString widest;
+    for (const QString &line : run.screen->lines())
+        if (metrics.horizontalAdvance(line) > metrics.horizontalAdvance(widest)) widest = line;
+    QVERIFY(widest.contains(u"ﾚﾍﾞﾙ35"_s));
+    const QString measured =
+        u"%1 px, with its margins %2 px, in a viewport of %3 px"_s.arg(metrics.horizontalAdvance(widest))
+            .arg(list->sizeHintForColumn(0))
+            .arg(list->viewport()->width());
+    QVERIFY2(list->sizeHintForColumn(0) <= list->viewport()->width(), qPrintable(measured));
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(list->geometry().right() < run.screen->width());
+}
+
+void TestRecordScreen::editPanelCaptionsItsFields_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("caption");
+    // clang-format off
+    QTest::newRow("record number") << u"Label1"_s    << u"記録番号"_s;
+    QTest::newRow("level")         << u"Label2(1)"_s << u"レベル"_s;
+    QTest::newRow("date")          << u"Label2(2)"_s << u"日付"_s;
+    QTest::newRow("time box")      << u"Text1(1)"_s  << u"タイム"_s;
+    QTest::newRow("pupil box")     << u"Combo1"_s    << u"生徒"_s;
+    QTest::newRow("grade")         << u"Label2(4)"_s << u"学年"_s;
+    // clang-format on
+}
+
+void TestRecordScreen::editPanelCaptionsItsFields()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, caption);
+    Run run(3);
+    QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
+    auto *panel = run.child<QWidget>(u"Picture3"_s);
+    auto *box = run.child<QWidget>(field);
+    auto *label = run.child<QLabel>(field + u"Caption"_s);
+    QVERIFY(box && label);
+    QVERIFY(!label->isVisible());
+    run.screen->openLine(1);
+    QVERIFY(label->isVisible() && box->isVisible());
+    QCOMPARE(label->text(), caption);
+    QCOMPARE(label->buddy(), box);
+    QCOMPARE(QFontInfo(label->font()).family(), u"IPAGothic"_s);
+    QVERIFY(label->sizeHint().width() <= label->width() && label->sizeHint().height() <= label->height());
+    QVERIFY(!label->geometry().intersects(box->geometry()));
+    // The panel lies over the list only while the record is open.
+    QVERIFY(panel->geometry().intersects(run.child<QWidget>(u"List1"_s)->geometry()));
+    run.child<QListView>(u"List1"_s)->setCurrentIndex(run.child<QListView>(u"List1"_s)->model()->index(0, 0));
+    QVERIFY(!panel->isVisible());
 }
 
 void TestRecordScreen::timeOutOpensAtTheEnd()
