@@ -47,9 +47,27 @@ bool PainterSurface::beginPainting(QPaintDevice *device)
     if (!m_painter.begin(device)) return false;
     m_painter.setRenderHint(QPainter::Antialiasing);
     m_painter.setRenderHint(QPainter::TextAntialiasing);
-    m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
+    applyPlacement();
     m_painter.setFont(m_font);
     return true;
+}
+
+void PainterSurface::applyPlacement()
+{
+    if (!m_painter.isActive()) return;
+    // Page twips -> paper twips (shrunk about the page centre) -> device pixels.
+    const double scale = placementScale();
+    const QPointF centre(m_page.width() / 2, m_page.height() / 2);
+    const QPointF shift = centre * (1 - scale) - deviceOrigin();
+    m_painter.resetTransform();
+    m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
+    m_painter.translate(shift);
+    m_painter.scale(scale, scale);
+}
+
+void PainterSurface::placementChanged()
+{
+    applyPlacement();
 }
 
 void PainterSurface::fontChanged()
@@ -150,6 +168,14 @@ void PainterSurface::drawPoint(QPointF at)
 ImageSurface::ImageSurface(QSize pixels)
     : PainterSurface(QSizeF(pixels) * 15, QRectF(QPointF(0, 0), QSizeF(pixels) * 15), 15),
       m_image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32)
+{
+    m_image.fill(Qt::white);
+    beginPainting(&m_image);
+}
+
+ImageSurface::ImageSurface(QSizeF pageTw, QRectF printableTw, double twipsPerPixel)
+    : PainterSurface(pageTw, printableTw, twipsPerPixel),
+      m_image((pageTw / twipsPerPixel).toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32)
 {
     m_image.fill(Qt::white);
     beginPainting(&m_image);
@@ -274,8 +300,9 @@ std::unique_ptr<PrintSurface> QtPrinterService::startPdf(const QString &path, co
     printer->setOutputFileName(path);
     printer->setResolution(pdfResolution);
     printer->setDocName(documentName);
-    printer->setFullPage(true);
-    printer->setPageMargins(QMarginsF(0, 0, 0, 0));
+    printer->setFullPage(false);
+    printer->setPageMargins(QMarginsF(pdfMarginMm, pdfMarginMm, pdfMarginMm, pdfMarginMm),
+                            QPageLayout::Millimeter);
     return startSurface(std::move(printer), landscape(), error);
 }
 

@@ -15,8 +15,9 @@ class QWidget;
 
 namespace kemoro {
 
-// A surface drawn with a QPainter on any paint device whose painter origin is
-// the top left of the printable area.
+// A surface drawn with a QPainter on any paint device. The painter's origin is
+// the top left of the printable area (as on a printer) unless deviceOrigin()
+// says otherwise; the page reaches the device through the placement.
 class PainterSurface : public PrintSurface
 {
 public:
@@ -32,6 +33,8 @@ public:
     QList<TextLine> wrapLines(const QString &text, double width) const override;
 
 protected:
+    // Where the painter's origin lies on the paper, in paper twips.
+    virtual QPointF deviceOrigin() const { return m_printable.topLeft(); }
     // Starts painting on `device` in twips; false when the device refuses.
     bool beginPainting(QPaintDevice *device);
     // Ends painting; a subclass that owns its device calls it before the device goes.
@@ -44,9 +47,11 @@ protected:
     void drawRectangle(QRectF box) override;
     void drawPicture(QRectF box, const QImage &image) override;
     void fontChanged() override;
+    void placementChanged() override;
 
 private:
     void applyPen();
+    void applyPlacement();
 
     QSizeF m_page;
     QRectF m_printable;
@@ -61,6 +66,10 @@ class ImageSurface final : public PainterSurface
 {
 public:
     explicit ImageSurface(QSize pixels);
+    // A sheet of paper as a picture: the image is the whole page at
+    // `twipsPerPixel`, and what is drawn lands where a printer with that
+    // printable area would put it.
+    ImageSurface(QSizeF pageTw, QRectF printableTw, double twipsPerPixel);
     ~ImageSurface() override;
     const QImage &image() const { return m_image; }
     void clear();
@@ -68,6 +77,9 @@ public:
     bool newPage() override;
     bool end() override { return true; }
     void discard() override { clear(); }
+
+protected:
+    QPointF deviceOrigin() const override { return {0, 0}; }
 
 private:
     QImage m_image;
@@ -113,7 +125,8 @@ public:
     // set when it does not start.
     virtual std::unique_ptr<PrintSurface> startJob(const QString &printer, const QString &documentName,
                                                    QString &error) = 0;
-    // A PDF file of A4 pages in the orientation set at 600 dpi, the whole page printable.
+    // A PDF file of A4 pages in the orientation set at 600 dpi, with the margins
+    // of a typical printer (pdfMarginMm on every side).
     virtual std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                                    QString &error) = 0;
     // Where to save the PDF; empty when the user cancels.
@@ -134,6 +147,10 @@ public:
                                            QString &error) override;
     QString askPdfFileName(QWidget *parent, const QString &suggestedName) override;
 };
+
+// The margins of the PDF written without a printer: a quarter inch, as most
+// printers leave.
+inline constexpr double pdfMarginMm = 6.35;
 
 // What a print run ended with. `message` names the printer or file of a failure.
 struct PrintOutcome

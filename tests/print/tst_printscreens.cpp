@@ -9,6 +9,8 @@
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
 
+#include "ink.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
@@ -23,6 +25,7 @@
 using namespace Qt::StringLiterals;
 using namespace kemoro;
 using namespace kemoro::print;
+using kemoro::test::ruleRows;
 
 namespace {
 // No printer installed: every job goes into the PDF file the user names.
@@ -81,29 +84,6 @@ QList<QImage> rasterise(const QString &pdf, int dpi)
     for (const QString &f : files)
         pages.append(QImage(dir.filePath(f)).convertToFormat(QImage::Format_Grayscale8));
     return pages;
-}
-
-// Rows of the page where more than half the width is ink, grouped into
-// runs; each run's middle row.
-QList<double> ruleRows(const QImage &page)
-{
-    QList<double> rules;
-    int runStart = -1;
-    for (int y = 0; y <= page.height(); ++y) {
-        int ink = 0;
-        if (y < page.height()) {
-            const uchar *line = page.constScanLine(y);
-            for (int x = 0; x < page.width(); ++x)
-                ink += line[x] < 200;
-        }
-        const bool rule = ink > page.width() / 2;
-        if (rule && runStart < 0) runStart = y;
-        if (!rule && runStart >= 0) {
-            rules.append((runStart + y - 1) / 2.0);
-            runStart = -1;
-        }
-    }
-    return rules;
 }
 
 const QString questions = u"1,さる,も,木から落ちる,,,,,\r\n"
@@ -217,9 +197,23 @@ private slots:
         QVERIFY(std::abs(page.height() - 1754) <= 2);
         const QList<double> found = ruleRows(page);
         QCOMPARE(found.size(), rules.size());
-        const double pagePixels = 16838.0 / 1440 * dpi;
+        // The page as designed starts 0.5 % of 94.34 % of the width (1 mm) from
+        // the paper's left edge; the PDF's margins are 6.35 mm, so the page is
+        // shrunk about its centre until its left rule (and the pen of its
+        // frames, 6 dots at 600 dpi) lies on the margin.
+        const QSizeF a4(11906, 16838);
+        const double w = PrintEngine::printScale * 1.06 * a4.width();
+        const double h = PrintEngine::printScale * 1.05 * a4.height();
+        const double pen = 6 * 1440.0 / 600;
+        const double scale =
+            fitScale(a4, QRectF(360, 360, a4.width() - 720, a4.height() - 720),
+                     QRectF(QPointF(0.005 * w, 0), QPointF(1.005 * w, h)).adjusted(-pen, -pen, pen, pen));
+        QVERIFY(scale < 0.95);
+        const QRect ink = test::inkBox(page);
+        QVERIFY2(std::abs(ink.left() - 360.0 / 1440 * dpi) <= 2, qPrintable(QString::number(ink.left())));
         for (int i = 0; i < rules.size(); ++i) {
-            const double expected = PrintEngine::printScale * 1.05 * rules[i] / 10000 * pagePixels;
+            const double onPage = h * rules[i] / 10000;
+            const double expected = (a4.height() / 2 + scale * (onPage - a4.height() / 2)) / 1440 * dpi;
             QVERIFY2(std::abs(found[i] - expected) <= 2,
                      qPrintable(u"rule %1 at %2, expected %3"_s.arg(i).arg(found[i]).arg(expected)));
         }
