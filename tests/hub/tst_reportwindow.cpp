@@ -108,6 +108,7 @@ private slots:
     void initTestCase() { ui::installFontSubstitutions(); }
     void opensOverThePersonalView();
     void otherPupils();
+    void followsTheKeyboard();
     void teacherPrintsIntoOnePdf();
     void failingPrinterIsNamed();
     void missingRoster();
@@ -224,6 +225,45 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
     QVERIFY(info.waitForFinished());
     QVERIFY(
         QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
+}
+
+// The arrow keys choose levels and pupils as clicks do, and the report follows.
+void TestReportWindow::followsTheKeyboard()
+{
+    test::HubRun run(classroom(), 8, 4);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
+    for (int level = 1; level <= 3; ++level)
+        run.append(8, level, 40, 1);
+    run.append(3, 2, 12, 0); // faster than pupil 8 on level 2 only
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    auto *levels = test::child<QListView>(report, u"List3"_s);
+    QCOMPARE(levels->selectionModel()->selectedRows().size(), 3);
+    // Level 3 was ranked last: pupil 8 leads its time ranking.
+    QVERIFY(lines(test::child<QListView>(report, u"List4(1)"_s)).first().contains(u"●"_s));
+
+    levels->setFocus();
+    levels->selectionModel()->setCurrentIndex(levels->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(levels, Qt::Key_Down);
+    QCOMPARE(levels->selectionModel()->selectedRows().size(), 1);
+    // Only level 2 is drawn now: one block, and its ranking with pupil 3 first.
+    const QStringList timeLines = lines(test::child<QListView>(report, u"List4(1)"_s));
+    QVERIFY(!timeLines.first().contains(u"●"_s));
+    QVERIFY(timeLines.at(1).contains(u"●"_s));
+    QVERIFY(inkIn(report->picture(), 0.06, 0.34) > 100);
+    QCOMPARE(inkIn(report->picture(), 0.36, 0.94), 0);
+
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    auto *pupils = test::child<QListView>(report, u"List2"_s);
+    pupils->setFocus();
+    pupils->selectionModel()->setCurrentIndex(pupils->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(pupils, Qt::Key_Down);
+    QCOMPARE(pupils->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(report->reportPupil(), report::pupilOfLine(lines(pupils).at(1)));
 }
 
 void TestReportWindow::failingPrinterIsNamed()

@@ -259,6 +259,37 @@ private slots:
         QVERIFY(selection.desk().sheet.cell(1, 2).isEmpty());
     }
 
+    // The arrow keys (and Shift with them) choose the levels as a click does:
+    // the table follows every change, and printing prints what was chosen.
+    void levelsFollowTheKeyboard()
+    {
+        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        Desk desk;
+        PrintSelection &selection = desk.openSelection();
+        auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
+        selection.findChild<QCheckBox *>(u"Check1"_s)->click(); // in file order
+        QCOMPARE(selection.desk().sheet.loaded, 3);
+        levels->setFocus();
+        QTest::keyClick(levels, Qt::Key_Down);
+        QCOMPARE(levels->selectedItems().size(), 1);
+        QCOMPARE(levels->selectedItems().first()->text(), u"2"_s);
+        QCOMPARE(selection.desk().sheet.loaded, 1);
+        QCOMPARE(selection.desk().sheet.cell(1, 2), u"石の"_s);
+
+        selection.findChild<QPushButton *>(u"Command1"_s)->click();
+        desk.preview()->findChild<QPushButton *>(u"Command9"_s)->click();
+        QProcess text;
+        text.start(u"pdftotext"_s, {desk.printers.answer, u"-"_s});
+        QVERIFY(text.waitForFinished());
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains(u"石の"_s) && !printed.contains(u"さる"_s), qPrintable(printed));
+
+        QTest::keyClick(levels, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(levels->selectedItems().size(), 2);
+        QCOMPARE(selection.desk().sheet.loaded, 4);
+    }
+
     void missingQuestionFileIsNamed()
     {
         Desk desk(false);
