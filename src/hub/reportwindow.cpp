@@ -25,6 +25,11 @@ constexpr int windowWidthTw = 15045, windowHeightTw = 8880;
 constexpr int pictureWidthTw = 11460;
 constexpr int panelLeftTw = 11580, panelWidthTw = 3405;
 constexpr int openingLevels = 3;
+
+QString noLevelText()
+{
+    return u"レベルが一つも選ばれていないので、成績を表示できません。"_s;
+}
 } // namespace
 
 ReportPicture::ReportPicture(QSize pixels, QWidget *parent)
@@ -114,6 +119,13 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
     ui::setBackground(m_waitNotice, QColor(255, 255, 192));
     ui::placeTw(m_waitNotice, 600, 3600, pictureWidthTw - 1200, 900);
     m_waitNotice->hide();
+
+    m_noLevelNotice = ui::named(new QLabel(noLevelText(), this), u"noLevelNotice"_s);
+    m_noLevelNotice->setAlignment(Qt::AlignCenter);
+    m_noLevelNotice->setFont(ui::gothicFont(14));
+    ui::setBackground(m_noLevelNotice, QColor(255, 255, 192));
+    ui::placeTw(m_noLevelNotice, 600, 3600, pictureWidthTw - 1200, 900);
+    m_noLevelNotice->hide();
 
     hide();
 }
@@ -248,14 +260,29 @@ void ReportWindow::showSelected(int k)
         redrawIfWanted();
         return;
     }
-    const PrintOutcome outcome =
-        printDocuments(*m_context.services.printers, window(), int(pupils.size()),
-                       m_context.session.programTitle, [&](PrintSurface &surface, int i) {
-                           m_reportPupil = pupils[size_t(i)];
-                           return drawOn(surface, true);
-                       });
+    const Session &s = m_context.session;
+    if (selectedLevelItems().empty()) {
+        // Pages without a block would come out blank.
+        m_context.services.messages->inform(window(), s.programTitle,
+                                            u"レベルが一つも選ばれていないので、印刷できません。"_s);
+        return;
+    }
+    PrintRequest request;
+    request.documentName = s.programTitle;
+    const int first = std::clamp(pupils.front(), 0, maxPupil);
+    request.fileTitle = m_roster.pupilNames[size_t(first)];
+    if (request.fileTitle.isEmpty()) request.fileTitle = s.programTitle;
+    if (pupils.size() > 1) request.fileTitle += u"ほか%1名"_s.arg(pupils.size() - 1);
+    request.date = m_context.services.clock->today();
+    request.messages = m_context.services.messages;
+    request.messageTitle = s.programTitle;
+    const PrintOutcome outcome = printDocuments(*m_context.services.printers, window(), int(pupils.size()),
+                                                request, [&](PrintSurface &surface, int i) {
+                                                    m_reportPupil = pupils[size_t(i)];
+                                                    return drawOn(surface, true);
+                                                });
     if (outcome.kind == PrintOutcome::Kind::Failed)
-        m_context.services.messages->inform(window(), m_context.session.programTitle, outcome.message);
+        m_context.services.messages->inform(window(), s.programTitle, outcome.message);
     redrawIfWanted();
 }
 
@@ -288,6 +315,7 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     request.pupil = m_reportPupil;
     request.pupilName = m_roster.pupilNames[size_t(pupil)];
     request.levelItems = selectedLevelItems();
+    if (!paper) m_noLevelNotice->setVisible(request.levelItems.empty());
     request.firstLevel = m_firstLevel;
     request.levelCount = s.levelCount;
     request.gradeMatches =

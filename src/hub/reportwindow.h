@@ -112,6 +112,7 @@ private:
     QListView *m_rankings[2];
     QStringListModel *m_rankingLines[2];
     QLabel *m_waitNotice;
+    QLabel *m_noLevelNotice;
 };
 
 } // namespace kemoro

@@ -2,6 +2,7 @@
 
 #include "platform/printsurface.h"
 
+#include <QDate>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
@@ -14,6 +15,8 @@ class QPrinter;
 class QWidget;
 
 namespace kemoro {
+
+class Messages;
 
 // A surface drawn with a QPainter on any paint device. The painter's origin is
 // the top left of the printable area (as on a printer) unless deviceOrigin()
@@ -129,8 +132,9 @@ public:
     // of a typical printer (pdfMarginMm on every side).
     virtual std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                                    QString &error) = 0;
-    // Where to save the PDF; empty when the user cancels.
-    virtual QString askPdfFileName(QWidget *parent, const QString &suggestedName) = 0;
+    // Where to save the PDF, starting from `suggestedPath` (a whole path);
+    // empty when the user cancels.
+    virtual QString askPdfFileName(QWidget *parent, const QString &suggestedPath) = 0;
 
 private:
     bool m_landscape = false;
@@ -145,7 +149,7 @@ public:
                                            QString &error) override;
     std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                            QString &error) override;
-    QString askPdfFileName(QWidget *parent, const QString &suggestedName) override;
+    QString askPdfFileName(QWidget *parent, const QString &suggestedPath) override;
 };
 
 // The margins of the PDF written without a printer: a quarter inch, as most
@@ -161,11 +165,29 @@ struct PrintOutcome
     QString pdfPath;
 };
 
-// Prints `count` documents: each is one job on the default printer; without a
-// printer all of them go into one PDF file asked for once, each from a new
-// page. `draw(surface, i)` draws document i and returns false to stop (its
-// job is then discarded). A job that fails to start or finish stops the run.
-PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const QString &documentName,
+// What a print run is called, and who is told where a PDF went.
+struct PrintRequest
+{
+    QString documentName; // the job's name in the printer queue
+    QString fileTitle;    // without a printer: the PDF's proposed name, before the date
+    QDate date;           // the date in that name
+    Messages *messages = nullptr;
+    QString messageTitle;
+};
+
+// A name the file systems take: no path separators, wildcards or control
+// characters, no blanks or dots at either end; "ケモロ" when nothing is left.
+QString safeFileName(const QString &name);
+// "<title> <yyyy-MM-dd>.pdf" in the user's documents folder.
+QString proposedPdfPath(const QString &title, QDate date);
+
+// Prints `count` documents: each is one job on the default printer. Without a
+// printer the user is told so and asked once for a PDF file (proposed by
+// proposedPdfPath, ".pdf" added when the name lacks it) that takes all of
+// them, each from a new page; the saved path is confirmed. `draw(surface, i)`
+// draws document i and returns false to stop (its job is then discarded). A
+// job that fails to start or finish stops the run.
+PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const PrintRequest &request,
                             const std::function<bool(PrintSurface &, int)> &draw);
 
 } // namespace kemoro

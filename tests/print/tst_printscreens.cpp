@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QProcess>
@@ -34,6 +35,7 @@ class NoPrinters final : public PrinterService
 public:
     QString answer;
     int asked = 0;
+    QString suggested;
     QStringList printerNames() const override { return {}; }
     QString defaultPrinterName() const override { return {}; }
     std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &error) override
@@ -46,9 +48,10 @@ public:
         m_real.setLandscape(landscape());
         return m_real.startPdf(path, name, error);
     }
-    QString askPdfFileName(QWidget *, const QString &) override
+    QString askPdfFileName(QWidget *, const QString &suggestedPath) override
     {
         ++asked;
+        suggested = suggestedPath;
         return answer;
     }
 
@@ -96,6 +99,7 @@ struct Desk
     QTemporaryDir dir;
     AppContext context;
     test::FakeRandom random{{}, 0.3};
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 11), QTime(8, 30))};
     test::ScriptedMessages messages;
     NoPrinters printers;
 
@@ -103,6 +107,7 @@ struct Desk
     {
         context.session.folders.programDir = dir.path() + u"/"_s;
         context.services.random = &random;
+        context.services.clock = &clock;
         context.services.messages = &messages;
         context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
@@ -187,7 +192,7 @@ private slots:
         QVERIFY(preview);
         preview->findChild<QPushButton *>(u"Command9"_s)->click();
         QCOMPARE(desk.printers.asked, 1);
-        QVERIFY(desk.messages.shown.isEmpty());
+        QCOMPARE(desk.messages.shown.size(), 2); // no printer; saved
 
         constexpr int dpi = 150;
         const QList<QImage> pages = rasterise(desk.printers.answer, dpi);
@@ -288,6 +293,63 @@ private slots:
         QTest::keyClick(levels, Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(levels->selectedItems().size(), 2);
         QCOMPARE(selection.desk().sheet.loaded, 4);
+    }
+
+    void pdfWithoutPrinter_data()
+    {
+        QTest::addColumn<QString>("answer"); // the name given in the dialog
+        QTest::addColumn<QString>("saved");
+        // clang-format off
+        QTest::newRow("a name ending in .pdf")     << u"sheet.pdf"_s << u"sheet.pdf"_s;
+        QTest::newRow("a name without: .pdf added") << u"sheet"_s     << u"sheet.pdf"_s;
+        QTest::newRow("cancel: nothing more")       << QString()      << QString();
+        // clang-format on
+    }
+    void pdfWithoutPrinter()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, saved);
+        Desk desk;
+        desk.printers.answer = answer.isEmpty() ? QString() : desk.dir.filePath(answer);
+        PrintSelection &selection = desk.openSelection();
+        selection.openPreview(PrintJob::HundredSheet);
+        desk.preview()->findChild<QPushButton *>(u"Command9"_s)->click();
+
+        QCOMPARE(desk.printers.asked, 1);
+        QCOMPARE(desk.printers.suggested,
+                 QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                     .filePath(u"百問計算 2026-12-11.pdf"_s));
+        QVERIFY(!desk.messages.shown.isEmpty());
+        QCOMPARE(desk.messages.shown.first().text,
+                 u"プリンターが見つからないので、PDFファイルに保存します。"_s);
+        if (saved.isEmpty()) {
+            QCOMPARE(desk.messages.shown.size(), 1);
+            QVERIFY(QDir(desk.dir.path()).entryList({u"*.pdf"_s}).isEmpty());
+            return;
+        }
+        const QString path = desk.dir.filePath(saved);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(desk.messages.shown.size(), 2);
+        QVERIFY2(desk.messages.shown.last().text.contains(QDir::toNativeSeparators(path)),
+                 qPrintable(desk.messages.shown.last().text));
+    }
+
+    void safeFileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("safe");
+        // clang-format off
+        QTest::newRow("a name and a date stay")         << u"山田　花子 2026-12-11"_s << u"山田　花子 2026-12-11"_s;
+        QTest::newRow("separators and wildcards go")    << u"a/b\\c:d*e?f\"g<h>i|j"_s << u"a_b_c_d_e_f_g_h_i_j"_s;
+        QTest::newRow("blanks and dots at the ends go") << u" .名前. "_s             << u"名前"_s;
+        QTest::newRow("nothing left: the program's name") << u" . "_s               << u"ケモロ"_s;
+        // clang-format on
+    }
+    void safeFileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, safe);
+        QCOMPARE(safeFileName(name), safe);
     }
 
     void missingQuestionFileIsNamed()

@@ -227,13 +227,14 @@ void TestReportPdf::printing()
     service.failStart = failStart;
     service.folder = dir.path();
     QList<int> drawnPupils;
-    const PrintOutcome outcome =
-        printDocuments(service, nullptr, 3, u"ケモロ"_s, [&](PrintSurface &s, int i) {
-            drawnPupils.append(i);
-            report::Request r = requestFor(1);
-            r.pupil = 8 + i;
-            return !report::drawReport(s, r, hooks());
-        });
+    PrintRequest request;
+    request.documentName = u"ケモロ"_s;
+    const PrintOutcome outcome = printDocuments(service, nullptr, 3, request, [&](PrintSurface &s, int i) {
+        drawnPupils.append(i);
+        report::Request r = requestFor(1);
+        r.pupil = 8 + i;
+        return !report::drawReport(s, r, hooks());
+    });
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(service.asked, asked);
     QCOMPARE(outcome.message, message);
