@@ -25,6 +25,11 @@ constexpr int windowWidthTw = 15045, windowHeightTw = 8880;
 constexpr int pictureWidthTw = 11460;
 constexpr int panelLeftTw = 11580, panelWidthTw = 3405;
 constexpr int openingLevels = 3;
+
+QString noLevelText()
+{
+    return u"レベルが一つも選ばれていないので、成績を表示できません。"_s;
+}
 } // namespace
 
 ReportPicture::ReportPicture(QSize pixels, QWidget *parent)
@@ -71,7 +76,9 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
     m_pupils->setFont(ui::gothicFont(9));
     ui::placeTw(m_pupils, panelLeftTw, 120, panelWidthTw, 4200);
     m_pupils->hide();
-    connect(m_pupils, &QListView::clicked, this, [this] { showSelected(0); });
+    // The report follows every change of the selection, by mouse, keys or drag.
+    connect(m_pupils->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ReportWindow::selectionChanged);
 
     m_levelLabel = ui::named(new QLabel(u"ﾚﾍﾞﾙ"_s, this), u"Label27"_s);
     ui::placeTw(m_levelLabel, panelLeftTw, 4440, 1200, 300);
@@ -82,9 +89,8 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
     m_levels->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_levels->setFont(ui::gothicFont(10));
     ui::placeTw(m_levels, panelLeftTw, 4740, 1200, 3900);
-    connect(m_levels, &QListView::clicked, this, [this] {
-        if (isVisible()) showSelected(0);
-    });
+    connect(m_levels->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ReportWindow::selectionChanged);
 
     m_show = ui::named(new QPushButton(u"表示"_s, this), u"Command24"_s, 0);
     ui::placeTw(m_show, panelLeftTw + 1380, 4740, panelWidthTw - 1380, 600);
@@ -114,6 +120,13 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
     ui::placeTw(m_waitNotice, 600, 3600, pictureWidthTw - 1200, 900);
     m_waitNotice->hide();
 
+    m_noLevelNotice = ui::named(new QLabel(noLevelText(), this), u"noLevelNotice"_s);
+    m_noLevelNotice->setAlignment(Qt::AlignCenter);
+    m_noLevelNotice->setFont(ui::gothicFont(14));
+    ui::setBackground(m_noLevelNotice, QColor(255, 255, 192));
+    ui::placeTw(m_noLevelNotice, 600, 3600, pictureWidthTw - 1200, 900);
+    m_noLevelNotice->hide();
+
     hide();
 }
 
@@ -132,6 +145,8 @@ QStringList ReportWindow::rankingLines(int kind) const
 void ReportWindow::fillLists(int levelCount)
 {
     const Session &s = m_context.session;
+    // New lines leave nothing selected; that is no reason to redraw.
+    m_settingUp = true;
     m_pupilLines->setStringList({});
     // The window keeps its own roster: reloading must not change the hub's rankings.
     m_roster = s.roster;
@@ -149,6 +164,7 @@ void ReportWindow::fillLists(int levelCount)
     for (int i = 1; i <= m_levelCount; ++i)
         levels.append(QString::number(i));
     m_levelLines->setStringList(levels);
+    m_settingUp = false;
     m_reportPupil = s.curPupilNo;
 }
 
@@ -187,14 +203,39 @@ void ReportWindow::revealPupils()
     m_pupils->show();
 }
 
+void ReportWindow::selectionChanged()
+{
+    // The level list redraws only while the window shows; the pupil list is
+    // visible only inside it.
+    if (m_settingUp || !isVisible()) return;
+    if (m_drawing) {
+        // Changed while events run inside a drawing: drawn once it ends.
+        m_redrawWanted = true;
+        return;
+    }
+    showSelected(0);
+}
+
+void ReportWindow::redrawIfWanted()
+{
+    while (m_redrawWanted && !m_drawing) {
+        m_redrawWanted = false;
+        showSelected(0);
+    }
+}
+
 void ReportWindow::open()
 {
     if (m_drawing) return;
     m_reportPupil = m_context.session.curPupilNo;
     m_pupils->hide();
     m_others->show();
+    // Set up quietly: the report is drawn once below. (Blocking the selection
+    // models' signals would keep the lists from repainting their selection.)
+    m_settingUp = true;
     m_pupils->clearSelection();
     selectFirstLevels();
+    m_settingUp = false;
     m_baseFontSize = 6;
     m_firstLevel = 1;
     m_print->setVisible(hub::isTeacherName(m_context.session.curPupilName));
@@ -202,6 +243,7 @@ void ReportWindow::open()
     show();
     raise();
     drawOn(m_picture->surface(), false);
+    redrawIfWanted();
 }
 
 void ReportWindow::showSelected(int k)
@@ -215,16 +257,33 @@ void ReportWindow::showSelected(int k)
             m_reportPupil = pupil;
             if (!drawOn(m_picture->surface(), false)) return;
         }
+        redrawIfWanted();
         return;
     }
-    const PrintOutcome outcome =
-        printDocuments(*m_context.services.printers, window(), int(pupils.size()),
-                       m_context.session.programTitle, [&](PrintSurface &surface, int i) {
-                           m_reportPupil = pupils[size_t(i)];
-                           return drawOn(surface, true);
-                       });
+    const Session &s = m_context.session;
+    if (selectedLevelItems().empty()) {
+        // Pages without a block would come out blank.
+        m_context.services.messages->inform(window(), s.programTitle,
+                                            u"レベルが一つも選ばれていないので、印刷できません。"_s);
+        return;
+    }
+    PrintRequest request;
+    request.documentName = s.programTitle;
+    const int first = std::clamp(pupils.front(), 0, maxPupil);
+    request.fileTitle = m_roster.pupilNames[size_t(first)];
+    if (request.fileTitle.isEmpty()) request.fileTitle = s.programTitle;
+    if (pupils.size() > 1) request.fileTitle += u"ほか%1名"_s.arg(pupils.size() - 1);
+    request.date = m_context.services.clock->today();
+    request.messages = m_context.services.messages;
+    request.messageTitle = s.programTitle;
+    const PrintOutcome outcome = printDocuments(*m_context.services.printers, window(), int(pupils.size()),
+                                                request, [&](PrintSurface &surface, int i) {
+                                                    m_reportPupil = pupils[size_t(i)];
+                                                    return drawOn(surface, true);
+                                                });
     if (outcome.kind == PrintOutcome::Kind::Failed)
-        m_context.services.messages->inform(window(), m_context.session.programTitle, outcome.message);
+        m_context.services.messages->inform(window(), s.programTitle, outcome.message);
+    redrawIfWanted();
 }
 
 report::LevelRanks ReportWindow::rankingStep(int level)
@@ -256,6 +315,7 @@ bool ReportWindow::drawOn(PrintSurface &surface, bool paper)
     request.pupil = m_reportPupil;
     request.pupilName = m_roster.pupilNames[size_t(pupil)];
     request.levelItems = selectedLevelItems();
+    if (!paper) m_noLevelNotice->setVisible(request.levelItems.empty());
     request.firstLevel = m_firstLevel;
     request.levelCount = s.levelCount;
     request.gradeMatches =

@@ -76,6 +76,9 @@ public:
     const report::LevelRanks &levelRanks(int level) const { return m_ranks[size_t(level)]; }
 
 private:
+    // A pupil or level line was selected or deselected, by any means.
+    void selectionChanged();
+    void redrawIfWanted();
     void selectFirstLevels();
     std::vector<int> selectedLevelItems() const;
     std::vector<int> selectedPupils() const;
@@ -92,6 +95,8 @@ private:
     double m_baseFontSize = 6;
     int m_levelCount = 0;
     bool m_drawing = false;
+    bool m_redrawWanted = false;
+    bool m_settingUp = false;
     std::vector<report::LevelRanks> m_ranks;
 
     ReportPicture *m_picture;
@@ -107,6 +112,7 @@ private:
     QListView *m_rankings[2];
     QStringListModel *m_rankingLines[2];
     QLabel *m_waitNotice;
+    QLabel *m_noLevelNotice;
 };
 
 } // namespace kemoro

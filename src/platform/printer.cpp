@@ -1,10 +1,15 @@
 #include "platform/printer.h"
 
+#include "platform/messages.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
@@ -47,9 +52,27 @@ bool PainterSurface::beginPainting(QPaintDevice *device)
     if (!m_painter.begin(device)) return false;
     m_painter.setRenderHint(QPainter::Antialiasing);
     m_painter.setRenderHint(QPainter::TextAntialiasing);
-    m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
+    applyPlacement();
     m_painter.setFont(m_font);
     return true;
+}
+
+void PainterSurface::applyPlacement()
+{
+    if (!m_painter.isActive()) return;
+    // Page twips -> paper twips (shrunk about the page centre) -> device pixels.
+    const double scale = placementScale();
+    const QPointF centre(m_page.width() / 2, m_page.height() / 2);
+    const QPointF shift = centre * (1 - scale) - deviceOrigin();
+    m_painter.resetTransform();
+    m_painter.scale(1.0 / m_twipsPerPixel, 1.0 / m_twipsPerPixel);
+    m_painter.translate(shift);
+    m_painter.scale(scale, scale);
+}
+
+void PainterSurface::placementChanged()
+{
+    applyPlacement();
 }
 
 void PainterSurface::fontChanged()
@@ -150,6 +173,14 @@ void PainterSurface::drawPoint(QPointF at)
 ImageSurface::ImageSurface(QSize pixels)
     : PainterSurface(QSizeF(pixels) * 15, QRectF(QPointF(0, 0), QSizeF(pixels) * 15), 15),
       m_image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32)
+{
+    m_image.fill(Qt::white);
+    beginPainting(&m_image);
+}
+
+ImageSurface::ImageSurface(QSizeF pageTw, QRectF printableTw, double twipsPerPixel)
+    : PainterSurface(pageTw, printableTw, twipsPerPixel),
+      m_image((pageTw / twipsPerPixel).toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32)
 {
     m_image.fill(Qt::white);
     beginPainting(&m_image);
@@ -274,28 +305,61 @@ std::unique_ptr<PrintSurface> QtPrinterService::startPdf(const QString &path, co
     printer->setOutputFileName(path);
     printer->setResolution(pdfResolution);
     printer->setDocName(documentName);
-    printer->setFullPage(true);
-    printer->setPageMargins(QMarginsF(0, 0, 0, 0));
+    printer->setFullPage(false);
+    printer->setPageMargins(QMarginsF(pdfMarginMm, pdfMarginMm, pdfMarginMm, pdfMarginMm),
+                            QPageLayout::Millimeter);
     return startSurface(std::move(printer), landscape(), error);
 }
 
-QString QtPrinterService::askPdfFileName(QWidget *parent, const QString &suggestedName)
+QString QtPrinterService::askPdfFileName(QWidget *parent, const QString &suggestedPath)
 {
-    return QFileDialog::getSaveFileName(parent, u"PDFに保存"_s, suggestedName, u"PDF (*.pdf)"_s);
+    QFileDialog dialog(parent, u"PDFに保存"_s, QFileInfo(suggestedPath).path(), u"PDF (*.pdf)"_s);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds ".pdf" itself, so it also asks before replacing that file.
+    dialog.setDefaultSuffix(u"pdf"_s);
+    dialog.selectFile(QFileInfo(suggestedPath).fileName());
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
-PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const QString &documentName,
+QString safeFileName(const QString &name)
+{
+    static const QString forbidden = u"\\/:*?\"<>|"_s;
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar ch : name)
+        safe.append(ch.unicode() < 0x20 || ch.unicode() == 0x7f || forbidden.contains(ch) ? u'_' : ch);
+    // Windows drops blanks and dots at the end of a name; a leading dot hides the file.
+    while (!safe.isEmpty() && (safe.front().isSpace() || safe.front() == u'.'))
+        safe.remove(0, 1);
+    while (!safe.isEmpty() && (safe.back().isSpace() || safe.back() == u'.'))
+        safe.chop(1);
+    return safe.isEmpty() ? u"ケモロ"_s : safe;
+}
+
+QString proposedPdfPath(const QString &title, QDate date)
+{
+    const QString name = date.isValid() ? title + u' ' + date.toString(u"yyyy-MM-dd"_s) : title;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(safeFileName(name) + u".pdf"_s);
+}
+
+PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const PrintRequest &request,
                             const std::function<bool(PrintSurface &, int)> &draw)
 {
     PrintOutcome outcome;
     if (count <= 0) return outcome;
+    const QString &documentName = request.documentName;
     QString error;
     if (service.printerNames().isEmpty()) {
-        const QString path = service.askPdfFileName(parent, documentName + u".pdf"_s);
+        if (request.messages)
+            request.messages->inform(parent, request.messageTitle,
+                                     u"プリンターが見つからないので、PDFファイルに保存します。"_s);
+        QString path = service.askPdfFileName(parent, proposedPdfPath(request.fileTitle, request.date));
         if (path.isEmpty()) {
             outcome.kind = PrintOutcome::Kind::Cancelled;
             return outcome;
         }
+        if (!path.endsWith(u".pdf"_s, Qt::CaseInsensitive)) path += u".pdf"_s;
         outcome.pdfPath = path;
         const std::unique_ptr<PrintSurface> pdf = service.startPdf(path, documentName, error);
         auto failed = [&](const QString &why) {
@@ -314,6 +378,10 @@ PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count,
         }
         if (!pdf->end()) return failed(pdf->errorString());
         outcome.kind = PrintOutcome::Kind::SavedAsPdf;
+        if (request.messages)
+            request.messages->inform(
+                parent, request.messageTitle,
+                u"PDFファイル「%1」に保存しました。"_s.arg(QDir::toNativeSeparators(path)));
         return outcome;
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/printsurface.h"
 
+#include <QDate>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
@@ -15,8 +16,11 @@ class QWidget;
 
 namespace kemoro {
 
-// A surface drawn with a QPainter on any paint device whose painter origin is
-// the top left of the printable area.
+class Messages;
+
+// A surface drawn with a QPainter on any paint device. The painter's origin is
+// the top left of the printable area (as on a printer) unless deviceOrigin()
+// says otherwise; the page reaches the device through the placement.
 class PainterSurface : public PrintSurface
 {
 public:
@@ -32,6 +36,8 @@ public:
     QList<TextLine> wrapLines(const QString &text, double width) const override;
 
 protected:
+    // Where the painter's origin lies on the paper, in paper twips.
+    virtual QPointF deviceOrigin() const { return m_printable.topLeft(); }
     // Starts painting on `device` in twips; false when the device refuses.
     bool beginPainting(QPaintDevice *device);
     // Ends painting; a subclass that owns its device calls it before the device goes.
@@ -44,9 +50,11 @@ protected:
     void drawRectangle(QRectF box) override;
     void drawPicture(QRectF box, const QImage &image) override;
     void fontChanged() override;
+    void placementChanged() override;
 
 private:
     void applyPen();
+    void applyPlacement();
 
     QSizeF m_page;
     QRectF m_printable;
@@ -61,6 +69,10 @@ class ImageSurface final : public PainterSurface
 {
 public:
     explicit ImageSurface(QSize pixels);
+    // A sheet of paper as a picture: the image is the whole page at
+    // `twipsPerPixel`, and what is drawn lands where a printer with that
+    // printable area would put it.
+    ImageSurface(QSizeF pageTw, QRectF printableTw, double twipsPerPixel);
     ~ImageSurface() override;
     const QImage &image() const { return m_image; }
     void clear();
@@ -68,6 +80,9 @@ public:
     bool newPage() override;
     bool end() override { return true; }
     void discard() override { clear(); }
+
+protected:
+    QPointF deviceOrigin() const override { return {0, 0}; }
 
 private:
     QImage m_image;
@@ -113,11 +128,13 @@ public:
     // set when it does not start.
     virtual std::unique_ptr<PrintSurface> startJob(const QString &printer, const QString &documentName,
                                                    QString &error) = 0;
-    // A PDF file of A4 pages in the orientation set at 600 dpi, the whole page printable.
+    // A PDF file of A4 pages in the orientation set at 600 dpi, with the margins
+    // of a typical printer (pdfMarginMm on every side).
     virtual std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                                    QString &error) = 0;
-    // Where to save the PDF; empty when the user cancels.
-    virtual QString askPdfFileName(QWidget *parent, const QString &suggestedName) = 0;
+    // Where to save the PDF, starting from `suggestedPath` (a whole path);
+    // empty when the user cancels.
+    virtual QString askPdfFileName(QWidget *parent, const QString &suggestedPath) = 0;
 
 private:
     bool m_landscape = false;
@@ -132,8 +149,12 @@ public:
                                            QString &error) override;
     std::unique_ptr<PrintSurface> startPdf(const QString &path, const QString &documentName,
                                            QString &error) override;
-    QString askPdfFileName(QWidget *parent, const QString &suggestedName) override;
+    QString askPdfFileName(QWidget *parent, const QString &suggestedPath) override;
 };
+
+// The margins of the PDF written without a printer: a quarter inch, as most
+// printers leave.
+inline constexpr double pdfMarginMm = 6.35;
 
 // What a print run ended with. `message` names the printer or file of a failure.
 struct PrintOutcome
@@ -144,11 +165,29 @@ struct PrintOutcome
     QString pdfPath;
 };
 
-// Prints `count` documents: each is one job on the default printer; without a
-// printer all of them go into one PDF file asked for once, each from a new
-// page. `draw(surface, i)` draws document i and returns false to stop (its
-// job is then discarded). A job that fails to start or finish stops the run.
-PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const QString &documentName,
+// What a print run is called, and who is told where a PDF went.
+struct PrintRequest
+{
+    QString documentName; // the job's name in the printer queue
+    QString fileTitle;    // without a printer: the PDF's proposed name, before the date
+    QDate date;           // the date in that name
+    Messages *messages = nullptr;
+    QString messageTitle;
+};
+
+// A name the file systems take: no path separators, wildcards or control
+// characters, no blanks or dots at either end; "ケモロ" when nothing is left.
+QString safeFileName(const QString &name);
+// "<title> <yyyy-MM-dd>.pdf" in the user's documents folder.
+QString proposedPdfPath(const QString &title, QDate date);
+
+// Prints `count` documents: each is one job on the default printer. Without a
+// printer the user is told so and asked once for a PDF file (proposed by
+// proposedPdfPath, ".pdf" added when the name lacks it) that takes all of
+// them, each from a new page; the saved path is confirmed. `draw(surface, i)`
+// draws document i and returns false to stop (its job is then discarded). A
+// job that fails to start or finish stops the run.
+PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const PrintRequest &request,
                             const std::function<bool(PrintSurface &, int)> &draw);
 
 } // namespace kemoro

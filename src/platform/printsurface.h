@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -19,10 +21,33 @@ struct Rgb
     bool operator==(const Rgb &) const = default;
 };
 
+// How far a page must shrink about its centre so that `content` (page twips)
+// lands inside `printable` (paper twips, the paper as large as the page): 1
+// when it already does, else just enough for the tightest side.
+inline double fitScale(QSizeF page, QRectF printable, QRectF content)
+{
+    const QPointF c(page.width() / 2, page.height() / 2);
+    const QRectF box = content.normalized();
+    double scale = 1;
+    auto limit = [&scale](double room, double reach) {
+        // Only a side that reaches further from the centre than the printable
+        // area does limits the scale.
+        if (reach > 0 && room < reach) scale = std::min(scale, std::max(room, 0.0) / reach);
+    };
+    limit(c.x() - printable.left(), c.x() - box.left());
+    limit(printable.right() - c.x(), box.right() - c.x());
+    limit(c.y() - printable.top(), c.y() - box.top());
+    limit(printable.bottom() - c.y(), box.bottom() - c.y());
+    return std::max(scale, 0.01);
+}
+
 // What a picture box and the printer can both be drawn on. Everything is in
-// twips (1440 to an inch) from the top left of the printable area, so one
-// drawing routine serves the screen, the printer and a PDF file. Font sizes
-// are points (a font of p points is p x 20 twips high); line widths are
+// twips (1440 to an inch) from the top left of the page as it is laid out,
+// so one drawing routine serves the screen, the printer and a PDF file. On a
+// picture the page is the picture; on paper the page is placed on the sheet
+// so that the document's content box lies in the printable area (see
+// setContentBox), and no layout needs to know the printer's margins. Font
+// sizes are points (a font of p points is p x 20 twips high); line widths are
 // device pixels, as wide as the device makes them (15 twips on the screen, a
 // printer's own dots on paper).
 //
@@ -36,11 +61,33 @@ public:
     virtual ~PrintSurface() = default;
 
     // The paper and the part of it that can be drawn on, both in twips; the
-    // printable rectangle is in paper coordinates.
+    // printable rectangle is in paper coordinates. The page a document lays
+    // out is as large as the paper.
     virtual QSizeF pageSize() const = 0;
     virtual QRectF printableRect() const = 0;
-    double width() const { return printableRect().width(); }
-    double height() const { return printableRect().height(); }
+
+    // The part of the page the document draws on, in page twips; the whole
+    // page until it is set. Where it does not fit the printable area, the
+    // page is shrunk uniformly about its centre just enough that it does, so
+    // nothing is cut; where it fits, the page is printed as designed.
+    void setContentBox(QRectF box)
+    {
+        if (box == m_contentBox) return;
+        m_contentBox = box;
+        placementChanged();
+    }
+    QRectF contentBox() const
+    {
+        return m_contentBox.isNull() ? QRectF(QPointF(0, 0), pageSize()) : m_contentBox;
+    }
+    // The shrink of the page on the paper: 1 when the content box fits.
+    double placementScale() const { return fitScale(pageSize(), printableRect(), contentBox()); }
+    // Where a point of the page lands on the paper, in paper twips.
+    QPointF placed(QPointF onPage) const
+    {
+        const QPointF c(pageSize().width() / 2, pageSize().height() / 2);
+        return c + placementScale() * (onPage - c);
+    }
     // Twips per device pixel: what one unit of the line width measures.
     virtual double twipsPerDevicePixel() const = 0;
 
@@ -155,6 +202,8 @@ protected:
     }
     virtual void drawPicture(QRectF, const QImage &) {}
     virtual void fontChanged() {}
+    // The content box changed: a device applies the new placement.
+    virtual void placementChanged() {}
 
 private:
     QPointF m_position;
@@ -164,6 +213,7 @@ private:
     Rgb m_colour;
     int m_fillStyle = Transparent;
     Rgb m_fillColour;
+    QRectF m_contentBox;
 };
 
 } // namespace kemoro

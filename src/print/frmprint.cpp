@@ -39,6 +39,23 @@ QImage emblem()
     p.drawText(QRectF(8, 8, 224, 144), Qt::AlignCenter, u"３×４"_s);
     return image;
 }
+
+// The document's name, as its button calls it: the proposed PDF file name.
+QString documentTitle(int docType)
+{
+    switch (docType) {
+    case PrintJob::SamplePage:
+        return u"いろいろ表示"_s;
+    case PrintJob::QuestionTable:
+        return u"３列以上"_s;
+    case PrintJob::LabelTest:
+        return u"ラベルを配置"_s;
+    case PrintJob::HundredSheet:
+        return u"百問計算"_s;
+    default:
+        return u"ケモロ"_s;
+    }
+}
 } // namespace
 
 PreviewBox::PreviewBox(QWidget *parent) : QWidget(parent)
@@ -237,13 +254,18 @@ void FrmPrint::printCurrentDocument()
     // unless they say otherwise, so the job's orientation lasts for this job.
     const bool wasLandscape = printers.landscape();
     printers.setLandscape(m_desk->job.orientation != 1);
-    const PrintOutcome outcome =
-        printDocuments(printers, this, 1, u"ケモロ 印刷"_s, [this](PrintSurface &paper, int) {
-            m_paper = &paper;
-            m_toPaper->setChecked(true);
-            drawCurrentDocument();
-            return true;
-        });
+    PrintRequest request;
+    request.documentName = u"ケモロ 印刷"_s;
+    request.fileTitle = documentTitle(m_desk->job.docType);
+    request.date = m_context.services.clock ? m_context.services.clock->today() : QDate();
+    request.messages = m_context.services.messages;
+    request.messageTitle = u"印刷"_s;
+    const PrintOutcome outcome = printDocuments(printers, this, 1, request, [this](PrintSurface &paper, int) {
+        m_paper = &paper;
+        m_toPaper->setChecked(true);
+        drawCurrentDocument();
+        return true;
+    });
     printers.setLandscape(wasLandscape);
     m_paper = nullptr;
     if (m_toPaper->isChecked())

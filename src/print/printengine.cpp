@@ -72,6 +72,23 @@ double PrintEngine::mapHeight(double h) const
                                        : printScale * h * m_printPageHeight / 10000;
 }
 
+QRectF PrintEngine::pageBox() const
+{
+    // The widest pen of the engine's pages is a frame of width 2; half of it
+    // lies outside the mapped page.
+    const double pen = m_surface ? lineWidthFactor() * m_surface->twipsPerDevicePixel() : 0;
+    return QRectF(map(0, 0), map(10000, 10000)).normalized().adjusted(-pen, -pen, pen, pen);
+}
+
+bool PrintEngine::ready()
+{
+    if (!m_surface) return false;
+    // Paper takes the page where its printable area allows; the margins may
+    // have changed since the last operation, so the box is set every time.
+    if (m_output == Output::Printer) m_surface->setContentBox(pageBox());
+    return true;
+}
+
 int PrintEngine::thinLineWidth(int width) const
 {
     return int(std::lround(lineWidthFactor() * width * 0.6));
@@ -89,7 +106,7 @@ void PrintEngine::setTextSize(double points)
 
 void PrintEngine::text(double x, double y, const QString &text, int size)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale : size * printScale);
     m_surface->setColour(Rgb{});
     m_surface->moveTo(map(x, y));
@@ -98,7 +115,7 @@ void PrintEngine::text(double x, double y, const QString &text, int size)
 
 void PrintEngine::text2(double x, double y, const QString &text, int size)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale * 0.9 : size * printScale);
     m_surface->setColour(Rgb{});
     m_surface->moveTo(map(x, y));
@@ -107,7 +124,7 @@ void PrintEngine::text2(double x, double y, const QString &text, int size)
 
 void PrintEngine::line(double x1, double y1, double x2, double y2, int width, double colour)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     m_surface->setLineWidth(thinLineWidth(width));
     m_surface->setColour(colourFromNumber(colour));
     m_surface->line(map(x1, y1), map(x2, y2));
@@ -115,7 +132,7 @@ void PrintEngine::line(double x1, double y1, double x2, double y2, int width, do
 
 void PrintEngine::box(double x1, double y1, double x2, double y2, int width, double colour)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     m_surface->setLineWidth(thinLineWidth(width));
     m_surface->setColour(colourFromNumber(colour));
     m_surface->rectangle(QRectF(map(x1, y1), map(x2, y2)));
@@ -123,7 +140,7 @@ void PrintEngine::box(double x1, double y1, double x2, double y2, int width, dou
 
 void PrintEngine::picture(double x, double y, double w)
 {
-    if (!m_surface || !m_picture || m_pictureSize.isEmpty()) return;
+    if (!ready() || !m_picture || m_pictureSize.isEmpty()) return;
     const double h = w * m_pictureSize.height() / m_pictureSize.width();
     // The height goes through the horizontal scale so the picture keeps its shape.
     const double deviceHeight = m_output == Output::Preview ? h * m_targetWidth / 10000
@@ -134,7 +151,7 @@ void PrintEngine::picture(double x, double y, double w)
 
 void PrintEngine::picture2(double x, double y, double w, double h)
 {
-    if (!m_surface || !m_picture || m_pictureSize.isEmpty()) return;
+    if (!ready() || !m_picture || m_pictureSize.isEmpty()) return;
     m_surface->picture(QRectF(map(x, y), QSizeF(mapWidth(w), mapHeight(h))), *m_picture);
 }
 
@@ -151,7 +168,7 @@ void PrintEngine::drawFrame(double x1, double y1, double x2, double y2, double l
 void PrintEngine::rectangle(double x1, double y1, double x2, double y2, double lineColour, double fillColour,
                             int fillStyle, int width)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     drawFrame(x1, y1, x2, y2, lineColour, fillColour, fillStyle, width);
 }
 
@@ -163,7 +180,7 @@ void PrintEngine::setLabelSize(int size)
 void PrintEngine::label(double x, double y, double lineColour, double fillColour, int fillStyle,
                         int lineWidth, const QString &text, double textColour, int size, int frameMode)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     setTextSize(m_output == Output::Preview ? size * m_previewScale * 1.046 : double(size));
     double w = 0;
     double h = 0;
@@ -200,7 +217,7 @@ void PrintEngine::label2(double x, double y, double w, double h, double lineColo
                          int fillStyle, int lineWidth, const QString &text, double textColour, int size,
                          int frameMode)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     setLabelSize(size);
     labelFrameAndText(x, y, w, h, lineColour, fillColour, fillStyle, lineWidth, text, textColour, frameMode);
 }
@@ -209,7 +226,7 @@ void PrintEngine::label3(double x, double y, double w, double h, double lineColo
                          int fillStyle, int lineWidth, const QString &text, double textColour, int &size,
                          int frameMode)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     setLabelSize(size);
     const bool preview = m_output == Output::Preview;
     const double widthLimit =
@@ -251,7 +268,7 @@ bool PrintEngine::layoutCell(const QStringList &paragraphs, int size, QList<QStr
 
 void PrintEngine::cellText(const QString &text)
 {
-    if (!m_surface) return;
+    if (!ready()) return;
     const QStringList paragraphs = text.split(u'\n');
     const double perPointHeight = 300.0 / 12 * (m_output == Output::Preview ? m_previewScale : 1.0);
     const double room = rowPitch * m_targetHeight;

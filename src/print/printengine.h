@@ -33,14 +33,16 @@ struct PrintJob
 // 1/10000 of the page width and y in 1/10000 of its height from the top
 // left; the engine maps them to twips on the surface it draws on, the preview
 // box (`previewScale` of the page) or the paper (0.89 of 1.06 x 1.05 of the
-// page, a left margin of 0.5 %), so one layout serves both.
+// page, a left margin of 0.5 %), so one layout serves both. On paper the
+// surface then shrinks the sheet about its centre where the printer's
+// margins would cut it.
 class PrintEngine
 {
 public:
     enum class Output { Preview, Printer };
     static constexpr double printScale = 0.89;
 
-    // A4 in twips from the printable area's top left.
+    // A4 in twips.
     static QSizeF paperSize(bool portrait);
     // The preview box in twips after InitialiseOutput: the scaled page and 3 % more.
     static QSizeF previewBoxSize(bool portrait);
@@ -65,6 +67,11 @@ public:
     double mapWidth(double w) const;
     double mapHeight(double h) const;
     QPointF map(double x, double y) const { return {mapX(x), mapY(y)}; }
+
+    // Where the page (page units 0..10000 and the pens on its edges) lies in
+    // the surface's twips; on paper the surface fits this box into the
+    // printable area.
+    QRectF pageBox() const;
 
     // Device line width of `ライン` and `ボックス` for a requested width.
     int thinLineWidth(int width) const;
@@ -128,6 +135,8 @@ public:
     int cellOverflow = 0; // 1 when the last cell fitted at no size
 
 private:
+    // A surface to draw on, its content box set to the page on paper.
+    bool ready();
     void setTextSize(double points);
     void setLabelSize(int size);
     // The lines of the cell's paragraphs at `size`; empty when they overflow.

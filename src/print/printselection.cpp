@@ -51,7 +51,9 @@ PrintSelection::PrintSelection(AppContext &context, QWidget *parent)
                   u"Label3"_s);
     hint->setWordWrap(true);
     ui::placeTw(hint, 120, 3420, 3960, 1200);
-    connect(m_levels, &QListWidget::itemClicked, this, &PrintSelection::rebuild);
+    // Every change of the chosen levels rebuilds, however it was made: a
+    // click, the arrow keys, a drag, Ctrl or Shift.
+    connect(m_levels, &QListWidget::itemSelectionChanged, this, &PrintSelection::rebuild);
 
     auto *right = ui::named(new QFrame(this), u"Picture1"_s);
     right->setFrameShape(QFrame::Box);
@@ -88,10 +90,14 @@ PrintSelection::~PrintSelection() = default;
 
 void PrintSelection::load()
 {
-    m_levels->clear();
-    for (int i = 1; i <= worksheetLevels; ++i)
-        m_levels->addItem(QString::number(i));
-    m_levels->setCurrentRow(0);
+    {
+        // Filled quietly: the table is built once below, after the file is checked.
+        const QSignalBlocker quiet(m_levels);
+        m_levels->clear();
+        for (int i = 1; i <= worksheetLevels; ++i)
+            m_levels->addItem(QString::number(i));
+        m_levels->setCurrentRow(0);
+    }
     const QuestionFile file = readQuestionFile(m_context.session.folders.worksheetFile());
     // A missing file, or one read with bad bytes or as UTF-8, is said once on opening.
     const auto shown =
@@ -115,7 +121,7 @@ WorksheetChoice PrintSelection::choice() const
 
 void PrintSelection::rebuild()
 {
-    // The file is read afresh every time, so an edit shows at the next click.
+    // The file is read afresh every time, so an edit shows at the next change.
     const QuestionFile file = readQuestionFile(m_context.session.folders.worksheetFile());
     SystemRandom fallback(1);
     RandomSource &random = m_context.services.random ? *m_context.services.random : fallback;

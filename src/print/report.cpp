@@ -340,9 +340,16 @@ void drawBlock(PrintSurface &s, const BlockInput &input, const BlockFigures &fig
 
 std::optional<ResultFileError> drawReport(PrintSurface &surface, const Request &request, const Hooks &hooks)
 {
-    const Geometry geometry{surface.width(), surface.height()};
+    // The blocks fill the page; on paper the surface fits the page, with the
+    // rules' pen (2 dots, round ends) on its edges, into the printable area.
+    const Geometry geometry{surface.pageSize().width(), surface.pageSize().height()};
     const double h = geometry.height;
-    if (!request.style.paper) surface.newPage();
+    if (request.style.paper) {
+        const double pen = 2 * surface.twipsPerDevicePixel();
+        surface.setContentBox(QRectF(QPointF(0, 0), surface.pageSize()).adjusted(-pen, -pen, pen, pen));
+    } else {
+        surface.newPage();
+    }
     surface.setFont(request.style.fontName, request.style.paper ? 6 : request.style.baseFontSize);
     surface.setLineWidth(request.style.paper ? 30 : 5);
 

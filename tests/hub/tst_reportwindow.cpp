@@ -15,6 +15,7 @@
 #include "testsupport/uifakes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListView>
@@ -56,6 +57,7 @@ public:
     QString answer;
     int asked = 0;
     int jobs = 0;
+    QString suggested;
 
     QStringList printerNames() const override { return printers; }
     QString defaultPrinterName() const override { return printers.value(0); }
@@ -69,9 +71,10 @@ public:
     {
         return QtPrinterService().startPdf(path, name, error);
     }
-    QString askPdfFileName(QWidget *, const QString &) override
+    QString askPdfFileName(QWidget *, const QString &suggestedPath) override
     {
         ++asked;
+        suggested = suggestedPath;
         return answer;
     }
 };
@@ -108,7 +111,9 @@ private slots:
     void initTestCase() { ui::installFontSubstitutions(); }
     void opensOverThePersonalView();
     void otherPupils();
+    void followsTheKeyboard();
     void teacherPrintsIntoOnePdf();
+    void noLevelPrintsNothing();
     void failingPrinterIsNamed();
     void missingRoster();
 };
@@ -214,9 +219,21 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
 
     QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
     selectPupils(test::child<QListView>(report, u"List2"_s), {3, 5, 8});
+    run.messages.shown.clear();
     QTest::mouseClick(print, Qt::LeftButton);
     QCOMPARE(printers.asked, 1);
     QVERIFY(QFile::exists(printers.answer));
+    // Said first, then proposed after the first pupil in the list, then confirmed.
+    const QStringList all = lines(test::child<QListView>(report, u"List2"_s));
+    const auto first = std::find_if(all.begin(), all.end(), [](const QString &line) {
+        return line.endsWith(u"/3"_s) || line.endsWith(u"/5"_s) || line.endsWith(u"/8"_s);
+    });
+    const QString firstName = first->section(u"/  "_s, 1).section(u'/', 0, 0);
+    QCOMPARE(printers.suggested, QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                     .filePath(firstName + u"ほか2名 2026-12-10.pdf"_s));
+    QCOMPARE(run.messages.shown.size(), 2);
+    QVERIFY(run.messages.shown.first().text.contains(u"プリンターが見つからない"_s));
+    QVERIFY(run.messages.shown.last().text.contains(printers.answer));
     if (QStandardPaths::findExecutable(u"pdfinfo"_s).isEmpty())
         QSKIP("pdfinfo (poppler-utils) is not installed");
     QProcess info;
@@ -224,6 +241,70 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
     QVERIFY(info.waitForFinished());
     QVERIFY(
         QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(u"Pages:\\s+3\\n"_s)));
+}
+
+// The arrow keys choose levels and pupils as clicks do, and the report follows.
+void TestReportWindow::followsTheKeyboard()
+{
+    test::HubRun run(classroom(), 8, 4);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
+    for (int level = 1; level <= 3; ++level)
+        run.append(8, level, 40, 1);
+    run.append(3, 2, 12, 0); // faster than pupil 8 on level 2 only
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    auto *levels = test::child<QListView>(report, u"List3"_s);
+    QCOMPARE(levels->selectionModel()->selectedRows().size(), 3);
+    // Level 3 was ranked last: pupil 8 leads its time ranking.
+    QVERIFY(lines(test::child<QListView>(report, u"List4(1)"_s)).first().contains(u"●"_s));
+
+    levels->setFocus();
+    levels->selectionModel()->setCurrentIndex(levels->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(levels, Qt::Key_Down);
+    QCOMPARE(levels->selectionModel()->selectedRows().size(), 1);
+    // Only level 2 is drawn now: one block, and its ranking with pupil 3 first.
+    const QStringList timeLines = lines(test::child<QListView>(report, u"List4(1)"_s));
+    QVERIFY(!timeLines.first().contains(u"●"_s));
+    QVERIFY(timeLines.at(1).contains(u"●"_s));
+    QVERIFY(inkIn(report->picture(), 0.06, 0.34) > 100);
+    QCOMPARE(inkIn(report->picture(), 0.36, 0.94), 0);
+
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
+    auto *pupils = test::child<QListView>(report, u"List2"_s);
+    pupils->setFocus();
+    pupils->selectionModel()->setCurrentIndex(pupils->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(pupils, Qt::Key_Down);
+    QCOMPARE(pupils->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(report->reportPupil(), report::pupilOfLine(lines(pupils).at(1)));
+}
+
+// Without a level there is nothing to print: the window says so, and no
+// printer or PDF is asked for.
+void TestReportWindow::noLevelPrintsNothing()
+{
+    test::HubRun run(classroom(), teacher, 3);
+    QVERIFY2(run.isValid(), qPrintable(run.error()));
+    HubScreen hub(run.context);
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    FakePrinters printers;
+    printers.printers = {u"職員室"_s};
+    run.context.services.printers = &printers;
+    test::child<QListView>(report, u"List3"_s)->clearSelection();
+    QVERIFY(test::child<QLabel>(report, u"noLevelNotice"_s)->isVisible());
+    run.messages.shown.clear();
+    QTest::mouseClick(test::child<QPushButton>(report, u"Command24(1)"_s), Qt::LeftButton);
+    QCOMPARE(printers.jobs, 0);
+    QCOMPARE(printers.asked, 0);
+    QCOMPARE(run.messages.shown.size(), 1);
+    QCOMPARE(run.messages.shown.first().text, u"レベルが一つも選ばれていないので、印刷できません。"_s);
 }
 
 void TestReportWindow::failingPrinterIsNamed()

@@ -57,6 +57,28 @@ private slots:
                  qPrintable(u"%1, %2"_s.arg(got.x()).arg(got.y())));
     }
 
+    void pageShrinksOnlyToFit_data()
+    {
+        QTest::addColumn<QRectF>("printable");
+        QTest::addColumn<QRectF>("content");
+        QTest::addColumn<double>("scale");
+        // A page of 10000 x 20000 twips, centre (5000, 10000).
+        // clang-format off
+        QTest::newRow("fits: as designed")               << QRectF(300, 300, 9400, 19400) << QRectF(400, 500, 9000, 19000) << 1.0;
+        QTest::newRow("a side margin limits")            << QRectF(500, 300, 9000, 19400) << QRectF(0, 0, 10000, 20000)   << 0.9;
+        QTest::newRow("the top limits")                  << QRectF(100, 2000, 9800, 17900) << QRectF(0, 0, 10000, 20000)  << 0.8;
+        QTest::newRow("only the side that sticks out")   << QRectF(500, 0, 9000, 20000)   << QRectF(0, 0, 6000, 20000)   << 0.9;
+        QTest::newRow("content left of the centre only") << QRectF(1000, 0, 8000, 20000)  << QRectF(3000, 0, 1000, 20000) << 1.0;
+        // clang-format on
+    }
+    void pageShrinksOnlyToFit()
+    {
+        QFETCH(QRectF, printable);
+        QFETCH(QRectF, content);
+        QFETCH(double, scale);
+        QCOMPARE(fitScale(QSizeF(10000, 20000), printable, content), scale);
+    }
+
     void lineWidths_data()
     {
         QTest::addColumn<Output>("output");

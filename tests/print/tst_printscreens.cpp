@@ -9,8 +9,11 @@
 #include "testsupport/fixtures.h"
 #include "testsupport/uifakes.h"
 
+#include "ink.h"
+
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QProcess>
@@ -23,6 +26,7 @@
 using namespace Qt::StringLiterals;
 using namespace kemoro;
 using namespace kemoro::print;
+using kemoro::test::ruleRows;
 
 namespace {
 // No printer installed: every job goes into the PDF file the user names.
@@ -31,6 +35,7 @@ class NoPrinters final : public PrinterService
 public:
     QString answer;
     int asked = 0;
+    QString suggested;
     QStringList printerNames() const override { return {}; }
     QString defaultPrinterName() const override { return {}; }
     std::unique_ptr<PrintSurface> startJob(const QString &, const QString &, QString &error) override
@@ -43,9 +48,10 @@ public:
         m_real.setLandscape(landscape());
         return m_real.startPdf(path, name, error);
     }
-    QString askPdfFileName(QWidget *, const QString &) override
+    QString askPdfFileName(QWidget *, const QString &suggestedPath) override
     {
         ++asked;
+        suggested = suggestedPath;
         return answer;
     }
 
@@ -83,29 +89,6 @@ QList<QImage> rasterise(const QString &pdf, int dpi)
     return pages;
 }
 
-// Rows of the page where more than half the width is ink, grouped into
-// runs; each run's middle row.
-QList<double> ruleRows(const QImage &page)
-{
-    QList<double> rules;
-    int runStart = -1;
-    for (int y = 0; y <= page.height(); ++y) {
-        int ink = 0;
-        if (y < page.height()) {
-            const uchar *line = page.constScanLine(y);
-            for (int x = 0; x < page.width(); ++x)
-                ink += line[x] < 200;
-        }
-        const bool rule = ink > page.width() / 2;
-        if (rule && runStart < 0) runStart = y;
-        if (!rule && runStart >= 0) {
-            rules.append((runStart + y - 1) / 2.0);
-            runStart = -1;
-        }
-    }
-    return rules;
-}
-
 const QString questions = u"1,さる,も,木から落ちる,,,,,\r\n"
                           u"1,犬も,歩けば,棒に当たる,,,,,\r\n"
                           u"2,石の,上にも,三年,,,,,\r\n"
@@ -116,6 +99,7 @@ struct Desk
     QTemporaryDir dir;
     AppContext context;
     test::FakeRandom random{{}, 0.3};
+    test::FakeClock clock{QDateTime(QDate(2026, 12, 11), QTime(8, 30))};
     test::ScriptedMessages messages;
     NoPrinters printers;
 
@@ -123,6 +107,7 @@ struct Desk
     {
         context.session.folders.programDir = dir.path() + u"/"_s;
         context.services.random = &random;
+        context.services.clock = &clock;
         context.services.messages = &messages;
         context.services.printers = &printers;
         printers.answer = dir.filePath(u"sheet.pdf"_s);
@@ -207,7 +192,7 @@ private slots:
         QVERIFY(preview);
         preview->findChild<QPushButton *>(u"Command9"_s)->click();
         QCOMPARE(desk.printers.asked, 1);
-        QVERIFY(desk.messages.shown.isEmpty());
+        QCOMPARE(desk.messages.shown.size(), 2); // no printer; saved
 
         constexpr int dpi = 150;
         const QList<QImage> pages = rasterise(desk.printers.answer, dpi);
@@ -217,9 +202,23 @@ private slots:
         QVERIFY(std::abs(page.height() - 1754) <= 2);
         const QList<double> found = ruleRows(page);
         QCOMPARE(found.size(), rules.size());
-        const double pagePixels = 16838.0 / 1440 * dpi;
+        // The page as designed starts 0.5 % of 94.34 % of the width (1 mm) from
+        // the paper's left edge; the PDF's margins are 6.35 mm, so the page is
+        // shrunk about its centre until its left rule (and the pen of its
+        // frames, 6 dots at 600 dpi) lies on the margin.
+        const QSizeF a4(11906, 16838);
+        const double w = PrintEngine::printScale * 1.06 * a4.width();
+        const double h = PrintEngine::printScale * 1.05 * a4.height();
+        const double pen = 6 * 1440.0 / 600;
+        const double scale =
+            fitScale(a4, QRectF(360, 360, a4.width() - 720, a4.height() - 720),
+                     QRectF(QPointF(0.005 * w, 0), QPointF(1.005 * w, h)).adjusted(-pen, -pen, pen, pen));
+        QVERIFY(scale < 0.95);
+        const QRect ink = test::inkBox(page);
+        QVERIFY2(std::abs(ink.left() - 360.0 / 1440 * dpi) <= 2, qPrintable(QString::number(ink.left())));
         for (int i = 0; i < rules.size(); ++i) {
-            const double expected = PrintEngine::printScale * 1.05 * rules[i] / 10000 * pagePixels;
+            const double onPage = h * rules[i] / 10000;
+            const double expected = (a4.height() / 2 + scale * (onPage - a4.height() / 2)) / 1440 * dpi;
             QVERIFY2(std::abs(found[i] - expected) <= 2,
                      qPrintable(u"rule %1 at %2, expected %3"_s.arg(i).arg(found[i]).arg(expected)));
         }
@@ -263,6 +262,94 @@ private slots:
         QCOMPARE(selection.desk().sheet.loaded, 0);
         QCOMPARE(selection.desk().sheet.cell(1, 1), u"①"_s);
         QVERIFY(selection.desk().sheet.cell(1, 2).isEmpty());
+    }
+
+    // The arrow keys (and Shift with them) choose the levels as a click does:
+    // the table follows every change, and printing prints what was chosen.
+    void levelsFollowTheKeyboard()
+    {
+        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        Desk desk;
+        PrintSelection &selection = desk.openSelection();
+        auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
+        selection.findChild<QCheckBox *>(u"Check1"_s)->click(); // in file order
+        QCOMPARE(selection.desk().sheet.loaded, 3);
+        levels->setFocus();
+        QTest::keyClick(levels, Qt::Key_Down);
+        QCOMPARE(levels->selectedItems().size(), 1);
+        QCOMPARE(levels->selectedItems().first()->text(), u"2"_s);
+        QCOMPARE(selection.desk().sheet.loaded, 1);
+        QCOMPARE(selection.desk().sheet.cell(1, 2), u"石の"_s);
+
+        selection.findChild<QPushButton *>(u"Command1"_s)->click();
+        desk.preview()->findChild<QPushButton *>(u"Command9"_s)->click();
+        QProcess text;
+        text.start(u"pdftotext"_s, {desk.printers.answer, u"-"_s});
+        QVERIFY(text.waitForFinished());
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains(u"石の"_s) && !printed.contains(u"さる"_s), qPrintable(printed));
+
+        QTest::keyClick(levels, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(levels->selectedItems().size(), 2);
+        QCOMPARE(selection.desk().sheet.loaded, 4);
+    }
+
+    void pdfWithoutPrinter_data()
+    {
+        QTest::addColumn<QString>("answer"); // the name given in the dialog
+        QTest::addColumn<QString>("saved");
+        // clang-format off
+        QTest::newRow("a name ending in .pdf")     << u"sheet.pdf"_s << u"sheet.pdf"_s;
+        QTest::newRow("a name without: .pdf added") << u"sheet"_s     << u"sheet.pdf"_s;
+        QTest::newRow("cancel: nothing more")       << QString()      << QString();
+        // clang-format on
+    }
+    void pdfWithoutPrinter()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, saved);
+        Desk desk;
+        desk.printers.answer = answer.isEmpty() ? QString() : desk.dir.filePath(answer);
+        PrintSelection &selection = desk.openSelection();
+        selection.openPreview(PrintJob::HundredSheet);
+        desk.preview()->findChild<QPushButton *>(u"Command9"_s)->click();
+
+        QCOMPARE(desk.printers.asked, 1);
+        QCOMPARE(desk.printers.suggested,
+                 QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                     .filePath(u"百問計算 2026-12-11.pdf"_s));
+        QVERIFY(!desk.messages.shown.isEmpty());
+        QCOMPARE(desk.messages.shown.first().text,
+                 u"プリンターが見つからないので、PDFファイルに保存します。"_s);
+        if (saved.isEmpty()) {
+            QCOMPARE(desk.messages.shown.size(), 1);
+            QVERIFY(QDir(desk.dir.path()).entryList({u"*.pdf"_s}).isEmpty());
+            return;
+        }
+        const QString path = desk.dir.filePath(saved);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(desk.messages.shown.size(), 2);
+        QVERIFY2(desk.messages.shown.last().text.contains(QDir::toNativeSeparators(path)),
+                 qPrintable(desk.messages.shown.last().text));
+    }
+
+    void safeFileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("safe");
+        // clang-format off
+        QTest::newRow("a name and a date stay")         << u"山田　花子 2026-12-11"_s << u"山田　花子 2026-12-11"_s;
+        QTest::newRow("separators and wildcards go")    << u"a/b\\c:d*e?f\"g<h>i|j"_s << u"a_b_c_d_e_f_g_h_i_j"_s;
+        QTest::newRow("blanks and dots at the ends go") << u" .名前. "_s             << u"名前"_s;
+        QTest::newRow("nothing left: the program's name") << u" . "_s               << u"ケモロ"_s;
+        // clang-format on
+    }
+    void safeFileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, safe);
+        QCOMPARE(safeFileName(name), safe);
     }
 
     void missingQuestionFileIsNamed()

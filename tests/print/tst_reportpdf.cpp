@@ -3,6 +3,8 @@
 #include "print/report.h"
 #include "results/resultrecord.h"
 
+#include "ink.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -56,7 +58,7 @@ report::Hooks hooks()
 QList<QImage> rasterise(const QString &pdf)
 {
     QTemporaryDir dir;
-    QProcess::execute(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, u"24"_s, pdf, dir.filePath(u"page"_s)});
+    QProcess::execute(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, u"48"_s, pdf, dir.filePath(u"page"_s)});
     QList<QImage> pages;
     const QStringList files = QDir(dir.path()).entryList({u"page*"_s}, QDir::Files, QDir::Name);
     for (const QString &f : files)
@@ -152,11 +154,15 @@ void TestReportPdf::pagesAndBands()
     QString error;
     std::unique_ptr<PrintSurface> pdf = service.startPdf(path, u"ケモロ"_s, error);
     QVERIFY2(pdf, qPrintable(error));
-    // The whole A4 page, in twips (Qt rounds A4 to whole points).
-    QVERIFY2(
-        qAbs(pdf->width() - 11906) < 10,
-        qPrintable(u"%1 x %2 / %3"_s.arg(pdf->width()).arg(pdf->height()).arg(pdf->twipsPerDevicePixel())));
-    QVERIFY(qAbs(pdf->height() - 16838) < 10);
+    // A4 in twips (Qt rounds A4 to whole points), printable but for a
+    // quarter inch all round, as on a typical printer.
+    const QSizeF paper = pdf->pageSize();
+    QVERIFY2(qAbs(paper.width() - 11906) < 10 && qAbs(paper.height() - 16838) < 10,
+             qPrintable(u"%1 x %2"_s.arg(paper.width()).arg(paper.height())));
+    const QRectF printable = pdf->printableRect();
+    for (double margin : {printable.left(), printable.top(), paper.width() - printable.right(),
+                          paper.height() - printable.bottom()})
+        QVERIFY2(qAbs(margin - 360) < 3, qPrintable(QString::number(margin)));
     QVERIFY(!report::drawReport(*pdf, requestFor(levels), hooks()));
     QVERIFY(pdf->end());
 
@@ -172,6 +178,13 @@ void TestReportPdf::pagesAndBands()
                      qPrintable(u"page %1 block %2: %3"_s.arg(p + 1).arg(b + 1).arg(ink)));
         }
         QVERIFY(inkIn(page, 0, 0.04) > 0); // the name above the first block
+        // The rules run from margin to margin: the ink starts 6.35 mm in.
+        const QRect ink = test::inkBox(page, 160);
+        const double mm = page.width() / 210.0;
+        QVERIFY2(qAbs(ink.left() / mm - 6.35) < 1.5 &&
+                     qAbs((page.width() - 1 - ink.right()) / mm - 6.35) < 1.5,
+                 qPrintable(u"ink from %1 to %2 mm"_s.arg(ink.left() / mm).arg(ink.right() / mm)));
+        QVERIFY(ink.top() / mm > 6.35 - 1 && (page.height() - 1 - ink.bottom()) / mm > 6.35 - 1);
     }
 }
 
@@ -214,13 +227,14 @@ void TestReportPdf::printing()
     service.failStart = failStart;
     service.folder = dir.path();
     QList<int> drawnPupils;
-    const PrintOutcome outcome =
-        printDocuments(service, nullptr, 3, u"ケモロ"_s, [&](PrintSurface &s, int i) {
-            drawnPupils.append(i);
-            report::Request r = requestFor(1);
-            r.pupil = 8 + i;
-            return !report::drawReport(s, r, hooks());
-        });
+    PrintRequest request;
+    request.documentName = u"ケモロ"_s;
+    const PrintOutcome outcome = printDocuments(service, nullptr, 3, request, [&](PrintSurface &s, int i) {
+        drawnPupils.append(i);
+        report::Request r = requestFor(1);
+        r.pupil = 8 + i;
+        return !report::drawReport(s, r, hooks());
+    });
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(service.asked, asked);
     QCOMPARE(outcome.message, message);
