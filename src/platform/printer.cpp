@@ -1,6 +1,7 @@
 #include "platform/printer.h"
 
 #include "platform/messages.h"
+#include "platform/widgets.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -170,8 +171,10 @@ void PainterSurface::drawPoint(QPointF at)
     m_painter.drawEllipse(at, radius, radius);
 }
 
+// A picture box of the screens: its pixels are the screens' pixels.
 ImageSurface::ImageSurface(QSize pixels)
-    : PainterSurface(QSizeF(pixels) * 15, QRectF(QPointF(0, 0), QSizeF(pixels) * 15), 15),
+    : PainterSurface(QSizeF(pixels) * ui::twipsPerPixel,
+                     QRectF(QPointF(0, 0), QSizeF(pixels) * ui::twipsPerPixel), ui::twipsPerPixel),
       m_image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32)
 {
     m_image.fill(Qt::white);
