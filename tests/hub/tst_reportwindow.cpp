@@ -39,6 +39,16 @@ QStringList lines(QListView *list)
     return static_cast<QStringListModel *>(list->model())->stringList();
 }
 
+// The hub shown, its personal view chosen and "グラフ" pressed: the report window.
+ReportWindow *openReport(HubScreen &hub)
+{
+    hub.show();
+    hub.activate();
+    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
+    return test::child<ReportWindow>(&hub, u"Picture11"_s);
+}
+
 // Dark pixels of the picture between two parts of its height.
 int inkIn(const QImage &image, double from, double to)
 {
@@ -167,11 +177,7 @@ void TestReportWindow::otherPupils()
     run.append(8, 1, 30, 1);
     run.append(3, 1, 20, 1);
     HubScreen hub(run.context);
-    hub.show();
-    hub.activate();
-    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    ReportWindow *report = openReport(hub);
     QCOMPARE(test::child<QListView>(report, u"List3"_s)->selectionModel()->selectedRows().size(), 1);
 
     QTest::mouseClick(test::child<QPushButton>(report, u"Command25"_s), Qt::LeftButton);
@@ -206,11 +212,7 @@ void TestReportWindow::teacherPrintsIntoOnePdf()
     QVERIFY2(run.isValid(), qPrintable(run.error()));
     run.append(8, 1, 30, 1);
     HubScreen hub(run.context);
-    hub.show();
-    hub.activate();
-    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    ReportWindow *report = openReport(hub);
     FakePrinters printers;
     printers.answer = run.install.root() + u"/report.pdf"_s;
     run.context.services.printers = &printers;
@@ -252,11 +254,7 @@ void TestReportWindow::followsTheKeyboard()
         run.append(8, level, 40, 1);
     run.append(3, 2, 12, 0); // faster than pupil 8 on level 2 only
     HubScreen hub(run.context);
-    hub.show();
-    hub.activate();
-    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    ReportWindow *report = openReport(hub);
     auto *levels = test::child<QListView>(report, u"List3"_s);
     QCOMPARE(levels->selectionModel()->selectedRows().size(), 3);
     // Level 3 was ranked last: pupil 8 leads its time ranking.
@@ -289,11 +287,7 @@ void TestReportWindow::noLevelPrintsNothing()
     test::HubRun run(classroom(), teacher, 3);
     QVERIFY2(run.isValid(), qPrintable(run.error()));
     HubScreen hub(run.context);
-    hub.show();
-    hub.activate();
-    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    ReportWindow *report = openReport(hub);
     FakePrinters printers;
     printers.printers = {u"職員室"_s};
     run.context.services.printers = &printers;
@@ -312,11 +306,7 @@ void TestReportWindow::failingPrinterIsNamed()
     test::HubRun run(classroom(), teacher);
     QVERIFY2(run.isValid(), qPrintable(run.error()));
     HubScreen hub(run.context);
-    hub.show();
-    hub.activate();
-    QTest::mouseClick(test::child<QRadioButton>(&hub, u"Option2(2)"_s), Qt::LeftButton);
-    QTest::mouseClick(test::child<QPushButton>(&hub, u"Command17"_s), Qt::LeftButton);
-    auto *report = test::child<ReportWindow>(&hub, u"Picture11"_s);
+    ReportWindow *report = openReport(hub);
     FakePrinters printers;
     printers.printers = {u"職員室"_s};
     run.context.services.printers = &printers;
