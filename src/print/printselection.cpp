@@ -7,6 +7,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -52,8 +53,16 @@ PrintSelection::PrintSelection(AppContext &context, QWidget *parent)
     hint->setWordWrap(true);
     ui::placeTw(hint, 120, 3420, 3960, 1200);
     // Every change of the chosen levels rebuilds, however it was made: a
-    // click, the arrow keys, a drag, Ctrl or Shift.
-    connect(m_levels, &QListWidget::itemSelectionChanged, this, &PrintSelection::rebuild);
+    // click, the arrow keys, a drag, Ctrl or Shift. A click that changes
+    // nothing (on the level already chosen) rebuilds as well, in a new order.
+    connect(m_levels, &QListWidget::itemSelectionChanged, this, [this] {
+        m_levelsChangedSincePress = true;
+        rebuild();
+    });
+    m_levels->viewport()->installEventFilter(this);
+    connect(m_levels, &QListWidget::itemClicked, this, [this] {
+        if (!m_levelsChangedSincePress) rebuild();
+    });
 
     auto *right = ui::named(new QFrame(this), u"Picture1"_s);
     right->setFrameShape(QFrame::Box);
@@ -87,6 +96,14 @@ PrintSelection::PrintSelection(AppContext &context, QWidget *parent)
 }
 
 PrintSelection::~PrintSelection() = default;
+
+bool PrintSelection::eventFilter(QObject *watched, QEvent *event)
+{
+    // Seen before the list handles the press, so a change the press makes counts.
+    if (watched == m_levels->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_levelsChangedSincePress = false;
+    return QWidget::eventFilter(watched, event);
+}
 
 void PrintSelection::load()
 {

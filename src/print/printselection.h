@@ -42,6 +42,9 @@ signals:
     // brought to the front and redrawn.
     void previewRequested();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     AppContext &m_context;
     PrintDesk m_desk;
@@ -49,6 +52,7 @@ private:
     QListWidget *m_levels;
     QList<QRadioButton *> m_options;
     QCheckBox *m_shuffle;
+    bool m_levelsChangedSincePress = false;
 };
 
 } // namespace print

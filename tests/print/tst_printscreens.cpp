@@ -94,6 +94,18 @@ const QString questions = u"1,さる,も,木から落ちる,,,,,\r\n"
                           u"2,石の,上にも,三年,,,,,\r\n"
                           u"1,七かける八は,五十六,しち・は・ごじゅうろく,,,,,\r\n"_s;
 
+// Counts the draws: a build of the table in a new order draws the same
+// number each time for the same levels.
+struct CountingRandom final : RandomSource
+{
+    int draws = 0;
+    double next() override
+    {
+        ++draws;
+        return 0.3;
+    }
+};
+
 struct Desk
 {
     QTemporaryDir dir;
@@ -293,6 +305,36 @@ private slots:
         QTest::keyClick(levels, Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(levels->selectedItems().size(), 2);
         QCOMPARE(selection.desk().sheet.loaded, 4);
+    }
+
+    // A click builds the table once: a click on another level through the
+    // selection's change alone, a click on the level already chosen (which
+    // changes nothing) as a new order.
+    void aClickBuildsTheTableOnce()
+    {
+        Desk desk;
+        PrintSelection &selection = desk.openSelection();
+        auto *levels = selection.findChild<QListWidget *>(u"List1"_s);
+        CountingRandom counting;
+        desk.context.services.random = &counting;
+        const auto click = [&](int row) {
+            QTest::mouseClick(levels->viewport(), Qt::LeftButton, {},
+                              levels->visualItemRect(levels->item(row)).center());
+        };
+        selection.rebuild();
+        const int perBuild = counting.draws;
+        QVERIFY(perBuild > 0);
+
+        counting.draws = 0;
+        click(0);
+        QCOMPARE(counting.draws, perBuild);
+
+        click(1);
+        QCOMPARE(levels->selectedItems().first()->text(), u"2"_s);
+        counting.draws = 0;
+        click(0);
+        QCOMPARE(levels->selectedItems().first()->text(), u"1"_s);
+        QCOMPARE(counting.draws, perBuild);
     }
 
     void pdfWithoutPrinter_data()
