@@ -75,13 +75,18 @@ drive() {
     "${CMD[@]}" 2>"$err"
     status=$?
     # The driver names each failure of its own on standard error. A Wine
-    # process that ended with 1 and said nothing never ran it (seen once in
-    # about 1,500 starts): it is started again, and the line says so.
-    if [ "$status" -eq 1 ] && [ ! -s "$err" ]; then
-        echo "# Wine ended without starting the driver; started again" >&2
+    # process that ended with 1 and said nothing, or said only that it could
+    # not map its shared user data (its address space was taken at start),
+    # never ran it (each seen about once in 1,500 starts): it is started
+    # again, at most twice, and a line says so.
+    local tries=0
+    while [ "$status" -eq 1 ] && [ "$tries" -lt 2 ] &&
+        { [ ! -s "$err" ] || ! grep -qv 'virtual_alloc_first_teb\|failed to map the shared user data' "$err"; }; do
+        tries=$((tries + 1))
+        echo "# Wine ended without starting the driver ($(tr '\n' ' ' <"$err")); started again" >&2
         "${CMD[@]}" 2>"$err"
         status=$?
-    fi
+    done
     cat "$err" >&2
     rm -f "$err"
     return "$status"
