@@ -81,10 +81,9 @@ void CuePlayback::play(Cue cue, QObject *guard, std::function<void()> then)
             then();
             return;
         }
-        self->m_context.services.timers->singleShot(int(std::min<qint64>(silentMs, maxSilentMs)), alive,
-                                                    [self, then] {
-                                                        if (self && !self->m_halted) then();
-                                                    });
+        self->m_context.services.timers->singleShot(int(std::min(silentMs, maxCueMs)), alive, [self, then] {
+            if (self && !self->m_halted) then();
+        });
     });
 }
 

@@ -39,9 +39,6 @@ public:
     CuePlayback(AppContext &context, QuitFunction quit);
 
     void play(Cue cue, QObject *guard, std::function<void()> then) override;
-    // The longest a silent answer cue lasts, whatever its file's header says
-    // (as the Qt player's own limit).
-    static constexpr qint64 maxSilentMs = 600000;
     // The program is ending: no cue's continuation runs any more.
     void halt() { m_halted = true; }
 

@@ -25,11 +25,6 @@ constexpr int windowWidthTw = 15045, windowHeightTw = 8880;
 constexpr int pictureWidthTw = 11460;
 constexpr int panelLeftTw = 11580, panelWidthTw = 3405;
 constexpr int openingLevels = 3;
-
-QString noLevelText()
-{
-    return u"レベルが一つも選ばれていないので、成績を表示できません。"_s;
-}
 } // namespace
 
 ReportPicture::ReportPicture(QSize pixels, QWidget *parent)
@@ -111,21 +106,20 @@ ReportWindow::ReportWindow(AppContext &context, ReportHost host, QWidget *parent
         m_rankings[kind - 1] = list;
     }
 
-    // Says so while another computer holds the record file.
-    m_waitNotice = new QLabel(this);
-    m_waitNotice->setObjectName(u"waitNotice"_s);
-    m_waitNotice->setAlignment(Qt::AlignCenter);
-    m_waitNotice->setFont(ui::gothicFont(14));
-    ui::setBackground(m_waitNotice, QColor(255, 255, 192));
-    ui::placeTw(m_waitNotice, 600, 3600, pictureWidthTw - 1200, 900);
-    m_waitNotice->hide();
-
-    m_noLevelNotice = ui::named(new QLabel(noLevelText(), this), u"noLevelNotice"_s);
-    m_noLevelNotice->setAlignment(Qt::AlignCenter);
-    m_noLevelNotice->setFont(ui::gothicFont(14));
-    ui::setBackground(m_noLevelNotice, QColor(255, 255, 192));
-    ui::placeTw(m_noLevelNotice, 600, 3600, pictureWidthTw - 1200, 900);
-    m_noLevelNotice->hide();
+    // Notices over the middle of the picture: while another computer holds
+    // the record file, and while no level is selected.
+    const auto notice = [this](const QString &name, const QString &text) {
+        auto *label = ui::named(new QLabel(text, this), name);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(ui::gothicFont(14));
+        ui::setBackground(label, QColor(255, 255, 192));
+        ui::placeTw(label, 600, 3600, pictureWidthTw - 1200, 900);
+        label->hide();
+        return label;
+    };
+    m_waitNotice = notice(u"waitNotice"_s, QString());
+    m_noLevelNotice =
+        notice(u"noLevelNotice"_s, u"レベルが一つも選ばれていないので、成績を表示できません。"_s);
 
     hide();
 }
@@ -269,10 +263,7 @@ void ReportWindow::showSelected(int k)
     }
     PrintRequest request;
     request.documentName = s.programTitle;
-    const int first = std::clamp(pupils.front(), 0, maxPupil);
-    request.fileTitle = m_roster.pupilNames[size_t(first)];
-    if (request.fileTitle.isEmpty()) request.fileTitle = s.programTitle;
-    if (pupils.size() > 1) request.fileTitle += u"ほか%1名"_s.arg(pupils.size() - 1);
+    request.fileTitle = report::pdfTitle(m_roster, pupils, s.programTitle);
     request.date = m_context.services.clock->today();
     request.messages = m_context.services.messages;
     request.messageTitle = s.programTitle;

@@ -31,4 +31,19 @@ QString parentFolder(const QString &folder)
     return toFolder(u".."_s, folder);
 }
 
+QString safeFileName(const QString &name)
+{
+    static const QString forbidden = u"\\/:*?\"<>|"_s;
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar ch : name)
+        safe.append(ch.unicode() < 0x20 || ch.unicode() == 0x7f || forbidden.contains(ch) ? u'_' : ch);
+    // Windows drops blanks and dots at the end of a name; a leading dot hides the file.
+    while (!safe.isEmpty() && (safe.front().isSpace() || safe.front() == u'.'))
+        safe.remove(0, 1);
+    while (!safe.isEmpty() && (safe.back().isSpace() || safe.back() == u'.'))
+        safe.chop(1);
+    return safe.isEmpty() ? u"ケモロ"_s : safe;
+}
+
 } // namespace kemoro::paths

@@ -17,4 +17,8 @@ QString lastComponent(const QString &folder);
 // The parent of a folder, with a final "/".
 QString parentFolder(const QString &folder);
 
+// A file name the file systems take: no path separators, wildcards or control
+// characters, no blanks or dots at either end; "ケモロ" when nothing is left.
+QString safeFileName(const QString &name);
+
 } // namespace kemoro::paths

@@ -1,6 +1,7 @@
 #include "platform/printer.h"
 
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/widgets.h"
 
 #include <QDir>
@@ -324,26 +325,11 @@ QString QtPrinterService::askPdfFileName(QWidget *parent, const QString &suggest
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
-QString safeFileName(const QString &name)
-{
-    static const QString forbidden = u"\\/:*?\"<>|"_s;
-    QString safe;
-    safe.reserve(name.size());
-    for (const QChar ch : name)
-        safe.append(ch.unicode() < 0x20 || ch.unicode() == 0x7f || forbidden.contains(ch) ? u'_' : ch);
-    // Windows drops blanks and dots at the end of a name; a leading dot hides the file.
-    while (!safe.isEmpty() && (safe.front().isSpace() || safe.front() == u'.'))
-        safe.remove(0, 1);
-    while (!safe.isEmpty() && (safe.back().isSpace() || safe.back() == u'.'))
-        safe.chop(1);
-    return safe.isEmpty() ? u"ケモロ"_s : safe;
-}
-
 QString proposedPdfPath(const QString &title, QDate date)
 {
     const QString name = date.isValid() ? title + u' ' + date.toString(u"yyyy-MM-dd"_s) : title;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(safeFileName(name) + u".pdf"_s);
+        .filePath(paths::safeFileName(name) + u".pdf"_s);
 }
 
 PrintOutcome printDocuments(PrinterService &service, QWidget *parent, int count, const PrintRequest &request,

@@ -175,9 +175,6 @@ struct PrintRequest
     QString messageTitle;
 };
 
-// A name the file systems take: no path separators, wildcards or control
-// characters, no blanks or dots at either end; "ケモロ" when nothing is left.
-QString safeFileName(const QString &name);
 // "<title> <yyyy-MM-dd>.pdf" in the user's documents folder.
 QString proposedPdfPath(const QString &title, QDate date);
 

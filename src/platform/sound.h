@@ -54,6 +54,9 @@ inline bool playsSilently(const SoundPlayer *player)
     return !player || player->isSilent();
 }
 
+// The longest any cue lasts, whatever its wave file's header says.
+inline constexpr qint64 maxCueMs = 600000;
+
 // The playing time of a PCM wave file: the data chunk's size divided by the
 // byte rate of its format chunk. Nothing when the bytes are not such a file.
 std::optional<qint64> wavDurationMs(const QByteArray &bytes);

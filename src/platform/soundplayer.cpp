@@ -45,7 +45,7 @@ private:
         switch (m_effect->status()) {
         case QSoundEffect::Ready:
             m_started = true;
-            m_limit->start(int(std::min<qint64>(m_lengthMs + QtSoundPlayer::endMarginMs, 600000)));
+            m_limit->start(int(std::min<qint64>(m_lengthMs + QtSoundPlayer::endMarginMs, maxCueMs)));
             m_effect->play();
             break;
         case QSoundEffect::Error:

@@ -84,6 +84,15 @@ RankingStep rankingStep(const hub::RankedPupils &group, const ResultTables &tabl
     return step;
 }
 
+QString pdfTitle(const Roster &roster, const std::vector<int> &pupils, const QString &fallback)
+{
+    if (pupils.empty()) return fallback;
+    QString title = roster.pupilNames[size_t(std::clamp(pupils.front(), 0, maxPupil))];
+    if (title.isEmpty()) title = fallback;
+    if (pupils.size() > 1) title += u"ほか%1名"_s.arg(pupils.size() - 1);
+    return title;
+}
+
 QStringList pupilLines(const Roster &roster)
 {
     QStringList lines;

@@ -64,6 +64,10 @@ RankingStep rankingStep(const hub::RankedPupils &group, const ResultTables &tabl
 QStringList pupilLines(const Roster &roster);
 // The pupil number after the last "/" of a pupil line; 0 when there is none.
 int pupilOfLine(const QString &line);
+// What a PDF of the reports of `pupils` (in print order) is called before its
+// date: the first pupil's name, "ほかN名" after it for the others; `fallback`
+// for a pupil without a name.
+QString pdfTitle(const Roster &roster, const std::vector<int> &pupils, const QString &fallback);
 
 // Where the blocks of one surface go.
 struct Geometry

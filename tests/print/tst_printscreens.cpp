@@ -1,4 +1,5 @@
 #include "app/navigator.h"
+#include "platform/paths.h"
 #include "platform/printer.h"
 #include "platform/widgets.h"
 #include "print/frmprint.h"
@@ -391,7 +392,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, safe);
-        QCOMPARE(safeFileName(name), safe);
+        QCOMPARE(paths::safeFileName(name), safe);
     }
 
     void missingQuestionFileIsNamed()
